@@ -1,0 +1,194 @@
+#include "base/numbers.h"
+
+#include "base/failure.h"
+
+#include <cerrno>
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <locale.h>
+#include <string>
+
+namespace pelmora {
+namespace {
+
+bool isIgnoredBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+// strtod in the "C" locale: Qt sets the process locale from the environment,
+// and the decimal mark must stay "." whatever it is.
+double parseCDouble(const std::string& text) {
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(0));
+  errno = 0;
+  const double value = strtod_l(text.c_str(), nullptr, cLocale);
+  if (errno == ERANGE && std::isinf(value)) throw Failure::overflow();
+  return value;
+}
+
+double readRadix(const QString& text, qsizetype pos, int radix) {
+  double value = 0;
+  for (; pos < text.size(); ++pos) {
+    const QChar c = text[pos];
+    if (isIgnoredBlank(c)) continue;
+    const int digit = c.isDigit() && c.unicode() < 128 ? c.unicode() - '0'
+                      : radix == 16 && c.toLower() >= u'a' && c.toLower() <= u'f'
+                          ? c.toLower().unicode() - 'a' + 10
+                          : -1;
+    if (digit < 0 || digit >= radix) break;
+    value = value * radix + digit;
+  }
+  return checkedFinite(value);
+}
+
+QString fromChars(double value, int significantDigits) {
+  if (value == 0) value = 0;  // no "-0"
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                    std::chars_format::general, significantDigits);
+  QString text = QString::fromLatin1(buffer, result.ptr - buffer);
+  return text.replace(u'e', u'E');
+}
+
+QString toSignPosition(QString plain) {
+  if (plain.startsWith(u'-')) {
+    if (plain.startsWith(QStringLiteral("-0."))) plain.remove(1, 1);
+    return plain;
+  }
+  if (plain.startsWith(QStringLiteral("0."))) plain.remove(0, 1);
+  return u' ' + plain;
+}
+
+}  // namespace
+
+double readLenient(const QString& text) {
+  qsizetype pos = 0;
+  const auto skipBlanks = [&] {
+    while (pos < text.size() && isIgnoredBlank(text[pos])) ++pos;
+  };
+  skipBlanks();
+  if (pos < text.size() && text[pos] == u'&') {
+    ++pos;
+    skipBlanks();
+    if (pos < text.size()) {
+      const QChar kind = text[pos].toUpper();
+      if (kind == u'H') return readRadix(text, pos + 1, 16);
+      if (kind == u'O') return readRadix(text, pos + 1, 8);
+    }
+    return 0;
+  }
+
+  std::string number;
+  bool mantissaDigits = false;
+  bool point = false;
+  bool signAllowed = true;
+  for (; pos < text.size(); ++pos) {
+    const QChar c = text[pos];
+    if (isIgnoredBlank(c)) continue;
+    if (signAllowed && (c == u'+' || c == u'-')) {
+      if (c == u'-') number += '-';
+      signAllowed = false;
+    } else if (isDigit(c)) {
+      number += char(c.unicode());
+      mantissaDigits = true;
+      signAllowed = false;
+    } else if (c == u'.' && !point) {
+      number += '.';
+      point = true;
+      signAllowed = false;
+    } else {
+      break;
+    }
+  }
+  if (!mantissaDigits) return 0;
+
+  // An exponent counts only when at least one digit follows its letter.
+  if (pos < text.size()) {
+    const QChar letter = text[pos].toUpper();
+    if (letter == u'E' || letter == u'D') {
+      std::string exponent = "e";
+      bool exponentDigits = false;
+      bool exponentSignAllowed = true;
+      for (++pos; pos < text.size(); ++pos) {
+        const QChar c = text[pos];
+        if (isIgnoredBlank(c)) continue;
+        if (exponentSignAllowed && (c == u'+' || c == u'-')) {
+          exponent += char(c.unicode());
+          exponentSignAllowed = false;
+        } else if (isDigit(c)) {
+          exponent += char(c.unicode());
+          exponentDigits = true;
+          exponentSignAllowed = false;
+        } else {
+          break;
+        }
+      }
+      if (exponentDigits) number += exponent;
+    }
+  }
+  return parseCDouble(number);
+}
+
+std::optional<double> readStrict(const QString& text) {
+  const QString trimmed = text.trimmed();
+  if (trimmed.isEmpty()) return std::nullopt;
+  // sign, digits with an optional point (a digit on at least one side), optional exponent
+  qsizetype pos = 0;
+  const auto digitsFrom = [&](qsizetype& p) {
+    const qsizetype start = p;
+    while (p < trimmed.size() && isDigit(trimmed[p])) ++p;
+    return p - start;
+  };
+  if (trimmed[pos] == u'+' || trimmed[pos] == u'-') ++pos;
+  qsizetype digits = digitsFrom(pos);
+  if (pos < trimmed.size() && trimmed[pos] == u'.') {
+    ++pos;
+    digits += digitsFrom(pos);
+  }
+  if (digits == 0) return std::nullopt;
+  if (pos < trimmed.size() && (trimmed[pos] == u'E' || trimmed[pos] == u'e')) {
+    ++pos;
+    if (pos < trimmed.size() && (trimmed[pos] == u'+' || trimmed[pos] == u'-')) ++pos;
+    if (digitsFrom(pos) == 0) return std::nullopt;
+  }
+  if (pos != trimmed.size()) return std::nullopt;
+  try {
+    return parseCDouble(trimmed.toStdString());
+  } catch (const Failure&) {
+    return std::nullopt;
+  }
+}
+
+QString plainText(double value) { return fromChars(value, 15); }
+QString plainText(float value) { return fromChars(double(value), 7); }
+QString signPositionText(double value) { return toSignPosition(plainText(value)); }
+QString signPositionText(float value) { return toSignPosition(plainText(value)); }
+
+std::int32_t roundHalfEven(double value) {
+  const double rounded = std::nearbyint(value);  // the default mode rounds halves to even
+  if (!(rounded >= double(std::numeric_limits<std::int32_t>::min()) &&
+        rounded <= double(std::numeric_limits<std::int32_t>::max())))
+    throw Failure::overflow();
+  return std::int32_t(rounded);
+}
+
+float toSingle(double value) {
+  const float stored = static_cast<float>(value);
+  if (!std::isfinite(stored)) throw Failure::overflow();
+  return stored;
+}
+
+double divide(double a, double b) {
+  if (b == 0) throw Failure::divisionByZero();
+  return checkedFinite(a / b);
+}
+
+double checkedFinite(double value) {
+  if (!std::isfinite(value)) throw Failure::overflow();
+  return value;
+}
+
+double floorInt(double value) { return std::floor(value); }
+
+}  // namespace pelmora

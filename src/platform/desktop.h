@@ -1,0 +1,40 @@
+// What the desktop provides to the commands: the file dialog, message boxes,
+// the main window's state, and long work with progress and a cancel button.
+// The window implements it with Qt; the batch tool and the tests script it.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <functional>
+
+namespace pelmora {
+
+// Shared between long work and whoever shows its progress.
+struct Progress {
+  explicit Progress(int total) : total(total) {}
+  const int total;
+  std::atomic<int> done{0};
+  std::atomic<bool> cancelRequested{false};
+};
+
+class Desktop {
+ public:
+  virtual ~Desktop() = default;
+
+  // The open-file dialog with `title` and `filters` ("BITMAP (*.bmp *.BMP)"
+  // style, first one selected). The chosen path, or "" when cancelled.
+  virtual QString chooseRasterFile(const QString& title, const QStringList& filters) = 0;
+  // A modal message box with an OK button, captioned "Pelmora".
+  virtual void showMessage(const QString& text) = 0;
+  virtual void maximiseWindow() = 0;
+  // The main window's outer height in layout units.
+  virtual float windowHeight() const = 0;
+  // Runs `work` to its end while showing `progress` with a way to cancel it.
+  // The window runs it off the user-interface thread and takes no other input
+  // meanwhile; `work` must not touch widgets.
+  virtual void runWithProgress(const QString& label, Progress& progress,
+                               const std::function<void()>& work) = 0;
+};
+
+}  // namespace pelmora

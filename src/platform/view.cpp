@@ -1,0 +1,88 @@
+#include "platform/view.h"
+
+#include "base/failure.h"
+#include "base/numbers.h"
+
+#include <QPainter>
+
+namespace pelmora {
+
+View::View(float width, float height, bool keepsPixels)
+    : keepsPixels_(keepsPixels), pixelWidth_(toPixelCount(width)), pixelHeight_(toPixelCount(height)) {}
+
+int View::toPixelCount(float units) {
+  if (units < 0) throw Failure(QStringLiteral("ビューの大きさに負の値は設定できません。"));
+  return roundHalfEven(double(units) / kUnitsPerPixel);
+}
+
+void View::setWidth(float units) {
+  pixelWidth_ = toPixelCount(units);
+  canvas_ = QImage();
+  renderMemo.reset();
+  refresh();
+}
+
+void View::setHeight(float units) {
+  pixelHeight_ = toPixelCount(units);
+  canvas_ = QImage();
+  renderMemo.reset();
+  refresh();
+}
+
+void View::fitToPicture(int pixelWidth, int pixelHeight) {
+  pixelWidth_ = pixelWidth;
+  pixelHeight_ = pixelHeight;
+  canvas_ = QImage();
+  renderMemo.reset();
+  refresh();
+}
+
+void View::setScaleWidth(float v) {
+  if (v == 0) throw Failure(QStringLiteral("ビューの縮尺に 0 は設定できません。"));
+  scaleWidth_ = v;
+}
+
+void View::setScaleHeight(float v) {
+  if (v == 0) throw Failure(QStringLiteral("ビューの縮尺に 0 は設定できません。"));
+  scaleHeight_ = v;
+}
+
+QPointF View::toPixels(double across, double down) const {
+  return QPointF((across - scaleLeft()) * pixelWidth_ / scaleWidth(),
+                 (down - scaleTop()) * pixelHeight_ / scaleHeight());
+}
+
+void View::clear() {
+  if (!canvas_.isNull()) canvas_.fill(background());
+  renderMemo.reset();
+}
+
+void View::line(double across1, double down1, double across2, double down2, QColor colour) {
+  if (!keepsPixels_) return;
+  QPainter painter(&canvas());
+  QPen pen(colour);
+  pen.setWidth(drawWidth_);
+  pen.setCapStyle(Qt::SquareCap);
+  painter.setPen(pen);
+  painter.drawLine(toPixels(across1, down1), toPixels(across2, down2));
+}
+
+QImage& View::canvas() {
+  if (keepsPixels_ && canvas_.isNull() && pixelWidth_ > 0 && pixelHeight_ > 0) {
+    canvas_ = QImage(pixelWidth_, pixelHeight_, QImage::Format_RGB32);
+    canvas_.fill(background());
+  }
+  return canvas_;
+}
+
+void View::setCanvas(QImage image) {
+  if (!keepsPixels_) return;
+  canvas_ = std::move(image).convertToFormat(QImage::Format_RGB32);
+  renderMemo.reset();
+}
+
+void View::refresh() {
+  if (onChanged) onChanged();
+}
+
+}  // namespace pelmora

@@ -1,0 +1,60 @@
+// The renderer bil: the whole raster scaled and shifted so that a chosen region
+// fills the view. Two halves: the geometry, exact to the last rounding, and
+// the drawing, which computes only the canvas pixels the raster lands on.
+#pragma once
+
+#include "platform/raster_cache.h"
+#include "platform/raster_source.h"
+#include "platform/view.h"
+
+#include <QRect>
+#include <QString>
+#include <cstdint>
+
+namespace pelmora {
+
+// The raster's edges and the region that is to fill the view, on the X (down)
+// and Y (across) axes, as the session stores them.
+struct CornerPoints {
+  float B_X0 = 0, B_Y0 = 0, B_XE = 0, B_YE = 0;
+  float B_X1 = 0, B_Y1 = 0, B_X2 = 0, B_Y2 = 0;
+};
+
+struct BilGeometry {
+  std::int32_t c = 0;  // first raster column of the region (snapped)
+  double r = 0;        // first raster row of the region (not rounded)
+  float zoom = 0;      // view pixels per raster pixel, across
+  float s = 0;         // view pixels per raster pixel, down
+  std::int32_t dw = 0, dh = 0, x = 0, y = 0;  // destination rectangle in view pixels
+  QRect destination() const { return QRect(x, y, dw, dh); }
+};
+
+// The geometry for a raster of w × h pixels and a view of vw × vh layout
+// units. Throws Failure on a zero span (division by zero) and on a 32-bit
+// product or rounding out of range (overflow).
+BilGeometry bilGeometry(int w, int h, float vw, float vh, const CornerPoints& b);
+
+// A block of pixels in blue-green-red order, 3 or 4 bytes each.
+struct ImageBuffer {
+  std::uint8_t* data = nullptr;
+  int width = 0;
+  int height = 0;
+  std::ptrdiff_t stride = 0;
+  PixelLayout layout = PixelLayout::BGRX32;
+};
+ImageBuffer bufferOf(QImage& image);  // Format_RGB32 or Format_BGR888
+
+// Draws the whole raster scaled into `destination` (view pixels; may reach
+// outside the canvas), clipped to the canvas, leaving the canvas outside it
+// as it was: bilinear near 1:1 and when enlarging, area averaging when
+// shrinking. Uses up to `threads` threads.
+void drawRaster(const RasterSource& source, const ImageBuffer& canvas, const QRect& destination,
+                int threads = 1);
+
+// bil on the view: opens `Filename` through `rasters` (a file that cannot be
+// loaded draws nothing and raises nothing), computes the geometry (raising its
+// faults), draws into the view's canvas and refreshes the view. Writes `zoom`.
+void bil(RasterCache& rasters, const QString& Filename, float& zoom, const CornerPoints& b,
+         View& view);
+
+}  // namespace pelmora

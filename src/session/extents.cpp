@@ -1,0 +1,48 @@
+#include "session/extents.h"
+
+#include "base/failure.h"
+#include "base/numbers.h"
+
+namespace pelmora {
+
+QString aspectCaption(double ratio) {
+  return QStringLiteral("Ｘ：Ｙ＝ 1 : ") + plainText(ratio);
+}
+
+double roundedAspectRatio(double W_DX, double W_DY) {
+  const double r = divide(W_DY, W_DX);
+  return floorInt(checkedFinite(r * 100 + 0.5)) / 100;
+}
+
+void readCornersAndExtents(const Fields& fields, Session& session) {
+  const double LL_X = readLenient(fields.text(Field::Text3));
+  const double LL_Y = readLenient(fields.text(Field::Text4));
+  const double UR_X = readLenient(fields.text(Field::Text1));
+  const double UR_Y = readLenient(fields.text(Field::Text2));
+  const double W_DX = checkedFinite(UR_X - LL_X);
+  const double W_DY = checkedFinite(UR_Y - LL_Y);
+  session.LL_X = LL_X;
+  session.LL_Y = LL_Y;
+  session.UR_X = UR_X;
+  session.UR_Y = UR_Y;
+  session.W_DX = W_DX;
+  session.W_DY = W_DY;
+}
+
+void recomputeExtents(Fields& fields, Session& session) {
+  Session updated = session;
+  try {
+    readCornersAndExtents(fields, updated);
+    if (updated.W_DX == 0 || updated.W_DY == 0) {
+      session = updated;
+      return;
+    }
+    const QString caption = aspectCaption(roundedAspectRatio(updated.W_DX, updated.W_DY));
+    session = updated;
+    fields.setText(Field::Label9, caption);
+  } catch (const Failure&) {
+    // Numbers beyond a double: keep the record and the caption as they were.
+  }
+}
+
+}  // namespace pelmora

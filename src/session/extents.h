@@ -1,0 +1,26 @@
+// The recomputation that every change of a corner field runs: the four corners
+// read again, the real-world extents, and the aspect caption of Label9.
+#pragma once
+
+#include "session/fields.h"
+#include "session/session.h"
+
+namespace pelmora {
+
+// "Ｘ：Ｙ＝ 1 : " followed by `ratio` in plain text.
+QString aspectCaption(double ratio);
+// W_DY / W_DX rounded half up to two decimals; throws Failure on a zero W_DX
+// or an overflow.
+double roundedAspectRatio(double W_DX, double W_DY);
+
+// Reads Text3, Text4, Text1, Text2 into LL_X, LL_Y, UR_X, UR_Y, stores the
+// extents and, when both are non-zero, rewrites Label9. Throws Failure (having
+// changed nothing) when a corner does not fit a double.
+void readCornersAndExtents(const Fields& fields, Session& session);
+
+// The corner fields' change handler: as above, then Label9 when both extents
+// are non-zero. A corner or ratio that does not fit a double leaves the record
+// and Label9 as they were.
+void recomputeExtents(Fields& fields, Session& session);
+
+}  // namespace pelmora
