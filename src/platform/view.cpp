@@ -57,14 +57,14 @@ void View::clear() {
   renderMemo.reset();
 }
 
-void View::line(double across1, double down1, double across2, double down2, QColor colour) {
-  if (!keepsPixels_) return;
-  QPainter painter(&canvas());
+void View::drawLines(const std::vector<QLineF>& lines, QColor colour) {
+  if (!keepsPixels_ || lines.empty() || canvas().isNull()) return;
+  QPainter painter(&canvas_);
   QPen pen(colour);
   pen.setWidth(drawWidth_);
   pen.setCapStyle(Qt::SquareCap);
   painter.setPen(pen);
-  painter.drawLine(toPixels(across1, down1), toPixels(across2, down2));
+  for (const QLineF& l : lines) painter.drawLine(toPixels(l.x1(), l.y1()), toPixels(l.x2(), l.y2()));
 }
 
 QImage& View::canvas() {
@@ -75,10 +75,12 @@ QImage& View::canvas() {
   return canvas_;
 }
 
-void View::setCanvas(QImage image) {
+void View::setCanvas(const QImage& image) {
   if (!keepsPixels_) return;
-  canvas_ = std::move(image).convertToFormat(QImage::Format_RGB32);
-  renderMemo.reset();
+  clear();
+  if (canvas().isNull()) return;
+  QPainter painter(&canvas_);
+  painter.drawImage(0, 0, image);
 }
 
 void View::refresh() {

@@ -5,10 +5,12 @@
 
 #include <QColor>
 #include <QImage>
+#include <QLineF>
 #include <QPointF>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace pelmora {
 
@@ -51,14 +53,14 @@ class View {
 
   // Assigns the empty picture: the canvas goes back to the background.
   void clear();
-  // A line in user coordinates, drawWidth() pixels wide.
-  void line(double across1, double down1, double across2, double down2, QColor colour);
+  // Lines in user coordinates (x across, y down), drawWidth() pixels wide.
+  void drawLines(const std::vector<QLineF>& lines, QColor colour);
 
   // The persistent canvas (Format_RGB32, the view's pixel size), made on first
   // use. Null for a view that keeps no pixels.
   QImage& canvas();
-  // Replaces the canvas with `image` (sized as the view).
-  void setCanvas(QImage image);
+  // Shows `image` from the top-left corner on a cleared canvas.
+  void setCanvas(const QImage& image);
   // Tells the window to repaint from the canvas (or to resize).
   void refresh();
   std::function<void()> onChanged;

@@ -1,0 +1,56 @@
+#include "commands/ar2_index.h"
+
+#include "base/failure.h"
+#include "base/numbers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace pelmora {
+
+QString indexLine(const IndexRecord& record) {
+  return record.imageName + u',' + signPositionText(record.lowerLeftX) + u',' +
+         signPositionText(record.lowerLeftY) + u',' + signPositionText(record.upperRightX) + u',' +
+         signPositionText(record.upperRightY);
+}
+
+QByteArray indexLineBytes(const IndexRecord& record) { return indexLine(record).toUtf8() + "\r\n"; }
+
+QString rasterBaseName(const QString& rasterPath) {
+  const QString name = QFileInfo(rasterPath).fileName();
+  const qsizetype dot = name.lastIndexOf(u'.');
+  return dot < 0 ? name : name.left(dot);
+}
+
+QString indexPathFor(const QString& rasterPath, const QString& folder) {
+  const QString dir = folder.isEmpty() ? QFileInfo(rasterPath).absolutePath() : folder;
+  return QDir(dir).filePath(rasterBaseName(rasterPath) + QStringLiteral(".AR2"));
+}
+
+IndexFirstRecord::IndexFirstRecord(const QString& path) : path_(path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    throw Failure(QStringLiteral("索引ファイルを読めません: ") + file.errorString(), path);
+  const QByteArray line = file.readLine();
+  if (line.isEmpty()) throw Failure(QStringLiteral("索引ファイルが空です。"), path);
+  QString text = QString::fromUtf8(line);
+  while (text.endsWith(u'\n') || text.endsWith(u'\r')) text.chop(1);
+  fields_ = text.split(u',');
+}
+
+double IndexFirstRecord::number(int fieldNumber) const {
+  const qsizetype count = fields_.size();
+  const qsizetype index = count >= 5 ? count - 5 + fieldNumber - 1 : fieldNumber - 1;
+  if (index >= count)
+    throw Failure(QStringLiteral("索引ファイルの1行目の項目が足りません (%1 項目)。").arg(count), path_);
+  const auto value = readStrict(fields_[index]);
+  if (!value)
+    throw Failure(QStringLiteral("索引ファイルの1行目の第%1項目が数値ではありません: \"%2\"")
+                      .arg(fieldNumber)
+                      .arg(fields_[index]),
+                  path_);
+  return *value;
+}
+
+}  // namespace pelmora

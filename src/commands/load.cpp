@@ -1,0 +1,150 @@
+#include "commands/load.h"
+
+#include "base/failure.h"
+#include "base/numbers.h"
+#include "commands/ar2_index.h"
+#include "commands/grid.h"
+#include "render/bil.h"
+#include "session/extents.h"
+
+#include <QFileInfo>
+#include <cmath>
+
+namespace pelmora {
+namespace {
+
+const QString kCornersFirst = QStringLiteral("先に右上と左下の実体系座標値を入力してください");
+
+QString trimmedRight(QString text) {
+  while (text.endsWith(u' ')) text.chop(1);
+  return text;
+}
+
+// Fits the view to the raster, then makes it a square whose scale spans the
+// raster's longer side.
+void fitView(Form& form, const RasterSource& raster) {
+  View& view = form.view;
+  Session& s = form.session;
+  view.fitToPicture(raster.width(), raster.height());
+  s.P_X = view.height();
+  s.P_Y = view.width();
+  s.F_H = form.desktop.windowHeight();
+  view.setHeight(toSingle(double(form.desktop.windowHeight()) - 700));
+  view.setWidth(view.height());
+  view.setScaleTop(0);
+  view.setScaleLeft(0);
+  const float S = s.P_X >= s.P_Y ? s.P_X : s.P_Y;
+  view.setScaleHeight(S);
+  view.setScaleWidth(S);
+  view.clear();
+}
+
+void writePlaceholderCorners(Form& form) {
+  Fields& fields = form.fields;
+  if (fields.text(Field::Text3) != QStringLiteral("1000")) return;
+  fields.setText(Field::Text1, plainText(toSingle(form.session.P_X / 100.0)));
+  fields.setText(Field::Text2, plainText(toSingle(form.session.P_Y / 100.0)));
+  fields.setText(Field::Text3, QStringLiteral("0"));
+  fields.setText(Field::Text4, QStringLiteral("0"));
+}
+
+void writeSizeRatiosAndProposal(Form& form, const QString& path) {
+  Fields& fields = form.fields;
+  Session& s = form.session;
+
+  const QFileInfo info(path);
+  if (!info.exists()) throw Failure(QStringLiteral("ファイルが見つかりません。"), path);
+  const double bytes = double(info.size());
+  fields.setText(Field::Text9, plainText(floorInt(bytes / 10000) / 100));
+  const double widthPerHeight = divide(s.P_Y, s.P_X);
+  fields.setText(Field::Text8, plainText(floorInt(checkedFinite(widthPerHeight * 100 + 0.5)) / 100));
+
+  readCornersAndExtents(fields, s);
+  fields.setText(Field::Label9, aspectCaption(roundedAspectRatio(s.W_DX, s.W_DY)));
+
+  // About one cell per 3,000,000 bytes of file, each close to square. A raster
+  // so tall that the shown ratio rounds to 0 uses the ratio itself.
+  const double m = readLenient(fields.text(Field::Text9)) / 3;
+  double r = readLenient(fields.text(Field::Text8));
+  if (r == 0) r = widthPerHeight;
+  const double q = std::sqrt(divide(m, r));
+  fields.setText(Field::Text5, plainText(floorInt(q + 1)));
+  fields.setText(Field::Text6, plainText(floorInt(checkedFinite(q * r + 1))));
+}
+
+// The corners of the earlier run's index beside the raster, when there is one.
+void readBackIndex(Form& form) {
+  const QString path = indexPathFor(form.session.Filename);
+  if (!QFileInfo(path).isFile()) return;
+  const IndexFirstRecord record(path);
+  Fields& fields = form.fields;
+  fields.setText(Field::Text1, plainText(floorInt(record.number(4))));
+  fields.setText(Field::Text2, plainText(floorInt(record.number(5))));
+  fields.setText(Field::Text3, plainText(floorInt(record.number(2))));
+  fields.setText(Field::Text4, plainText(floorInt(record.number(3))));
+}
+
+bool runLoad(Form& form, QString& rasterPath) {
+  Fields& fields = form.fields;
+  Session& s = form.session;
+
+  const double lowerLeftX = readLenient(fields.text(Field::Text3));
+  const double lowerLeftY = readLenient(fields.text(Field::Text4));
+  const double upperRightX = readLenient(fields.text(Field::Text1));
+  const double upperRightY = readLenient(fields.text(Field::Text2));
+  if (lowerLeftX == upperRightX || lowerLeftY == upperRightY) {
+    form.desktop.showMessage(kCornersFirst);
+    return false;
+  }
+
+  const QString chosen = form.desktop.chooseRasterFile(rasterDialogTitle(), rasterDialogFilters());
+  fields.setText(Field::Text10, chosen);
+  if (trimmedRight(fields.text(Field::Text10)).isEmpty()) return false;
+  rasterPath = fields.text(Field::Text10);
+
+  form.desktop.maximiseWindow();
+  const auto raster = form.rasters.open(rasterPath);
+  fitView(form, *raster);
+
+  s.Filename = chosen;
+  s.B_X0 = 0;
+  s.B_Y0 = 0;
+  s.B_XE = s.P_X;
+  s.B_YE = s.P_Y;
+  s.B_X1 = 0;
+  s.B_Y1 = 0;
+  s.B_X2 = form.view.scaleHeight();
+  s.B_Y2 = form.view.scaleWidth();
+  float zoom = 0;
+  bil(form.rasters, s.Filename, zoom,
+      {s.B_X0, s.B_Y0, s.B_XE, s.B_YE, s.B_X1, s.B_Y1, s.B_X2, s.B_Y2}, form.view);
+
+  writePlaceholderCorners(form);
+  writeSizeRatiosAndProposal(form, rasterPath);
+  form.view.setDrawWidth(5);
+  showGrid(form);
+  readBackIndex(form);
+  return true;
+}
+
+}  // namespace
+
+QString rasterDialogTitle() { return QStringLiteral("ラスター 呼び出し"); }
+
+QStringList rasterDialogFilters() {
+  return {QStringLiteral("BITMAP (*.BMP* *.bmp* *.Bmp*)"), QStringLiteral("すべてのファイル (*)")};
+}
+
+bool loadRaster(Form& form) {
+  QString rasterPath;
+  try {
+    return runLoad(form, rasterPath);
+  } catch (const Failure& failure) {
+    // Arithmetic faults carry no file of their own: they concern the raster.
+    const Failure shown = failure.file().isEmpty() ? Failure(failure.cause(), rasterPath) : failure;
+    form.desktop.showMessage(shown.message());
+    return false;
+  }
+}
+
+}  // namespace pelmora

@@ -1,0 +1,213 @@
+#include "commands/run.h"
+
+#include "base/failure.h"
+#include "base/numbers.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTemporaryFile>
+#include <cmath>
+
+namespace pelmora {
+namespace {
+
+// Each tile reaches this far past its cell towards its far side, in pixels and
+// in world corners alike: other software relies on the overlap.
+constexpr double kEdgeStretch = 1.002;
+constexpr double kPi = 3.14159265359;
+// More images than this are refused: no raster needs them, and the plan
+// holds them all in memory.
+constexpr double kMaxImages = 1e6;
+
+const QString kFinished = QStringLiteral("完了しました");
+
+// The canvas a view of that many layout units gets, as the view sizes itself.
+int pixelsFor(float units) { return View(units, 0, false).pixelWidth(); }
+
+PlannedImage plannedImage(const QString& name, float viewWidth, float viewHeight,
+                          const CornerPoints& corners, const RasterSource& raster) {
+  PlannedImage image;
+  image.fileName = name;
+  image.pixelWidth = pixelsFor(viewWidth);
+  image.pixelHeight = pixelsFor(viewHeight);
+  image.corners = corners;
+  image.geometry = bilGeometry(raster.width(), raster.height(), float(image.pixelWidth * kUnitsPerPixel),
+                               float(image.pixelHeight * kUnitsPerPixel), corners);
+  return image;
+}
+
+PlannedImage planOverview(const Session& s, const QString& name, const RasterSource& raster) {
+  // The window's height becomes the overview's longer side.
+  double width, height;
+  if (s.P_X > s.P_Y) {
+    height = s.F_H;
+    width = checkedFinite(divide(s.F_H, s.P_X) * s.P_Y);
+  } else {
+    width = s.F_H;
+    height = divide(checkedFinite(double(s.P_X) * s.F_H), s.P_Y);
+  }
+  const float viewWidth = toSingle(width);
+  const float viewHeight = toSingle(height);
+  const float scaleHeight = float(pixelsFor(viewHeight) * kUnitsPerPixel);
+  const float scaleWidth = float(pixelsFor(viewWidth) * kUnitsPerPixel);
+  const CornerPoints corners{0, 0, scaleHeight, scaleWidth, 0, 0, scaleHeight, scaleWidth};
+  PlannedImage image = plannedImage(name, viewWidth, viewHeight, corners, raster);
+  image.record = {name, s.LL_X, s.LL_Y, s.UR_X, s.UR_Y};
+  image.unrotated = image.record;
+  return image;
+}
+
+void checkPixels(const PlannedImage& image, const QString& what) {
+  if (image.pixelWidth < 1 || image.pixelHeight < 1)
+    throw Failure(what + QStringLiteral("が 1 ピクセルに満たないため書き出せません (%1 × %2 ピクセル)。")
+                             .arg(image.pixelWidth)
+                             .arg(image.pixelHeight));
+}
+
+QString outputFolderOf(const Form& form) {
+  return form.runOptions.outputFolder.isEmpty() ? QFileInfo(form.session.Filename).absolutePath()
+                                                : form.runOptions.outputFolder;
+}
+
+// What would otherwise stop the run midway, checked before anything is written.
+void checkOutputFolder(const QString& folder) {
+  if (!QFileInfo(folder).isDir())
+    throw Failure(QStringLiteral("出力先のフォルダーがありません。"), folder);
+  QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".pelmora-probe-XXXXXX")));
+  if (!probe.open())
+    throw Failure(QStringLiteral("出力先のフォルダーに書き込めません: ") + probe.errorString(), folder);
+}
+
+void writeIndex(const RunPlan& plan) {
+  const QString path = QDir(plan.outputFolder).filePath(plan.indexFileName);
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly))
+    throw Failure(QStringLiteral("索引ファイルを作れません: ") + file.errorString(), path);
+  for (const PlannedImage& image : plan.images) {
+    const QByteArray line = indexLineBytes(image.record);
+    if (file.write(line) != line.size())
+      throw Failure(QStringLiteral("索引ファイルを書き込めません: ") + file.errorString(), path);
+  }
+  if (!file.commit())
+    throw Failure(QStringLiteral("索引ファイルを書き込めません: ") + file.errorString(), path);
+}
+
+// The view keeps the size of one cell and shows the last image; the session's
+// corner points describe it.
+void showLastImage(Form& form, const RunPlan& plan, const QImage& lastImage) {
+  Session& s = form.session;
+  s.Cell_X = plan.Cell_X;
+  s.Cell_Y = plan.Cell_Y;
+  const CornerPoints& b = plan.images.back().corners;
+  s.B_X0 = b.B_X0, s.B_Y0 = b.B_Y0, s.B_XE = b.B_XE, s.B_YE = b.B_YE;
+  s.B_X1 = b.B_X1, s.B_Y1 = b.B_Y1, s.B_X2 = b.B_X2, s.B_Y2 = b.B_Y2;
+  form.view.setWidth(plan.Cell_Y);
+  form.view.setHeight(plan.Cell_X);
+  form.view.setCanvas(lastImage);
+  form.view.refresh();
+}
+
+}  // namespace
+
+RunPlan planRun(Form& form) {
+  const Session& s = form.session;
+  const Fields& fields = form.fields;
+  RunPlan plan;
+  plan.rasterPath = s.Filename;
+  plan.outputFolder = outputFolderOf(form);
+  plan.baseName = rasterBaseName(s.Filename);
+  plan.indexFileName = plan.baseName + QStringLiteral(".AR2");
+  const auto raster = form.rasters.open(s.Filename);
+
+  plan.images.push_back(planOverview(s, plan.baseName + QStringLiteral("_0.JPG"), *raster));
+  checkPixels(plan.images.front(), QStringLiteral("全体図"));
+
+  const std::int32_t quality = roundHalfEven(readLenient(fields.text(Field::Text11)));
+  if (quality < 0 || quality > 255)
+    throw Failure(QStringLiteral("JPG画質が範囲外です (%1)。0 から 255 の数を入力してください。").arg(quality));
+  plan.quality = quality;
+
+  const double rows = readLenient(fields.text(Field::Text5));
+  const double columns = readLenient(fields.text(Field::Text6));
+  if (!(rows > 0 && columns > 0))
+    throw Failure(QStringLiteral("横割の数と縦割の数には 0 より大きい数を入力してください。"));
+  plan.Cell_X = toSingle(divide(s.P_X, rows));
+  plan.Cell_Y = toSingle(divide(s.P_Y, columns));
+  plan.tileRows = int(std::min(std::floor(rows), kMaxImages + 1));
+  plan.tileColumns = int(std::min(std::floor(columns), kMaxImages + 1));
+  if (double(plan.tileRows) * plan.tileColumns > kMaxImages)
+    throw Failure(QStringLiteral("分割の数が多すぎます (%1 × %2)。").arg(plainText(rows), plainText(columns)));
+
+  const float angle = toSingle(readLenient(fields.text(Field::Text12)));
+  const double theta = checkedFinite(double(toSingle(divide(angle, 180))) * kPi);
+  const double sinTheta = std::sin(theta);
+  const double cosTheta = std::cos(theta);
+  const double dX = divide(s.W_DX, rows);
+  const double dY = divide(s.W_DY, columns);
+
+  int tileNumber = 1;
+  for (double i = 1; i <= plan.tileRows; ++i) {
+    for (double j = 1; j <= plan.tileColumns; ++j) {
+      const CornerPoints corners{0, 0, s.P_X, s.P_Y,
+                                 toSingle(plan.Cell_X * (i - 1)), toSingle(plan.Cell_Y * (j - 1)),
+                                 toSingle((plan.Cell_X * i) * kEdgeStretch),
+                                 toSingle((plan.Cell_Y * j) * kEdgeStretch)};
+      const QString name = plan.baseName + u'_' + QString::number(tileNumber) + QStringLiteral(".JPG");
+      PlannedImage tile = plannedImage(name, plan.Cell_Y, plan.Cell_X, corners, *raster);
+      if (tileNumber == 1) checkPixels(tile, QStringLiteral("1 区画"));
+
+      const double xBottom = checkedFinite(s.UR_X - ((dX * i) * kEdgeStretch));
+      const double yLeft = checkedFinite(s.LL_Y + dY * (j - 1));
+      const double xTop = checkedFinite(s.UR_X - dX * (i - 1));
+      const double yRight = checkedFinite(s.LL_Y + ((dY * j) * kEdgeStretch));
+      tile.unrotated = {name, xBottom, yLeft, xTop, yRight};
+      tile.record = {name, checkedFinite((-yLeft) * sinTheta + xBottom * cosTheta),
+                     checkedFinite(yLeft * cosTheta + xBottom * sinTheta),
+                     checkedFinite((-yRight) * sinTheta + xTop * cosTheta),
+                     checkedFinite(yRight * cosTheta + xTop * sinTheta)};
+      tile.rotationRadians = theta;
+      plan.images.push_back(std::move(tile));
+      ++tileNumber;
+    }
+  }
+  return plan;
+}
+
+QStringList indexLines(const RunPlan& plan) {
+  QStringList lines;
+  for (const PlannedImage& image : plan.images) lines << indexLine(image.record);
+  return lines;
+}
+
+bool runRegistration(Form& form) {
+  if (form.session.P_X == 0 || form.session.P_Y == 0) return false;
+  try {
+    const RunPlan plan = planRun(form);
+    const auto raster = form.rasters.open(plan.rasterPath);
+    checkOutputFolder(plan.outputFolder);
+
+    Progress progress(int(plan.images.size()));
+    RunOutcome outcome;
+    form.desktop.runWithProgress(QStringLiteral("画像を書き出しています…"), progress, [&] {
+      outcome = executeRun(plan, *raster, form.makeEncoder, form.runOptions.jobs, progress,
+                           form.runOptions.worldFiles);
+    });
+    if (outcome.cancelled) {
+      form.desktop.showMessage(
+          QStringLiteral("キャンセルしました。書き出した画像は残りますが、索引ファイルは更新していません。\nファイル: ") +
+          QDir(plan.outputFolder).filePath(plan.indexFileName));
+      return false;
+    }
+    writeIndex(plan);
+    showLastImage(form, plan, outcome.lastImage);
+    form.desktop.showMessage(kFinished);
+    return true;
+  } catch (const Failure& failure) {
+    const Failure shown = failure.file().isEmpty() ? Failure(failure.cause(), form.session.Filename) : failure;
+    form.desktop.showMessage(shown.message());
+    return false;
+  }
+}
+
+}  // namespace pelmora

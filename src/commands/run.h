@@ -1,0 +1,69 @@
+// Command2, "登録開始": the registration run. A pure plan (every image's name,
+// pixel size, renderer geometry and world corners), checked before anything is
+// written, then an execution that renders and encodes the images in parallel
+// and an index committed only when every image is written.
+#pragma once
+
+#include "commands/ar2_index.h"
+#include "render/bil.h"
+#include "session/form.h"
+
+#include <QImage>
+#include <QStringList>
+#include <vector>
+
+namespace pelmora {
+
+struct PlannedImage {
+  QString fileName;          // "sheet12_0.JPG", "sheet12_1.JPG", ...
+  int pixelWidth = 0;        // canvas size: the view's size in layout units / 15
+  int pixelHeight = 0;
+  CornerPoints corners;      // the B_ values handed to the renderer
+  BilGeometry geometry;      // where the whole raster lands on the canvas
+  IndexRecord record;        // what the index says of the image
+  IndexRecord unrotated;     // the same corners before the rotation
+  double rotationRadians = 0;  // turn about the origin from unrotated to record (0 for the overview)
+};
+
+struct RunPlan {
+  QString rasterPath;        // the session's Filename
+  QString outputFolder;      // where every file goes
+  QString baseName;
+  QString indexFileName;     // base name + ".AR2"
+  int quality = 50;          // what the encoder receives
+  int tileRows = 0;          // rows and columns the loops pass through
+  int tileColumns = 0;
+  std::vector<PlannedImage> images;  // the overview first, then the tiles in run order
+  // The session values the run leaves behind.
+  float Cell_X = 0, Cell_Y = 0;
+};
+
+// Plans the run from the form without touching any file but reading the
+// raster's size from the cache. Throws Failure for every check that would
+// otherwise stop the run midway.
+RunPlan planRun(Form& form);
+
+// The index lines exactly as the run writes them, without line ends.
+QStringList indexLines(const RunPlan& plan);
+
+// What the execution reports.
+struct RunOutcome {
+  bool cancelled = false;
+  QImage lastImage;          // the last image rendered in run order (the view shows it)
+};
+
+// Renders, encodes and writes every image of the plan (each under a temporary
+// name, renamed when complete), `jobs` workers at a time (0: every core),
+// reporting through `progress` and stopping after the images in flight when it
+// is cancelled. Throws Failure naming the cause and the file.
+RunOutcome executeRun(const RunPlan& plan, const RasterSource& source,
+                      const JpegEncoderFactory& makeEncoder, int jobs, Progress& progress,
+                      bool worldFiles);
+
+// The whole command: guard, plan and checks, execution with progress, the
+// index committed, the view showing the last tile, "完了しました". Failures show
+// a message naming the cause and the file; the earlier index survives.
+// Returns true when the run completed.
+bool runRegistration(Form& form);
+
+}  // namespace pelmora
