@@ -1,0 +1,57 @@
+// Whole-file writes: the target is replaced only by complete content and a
+// failure leaves neither a partial target nor a temporary file behind.
+#include "platform/atomic_file.h"
+
+#include "base/failure.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace pelmora {
+namespace {
+
+std::span<const std::uint8_t> bytesOf(const QByteArray& text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.constData()), std::size_t(text.size())};
+}
+
+QByteArray contents(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList everything(const QString& folder) {
+  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+TEST(AtomicFile, CreatesAndReplacesWithNoTemporaryLeftOver) {
+  QTemporaryDir folder;
+  const QString path = folder.filePath("a_1.JPG");
+  writeFileAtomically(path, bytesOf("first, longer content"));
+  EXPECT_EQ(contents(path), "first, longer content");
+  writeFileAtomically(path, bytesOf("second"));
+  EXPECT_EQ(contents(path), "second");
+  EXPECT_EQ(everything(folder.path()), QStringList{"a_1.JPG"});
+  EXPECT_TRUE(QFile(path).permissions() & QFile::ReadOther);  // the umask decides, as for any new file
+}
+
+TEST(AtomicFile, FailsNamingTheFileAndCleansUpWhenTheTargetCannotBeReplaced) {
+  QTemporaryDir folder;
+  const QString blocked = folder.filePath("a_2.JPG");
+  ASSERT_TRUE(QDir().mkdir(blocked));  // root ignores permission bits, not a directory in the way
+  try {
+    writeFileAtomically(blocked, bytesOf("tile"));
+    FAIL() << "writing over a directory succeeded";
+  } catch (const Failure& failure) {
+    EXPECT_EQ(failure.file(), blocked);
+    EXPECT_TRUE(failure.cause().startsWith(QStringLiteral("ファイルを書き込めません: ")));
+  }
+  EXPECT_EQ(everything(folder.path()), QStringList{"a_2.JPG"});
+
+  const QString nowhere = folder.filePath("missing/a_3.JPG");
+  EXPECT_THROW(writeFileAtomically(nowhere, bytesOf("tile")), Failure);
+}
+
+}  // namespace
+}  // namespace pelmora
