@@ -1,0 +1,34 @@
+#include "platform/decoded_raster.h"
+
+#include "base/failure.h"
+
+#include <QImageReader>
+
+namespace pelmora {
+
+DecodedRaster::DecodedRaster(QImage image)
+    : RasterSource(image.width(), image.height(), PixelLayout::BGRX32), image_(std::move(image)) {}
+
+const std::uint8_t* DecodedRaster::row(int y, std::vector<std::uint8_t>&) const {
+  return image_.constScanLine(y);
+}
+
+std::shared_ptr<const RasterSource> decodeRaster(const QString& path) {
+  // Maps are far larger than the reader's default limit of 256 MB.
+  QImageReader::setAllocationLimit(16 * 1024);
+  QImageReader reader(path);
+  QImage image;
+  if (!reader.read(&image) || image.isNull()) {
+    QString reason = reader.errorString();
+    if (reason.isEmpty()) reason = QStringLiteral("不明な理由");
+    throw Failure(QStringLiteral("この形式の画像は読み込めません: %1").arg(reason), path);
+  }
+  if (image.format() != QImage::Format_RGB32) {
+    image = std::move(image).convertToFormat(QImage::Format_RGB32);
+    if (image.isNull())
+      throw Failure(QStringLiteral("画像を変換するためのメモリーが足りません。"), path);
+  }
+  return std::make_shared<DecodedRaster>(std::move(image));
+}
+
+}  // namespace pelmora

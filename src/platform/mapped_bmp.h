@@ -1,0 +1,31 @@
+// An uncompressed bitmap read where it lies: the file is mapped read-only and
+// its rows are addressed in the mapping, without decoding or copying.
+#pragma once
+
+#include "platform/bmp_header.h"
+#include "platform/raster_source.h"
+
+#include <QString>
+
+namespace pelmora {
+
+class MappedBmp : public RasterSource {
+ public:
+  // Maps `fd` (left open to the caller) of `fileSize` bytes, whose headers gave `layout`.
+  MappedBmp(int fd, std::int64_t fileSize, BmpLayout layout, const QString& path);
+  ~MappedBmp() override;
+  MappedBmp(const MappedBmp&) = delete;
+  MappedBmp& operator=(const MappedBmp&) = delete;
+
+  const std::uint8_t* row(int y, std::vector<std::uint8_t>& scratch) const override;
+  void willRead(int first, int last) const override;
+
+ private:
+  const std::uint8_t* storedRow(int y) const;
+
+  BmpLayout layout_;
+  void* mapping_ = nullptr;
+  std::size_t mappedBytes_ = 0;
+};
+
+}  // namespace pelmora

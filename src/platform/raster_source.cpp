@@ -1,0 +1,61 @@
+#include "platform/raster_source.h"
+
+#include "base/failure.h"
+#include "platform/bmp_header.h"
+#include "platform/decoded_raster.h"
+#include "platform/mapped_bmp.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace pelmora {
+namespace {
+
+// Closes the descriptor however the opening ends.
+struct FileDescriptor {
+  int fd = -1;
+  ~FileDescriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+Failure cannotOpen(int error, const QString& path) {
+  if (error == ENOENT || error == ENOTDIR)
+    return Failure(QStringLiteral("ファイルが見つかりません。"), path);
+  return Failure(
+      QStringLiteral("ファイルを開けません: %1").arg(QString::fromLocal8Bit(std::strerror(error))), path);
+}
+
+}  // namespace
+
+std::shared_ptr<const RasterSource> openRaster(const QString& path) {
+  if (path.isEmpty()) throw Failure(QStringLiteral("ファイルが見つかりません。"), path);
+  FileDescriptor file;
+  file.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (file.fd < 0) throw cannotOpen(errno, path);
+  struct stat status {};
+  if (fstat(file.fd, &status) != 0) throw cannotOpen(errno, path);
+  if (!S_ISREG(status.st_mode)) throw Failure(QStringLiteral("ファイルが見つかりません。"), path);
+
+  std::uint8_t head[kBmpHeadBytes];
+  const ssize_t got = pread(file.fd, head, sizeof head, 0);
+  if (got < 0) throw cannotOpen(errno, path);
+  if (looksLikeBmp(head, std::size_t(got))) {
+    try {
+      if (auto layout = inspectBmp(head, std::size_t(got), status.st_size))
+        return std::make_shared<MappedBmp>(file.fd, status.st_size, std::move(*layout), path);
+    } catch (const Failure& failure) {
+      if (!failure.file().isEmpty()) throw;
+      throw Failure(failure.cause(), path);
+    }
+  }
+  return decodeRaster(path);
+}
+
+}  // namespace pelmora
