@@ -1,0 +1,41 @@
+// The desktop as the batch tool plays it: the dialog answers with the raster
+// named on the command line, messages go to the console, long work runs on the
+// calling thread with a progress bar on a terminal.
+#pragma once
+
+#include "platform/desktop.h"
+
+#include <QString>
+#include <functional>
+
+namespace pelmora {
+
+// Where the batch tool writes; the tests capture both.
+struct Console {
+  std::function<void(const QString&)> out;
+  std::function<void(const QString&)> err;
+  bool errIsTerminal = false;
+};
+
+// The one message the commands show when they completed.
+QString completedMessage();
+
+class BatchDesktop : public Desktop {
+ public:
+  BatchDesktop(QString rasterPath, float windowHeight, const Console& console, bool quiet);
+
+  QString chooseRasterFile(const QString& title, const QStringList& filters) override;
+  void showMessage(const QString& text) override;
+  void maximiseWindow() override {}
+  float windowHeight() const override { return windowHeight_; }
+  void runWithProgress(const QString& label, Progress& progress,
+                       const std::function<void()>& work) override;
+
+ private:
+  QString rasterPath_;
+  float windowHeight_;
+  const Console& console_;
+  bool quiet_;
+};
+
+}  // namespace pelmora

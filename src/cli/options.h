@@ -1,0 +1,37 @@
+// The batch tool's command line: what each option asks for, kept as the text
+// the user typed so that it reaches the window's fields unchanged.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace pelmora {
+
+struct BatchOptions {
+  QString raster;
+  // Corner pairs as typed ("450,600"), split at the first ",".
+  std::optional<QString> upperRightX, upperRightY, lowerLeftX, lowerLeftY;
+  std::optional<QString> rows, columns, quality, angle;
+  QString outputFolder;          // empty: the raster's folder
+  int overviewPixels = 1080;     // longer side of the overview
+  int jobs = 0;                  // 0: every core
+  bool dryRun = false;
+  bool quiet = false;
+  bool worldFiles = false;
+  bool help = false;
+  bool version = false;
+};
+
+struct ParsedCommandLine {
+  BatchOptions options;
+  QString error;  // non-empty: a usage error, described for stderr
+};
+
+// `arguments` excludes the program name.
+ParsedCommandLine parseCommandLine(const QStringList& arguments);
+
+QString usageText();
+QString versionText();
+
+}  // namespace pelmora

@@ -1,0 +1,60 @@
+#include "cli/progress_watch.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+
+namespace pelmora {
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void onInterrupt(int) {
+  interrupted = 1;
+  // A second Ctrl-C ends the process at once.
+  std::signal(SIGINT, SIG_DFL);
+}
+
+}  // namespace
+
+QString progressBarText(const QString& label, int done, int total, int barWidth) {
+  const int filled = total > 0 ? int(qint64(done) * barWidth / total) : barWidth;
+  const int digits = int(QString::number(total).size());
+  return QStringLiteral("%1 [%2%3] %4/%5")
+      .arg(label, QString(filled, u'#'), QString(barWidth - filled, u' '))
+      .arg(done, digits)
+      .arg(total);
+}
+
+ProgressWatch::ProgressWatch(Progress& progress, QString label, bool drawBar)
+    : progress_(progress), label_(label.toUtf8()), drawBar_(drawBar) {
+  interrupted = 0;
+  std::signal(SIGINT, onInterrupt);
+  thread_ = std::thread([this] { watch(); });
+}
+
+ProgressWatch::~ProgressWatch() {
+  finished_ = true;
+  thread_.join();
+  std::signal(SIGINT, SIG_DFL);
+  if (drawBar_) draw(true);
+}
+
+void ProgressWatch::watch() {
+  using namespace std::chrono_literals;
+  while (!finished_) {
+    if (interrupted) progress_.cancelRequested = true;
+    if (drawBar_) draw(false);
+    std::this_thread::sleep_for(100ms);
+  }
+}
+
+void ProgressWatch::draw(bool final) {
+  const QByteArray line =
+      progressBarText(QString::fromUtf8(label_), progress_.done, progress_.total).toUtf8();
+  std::fprintf(stderr, "\r%s%s", line.constData(), final ? "\n" : "");
+  std::fflush(stderr);
+}
+
+}  // namespace pelmora

@@ -1,0 +1,35 @@
+// Watches long work from a thread of its own: draws a progress bar on the
+// terminal's stderr and turns Ctrl-C into a cancel request, so that a stopped
+// run still ends with its files whole and the earlier index kept.
+#pragma once
+
+#include "platform/desktop.h"
+
+#include <QString>
+#include <atomic>
+#include <thread>
+
+namespace pelmora {
+
+class ProgressWatch {
+ public:
+  ProgressWatch(Progress& progress, QString label, bool drawBar);
+  ~ProgressWatch();
+  ProgressWatch(const ProgressWatch&) = delete;
+  ProgressWatch& operator=(const ProgressWatch&) = delete;
+
+ private:
+  void watch();
+  void draw(bool final);
+
+  Progress& progress_;
+  QByteArray label_;
+  bool drawBar_;
+  std::atomic<bool> finished_{false};
+  std::thread thread_;
+};
+
+// The bar's text for `done` of `total` ("label [#####     ]  12/100").
+QString progressBarText(const QString& label, int done, int total, int barWidth = 30);
+
+}  // namespace pelmora

@@ -1,0 +1,161 @@
+// pelmora-tile end to end on generated rasters: what a dry run shows, options
+// reaching the fields, the files of a run, and the exit statuses.
+#include "cli/batch.h"
+
+#include "support/test_rasters.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace pelmora {
+namespace {
+
+struct Captured {
+  QString out, err;
+  Console console{[this](const QString& t) { out += t; }, [this](const QString& t) { err += t; }};
+};
+
+class BatchTool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    // 400 × 300 pixels: 360,054 bytes, P_X 4500, P_Y 6000.
+    raster = testing::writeBmp24(dir.filePath("sheet12.bmp"), testing::positionImage(400, 300));
+  }
+
+  int run(QStringList args) {
+    captured = std::make_unique<Captured>();
+    return runBatch(args, captured->console);
+  }
+  QStringList outLines() const { return captured->out.split(u'\n'); }
+
+  static void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+  }
+  static QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+
+  QTemporaryDir dir;
+  QString raster;
+  std::unique_ptr<Captured> captured;
+};
+
+TEST_F(BatchTool, DryRunShowsTheFieldsAsLoadingLeavesThem) {
+  ASSERT_EQ(run({"--dry-run", raster}), kCompleted) << captured->err.toStdString();
+  EXPECT_EQ(captured->out,
+            QString::fromUtf8("右上X: 45\n右上Y: 60\n左下X: 0\n左下Y: 0\n"
+                              "横割の数: 1\n縦割の数: 1\nJPG画質:  50\n回転角度単位: 0.0000\n"
+                              "横: 1.33\nサイズ: 0.36\nＸ：Ｙ＝ 1 : 1.33\n"
+                              "\n"
+                              "sheet12_0.JPG, 0, 0, 45, 60\n"
+                              "sheet12_1.JPG,-.0900000000000034, 0, 45, 60.12\n"));
+  EXPECT_EQ(captured->err, "");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"sheet12.bmp"});  // nothing written
+}
+
+TEST_F(BatchTool, DryRunWithOptionsGivesTheIndexOfTheTwoByThreeExample) {
+  ASSERT_EQ(run({"-n", "-u", "100,300", "-l", "0,0", "-r", "2", "-c", "3", raster}), kCompleted);
+  const QStringList lines = outLines();
+  ASSERT_GE(lines.size(), 20);
+  EXPECT_EQ(lines[4], QString::fromUtf8("横割の数: 2"));
+  EXPECT_EQ(lines[5], QString::fromUtf8("縦割の数: 3"));
+  EXPECT_EQ(lines[10], QString::fromUtf8("Ｘ：Ｙ＝ 1 : 3"));
+  EXPECT_EQ(lines.mid(12, 7),
+            QStringList({"sheet12_0.JPG, 0, 0, 100, 300",
+                         "sheet12_1.JPG, 49.9, 0, 100, 100.2",
+                         "sheet12_2.JPG, 49.9, 100, 100, 200.4",
+                         "sheet12_3.JPG, 49.9, 200, 100, 300.6",
+                         "sheet12_4.JPG,-.200000000000003, 0, 50, 100.2",
+                         "sheet12_5.JPG,-.200000000000003, 100, 50, 200.4",
+                         "sheet12_6.JPG,-.200000000000003, 200, 50, 300.6"}));
+}
+
+TEST_F(BatchTool, QualityAndAngleGoThroughTheirFields) {
+  ASSERT_EQ(run({"-n", "-q", "150", "-a", "12.5", raster}), kCompleted);
+  EXPECT_EQ(outLines()[6], QString::fromUtf8("JPG画質:  100"));
+  EXPECT_EQ(outLines()[7], QString::fromUtf8("回転角度単位: 12.5"));
+  ASSERT_EQ(run({"-n", "-q", "１０", raster}), kCompleted);  // full-width, then held at 25
+  EXPECT_EQ(outLines()[6], QString::fromUtf8("JPG画質:  25"));
+  ASSERT_EQ(run({"-n", "-q", "62.5", raster}), kCompleted);
+  EXPECT_EQ(outLines()[6], QString::fromUtf8("JPG画質:  62.5"));
+}
+
+TEST_F(BatchTool, IndexBesideTheRasterGivesTheCornersUnlessOptionsGiveThem) {
+  writeFile(dir.filePath("sheet12.AR2"), "x,-1234.5,678.9,2000,3000.7\r\n");
+  ASSERT_EQ(run({"-n", raster}), kCompleted) << captured->err.toStdString();
+  EXPECT_EQ(outLines().mid(0, 4), QStringList({QString::fromUtf8("右上X: 2000"),
+                                               QString::fromUtf8("右上Y: 3000"),
+                                               QString::fromUtf8("左下X: -1235"),
+                                               QString::fromUtf8("左下Y: 678")}));
+  EXPECT_EQ(outLines()[12], "sheet12_0.JPG,-1235, 678, 2000, 3000");
+
+  ASSERT_EQ(run({"-n", "-u", "500,700", raster}), kCompleted);
+  EXPECT_EQ(outLines().mid(0, 4), QStringList({QString::fromUtf8("右上X: 500"),
+                                               QString::fromUtf8("右上Y: 700"),
+                                               QString::fromUtf8("左下X: -1235"),
+                                               QString::fromUtf8("左下Y: 678")}));
+}
+
+TEST_F(BatchTool, RunWritesTheImagesAndTheIndexThatTheDryRunShows) {
+  const QStringList options = {"-u", "100,300", "-l", "0,0", "-r", "2", "-c", "3", raster};
+  ASSERT_EQ(run(QStringList{"-n"} + options), kCompleted);
+  const QStringList planned = outLines().mid(12, 7);
+
+  const QString out = dir.filePath("out/nested");
+  ASSERT_EQ(run(QStringList{"-o", out, "--world-files", "-j", "2"} + options), kCompleted)
+      << captured->err.toStdString();
+  EXPECT_EQ(captured->out, QString::fromUtf8("完了しました\n"));
+  EXPECT_EQ(readFile(out + "/sheet12.AR2"), (planned.join("\r\n") + "\r\n").toUtf8());
+  for (int n = 0; n <= 6; ++n) {
+    EXPECT_TRUE(readFile(QStringLiteral("%1/sheet12_%2.JPG").arg(out).arg(n)).startsWith("\xFF\xD8"));
+    EXPECT_TRUE(QFile::exists(QStringLiteral("%1/sheet12_%2.jgw").arg(out).arg(n)));
+  }
+  // The raster's folder is the default and --quiet silences the message.
+  ASSERT_EQ(run({"--quiet", raster}), kCompleted);
+  EXPECT_EQ(captured->out, "");
+  EXPECT_TRUE(QFile::exists(dir.filePath("sheet12.AR2")));
+  EXPECT_FALSE(QFile::exists(dir.filePath("sheet12_0.jgw")));
+}
+
+TEST_F(BatchTool, AnImageThatCannotBeWrittenStopsTheRunAndKeepsTheEarlierIndex) {
+  const QString out = dir.filePath("out");
+  ASSERT_TRUE(QDir().mkpath(out + "/sheet12_2.JPG"));  // a folder where the image should go
+  writeFile(out + "/sheet12.AR2", "earlier run\r\n");
+  EXPECT_EQ(run({"-q", "80", "-r", "2", "-c", "3", "-o", out, "--quiet", raster}), kStopped);
+  EXPECT_TRUE(captured->err.contains(out + "/sheet12_2.JPG")) << captured->err.toStdString();
+  EXPECT_EQ(captured->out, "");
+  EXPECT_EQ(readFile(out + "/sheet12.AR2"), "earlier run\r\n");
+}
+
+TEST_F(BatchTool, StopsWithStatusOneWhenLoadingOrPlanningFails) {
+  EXPECT_EQ(run({"-n", dir.filePath("missing.bmp")}), kStopped);
+  EXPECT_TRUE(captured->err.contains("missing.bmp"));
+
+  writeFile(dir.filePath("junk.bmp"), "not a picture");
+  EXPECT_EQ(run({"-n", dir.filePath("junk.bmp")}), kStopped);
+  EXPECT_NE(captured->err, "");
+
+  EXPECT_EQ(run({"-r", "0", raster}), kStopped);  // a zero count cannot be divided by
+  EXPECT_NE(captured->err, "");
+  EXPECT_FALSE(QFile::exists(dir.filePath("sheet12.AR2")));
+}
+
+TEST_F(BatchTool, UsageErrorsAndHelp) {
+  EXPECT_EQ(run({"--rows"}), kUsageError);
+  EXPECT_TRUE(captured->err.contains("--help"));
+  EXPECT_EQ(captured->out, "");
+  EXPECT_EQ(run({}), kUsageError);
+  EXPECT_EQ(run({"--help"}), kCompleted);
+  EXPECT_TRUE(captured->out.startsWith("Usage: pelmora-tile"));
+  EXPECT_EQ(run({"--version"}), kCompleted);
+  EXPECT_TRUE(captured->out.startsWith("pelmora-tile "));
+}
+
+}  // namespace
+}  // namespace pelmora

@@ -1,0 +1,104 @@
+// The batch tool's command line: values reach the options as typed, and every
+// malformed line is a usage error.
+#include "cli/options.h"
+
+#include <gtest/gtest.h>
+
+namespace pelmora {
+namespace {
+
+ParsedCommandLine parse(std::initializer_list<const char*> args) {
+  QStringList list;
+  for (const char* a : args) list << QString::fromUtf8(a);
+  return parseCommandLine(list);
+}
+
+TEST(CommandLine, LongAndShortFormsCarryTheTextAsTyped) {
+  const auto p = parse({"-u", "450,600", "--lower-left=-12.5,0x", "-r2", "--columns", "3",
+                        "-q", "５０", "-a", "-30", "-o", "out dir", "--overview", "2000", "-j", "3",
+                        "map.bmp"});
+  ASSERT_EQ(p.error, "");
+  const BatchOptions& o = p.options;
+  EXPECT_EQ(o.raster, "map.bmp");
+  EXPECT_EQ(o.upperRightX, "450");
+  EXPECT_EQ(o.upperRightY, "600");
+  EXPECT_EQ(o.lowerLeftX, "-12.5");
+  EXPECT_EQ(o.lowerLeftY, "0x");  // the field's reading decides what it means
+  EXPECT_EQ(o.rows, "2");
+  EXPECT_EQ(o.columns, "3");
+  EXPECT_EQ(o.quality, QString::fromUtf8("５０"));
+  EXPECT_EQ(o.angle, "-30");
+  EXPECT_EQ(o.outputFolder, "out dir");
+  EXPECT_EQ(o.overviewPixels, 2000);
+  EXPECT_EQ(o.jobs, 3);
+  EXPECT_FALSE(o.dryRun);
+}
+
+TEST(CommandLine, DefaultsLeaveTheFieldsAlone) {
+  const auto p = parse({"map.bmp"});
+  ASSERT_EQ(p.error, "");
+  EXPECT_FALSE(p.options.upperRightX || p.options.lowerLeftX || p.options.rows ||
+               p.options.columns || p.options.quality || p.options.angle);
+  EXPECT_EQ(p.options.overviewPixels, 1080);
+  EXPECT_EQ(p.options.jobs, 0);
+  EXPECT_EQ(p.options.outputFolder, "");
+}
+
+TEST(CommandLine, CornerPairSplitsAtTheFirstComma) {
+  const auto p = parse({"-u", "1,2,3", "m.bmp"});
+  ASSERT_EQ(p.error, "");
+  EXPECT_EQ(p.options.upperRightX, "1");
+  EXPECT_EQ(p.options.upperRightY, "2,3");
+}
+
+TEST(CommandLine, FlagsGroupAndOptionsEndAtDoubleDash) {
+  const auto p = parse({"-nq60", "--quiet", "--world-files", "--", "-odd name.bmp"});
+  ASSERT_EQ(p.error, "");
+  EXPECT_TRUE(p.options.dryRun);
+  EXPECT_TRUE(p.options.quiet);
+  EXPECT_TRUE(p.options.worldFiles);
+  EXPECT_EQ(p.options.quality, "60");
+  EXPECT_EQ(p.options.raster, "-odd name.bmp");
+}
+
+TEST(CommandLine, HelpAndVersionNeedNoRaster) {
+  EXPECT_TRUE(parse({"-h"}).options.help);
+  EXPECT_EQ(parse({"--help"}).error, "");
+  EXPECT_TRUE(parse({"--version"}).options.version);
+  EXPECT_EQ(parse({"--version"}).error, "");
+}
+
+TEST(CommandLine, UsageErrors) {
+  const std::vector<std::vector<const char*>> bad = {
+      {},                                  // no raster
+      {"a.bmp", "b.bmp"},                  // two rasters
+      {" "},                               // blank raster
+      {"-x", "a.bmp"},                     // unknown short option
+      {"--frobnicate", "a.bmp"},           // unknown long option
+      {"a.bmp", "-r"},                     // missing value
+      {"-u", "450", "a.bmp"},              // corner without its pair
+      {"--lower-left=7", "a.bmp"},
+      {"-j", "-1", "a.bmp"},               // jobs out of range
+      {"-j", "two", "a.bmp"},
+      {"--overview", "99", "a.bmp"},       // too small for the loaded view
+      {"--overview", "1e3", "a.bmp"},
+      {"--quiet=yes", "a.bmp"},            // a flag given a value
+      {"-o", "", "a.bmp"},
+  };
+  for (const auto& args : bad) {
+    QStringList list;
+    for (const char* a : args) list << QString::fromUtf8(a);
+    EXPECT_NE(parseCommandLine(list).error, "") << list.join(u' ').toStdString();
+  }
+}
+
+TEST(CommandLine, UsageNamesEveryOption) {
+  const QString usage = usageText();
+  for (const char* name : {"--upper-right", "--lower-left", "--rows", "--columns", "--quality",
+                           "--angle", "--out", "--overview", "--world-files", "--dry-run",
+                           "--jobs", "--quiet", "--help", "--version"})
+    EXPECT_TRUE(usage.contains(QLatin1String(name))) << name;
+}
+
+}  // namespace
+}  // namespace pelmora
