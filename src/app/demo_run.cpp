@@ -1,0 +1,89 @@
+#include "app/demo_run.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+
+namespace pelmora {
+
+namespace {
+
+class DemoRun : public QObject {
+ public:
+  DemoRun(Form1& window, QString raster, bool run, QString screenshot)
+      : QObject(&window), window_(window), raster_(std::move(raster)), run_(run), screenshot_(std::move(screenshot)) {
+    connect(&watch_, &QTimer::timeout, this, &DemoRun::watchDialogs);
+    watch_.start(100);
+    QTimer::singleShot(800, this, &DemoRun::steps);
+  }
+
+ private:
+  // Each click returns only when its command has ended (dialogs included),
+  // so the dialogs are watched from the timer meanwhile.
+  void steps() {
+    if (!raster_.isEmpty()) {
+      window_.desktop().setFileChooser([this](const QString&, const QStringList&) {
+        window_.desktop().setFileChooser({});
+        return raster_;
+      });
+      click("Command1");
+    }
+    if (run_) click("Command2");
+    QTimer::singleShot(800, this, [this] {
+      if (!shot_) shoot();
+      QApplication::quit();
+    });
+  }
+
+  void click(const char* name) {
+    if (auto* button = window_.findChild<QPushButton*>(QLatin1String(name))) button->click();
+  }
+
+  void watchDialogs() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* progress = qobject_cast<QProgressDialog*>(modal)) {
+      if (!shot_ && progress->value() > 0 && ++progressTicks_ >= 5) shoot();
+    } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      std::fprintf(stderr, "message: %s\n", qUtf8Printable(box->text()));
+      if (!shot_ && ++messageTicks_ >= 5) shoot();
+      if (shot_) box->accept();
+    }
+  }
+
+  void shoot() {
+    shot_ = true;
+    if (screenshot_.isEmpty()) return;
+    const QRect frame = window_.frameGeometry();
+    QPixmap picture;
+    if (QScreen* screen = window_.screen())
+      picture = screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    if (picture.isNull()) picture = window_.grab();
+    if (!picture.save(screenshot_)) std::fprintf(stderr, "cannot save %s\n", qUtf8Printable(screenshot_));
+  }
+
+  Form1& window_;
+  QString raster_;
+  bool run_;
+  QString screenshot_;
+  QTimer watch_;
+  bool shot_ = false;
+  int progressTicks_ = 0;
+  int messageTicks_ = 0;
+};
+
+}  // namespace
+
+bool startDemoRun(Form1& window) {
+  const QString raster = qEnvironmentVariable("PELMORA_LOAD");
+  const bool run = qEnvironmentVariableIntValue("PELMORA_RUN") != 0;
+  const QString screenshot = qEnvironmentVariable("PELMORA_SCREENSHOT");
+  if (raster.isEmpty() && !run && screenshot.isEmpty()) return false;
+  new DemoRun(window, raster, run, screenshot);
+  return true;
+}
+
+}  // namespace pelmora

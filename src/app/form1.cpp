@@ -1,0 +1,190 @@
+#include "app/form1.h"
+
+#include "app/app_icon.h"
+#include "app/entry_fields.h"
+#include "app/picture_view.h"
+#include "app/window_font.h"
+#include "base/failure.h"
+#include "commands/grid.h"
+#include "commands/load.h"
+#include "commands/run.h"
+#include "session/quality.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <new>
+#include <optional>
+
+namespace pelmora {
+
+namespace {
+
+const QColor kWindowColour(0xFF, 0xE0, 0xC0);
+
+// Positions and sizes in layout units, 15 to the pixel.
+struct Box {
+  int left, top, width, height;
+  QRect pixels() const { return QRect(left / 15, top / 15, width / 15, height / 15); }
+};
+
+struct FontSize {
+  int pixels;
+  bool bold = false;
+  bool italic = false;
+};
+
+// Sizes in points are these pixel sizes at 96 dots per inch.
+constexpr int k9pt = 12, k975pt = 13, k1125pt = 15, k12pt = 16, k1425pt = 19;
+
+void place(QWidget* widget, const char* name, Box box, std::optional<FontSize> font) {
+  widget->setObjectName(QLatin1String(name));
+  widget->setGeometry(box.pixels());
+  if (font) widget->setFont(windowFont(font->pixels, font->bold, font->italic));
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, Box box,
+                    std::optional<FontSize> font, std::optional<QColor> face) {
+  auto* b = new QPushButton(caption, parent);
+  place(b, name, box, font);
+  b->setAutoDefault(false);
+  if (face) {
+    QPalette palette = b->palette();
+    palette.setColor(QPalette::Button, *face);
+    b->setPalette(palette);
+  }
+  return b;
+}
+
+template <class Edit>
+Edit* textField(QWidget* parent, const char* name, Field field, Box box, std::optional<FontSize> font) {
+  auto* edit = new Edit(parent);
+  place(edit, name, box, font);
+  edit->setText(initialText(field));
+  edit->setCursorPosition(0);
+  return edit;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& caption, Box box, std::optional<FontSize> font) {
+  auto* l = new QLabel(caption, parent);
+  place(l, name, box, font);
+  l->setTextFormat(Qt::PlainText);
+  l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  // A caption longer than its label continues on the next line.
+  l->setWordWrap(true);
+  l->setAutoFillBackground(true);
+  QPalette palette = l->palette();
+  palette.setColor(QPalette::Window, kWindowColour);
+  l->setPalette(palette);
+  return l;
+}
+
+}  // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent), view_(std::make_unique<View>()) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Pelmora 1.02"));
+  setWindowIcon(appIcon());
+  setFont(defaultWindowFont());
+  setAutoFillBackground(true);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, kWindowColour);
+  setPalette(palette);
+  resize(9120 / 15, 7965 / 15);
+
+  const FontSize bold1125{k1125pt, true}, regular1125{k1125pt}, bold1425{k1425pt, true};
+  const FontSize boldItalic12{k12pt, true, true}, regular12{k12pt};
+  const FontSize bold975{k975pt, true}, regular975{k975pt}, bold9{k9pt, true};
+
+  auto* picture1 = new PictureView(*view_, this);
+  picture1->setObjectName(QStringLiteral("Picture1"));
+  picture1->move(Box{2400, 120, 6480, 6495}.pixels().topLeft());
+  // The view takes the focus (by Tab and by a click) as the first control of
+  // the focus order, so that leaving Text11 for it normalises the quality.
+  picture1->setFocusPolicy(Qt::StrongFocus);
+
+  auto* command1 = button(this, "Command1", QStringLiteral("画像呼び出し"), {120, 120, 2175, 375}, bold1125,
+                          QColor(0xC0, 0xFF, 0xFF));
+  auto* command2 = button(this, "Command2", QStringLiteral("登録開始"), {120, 1200, 2175, 375}, bold1125,
+                          QColor(0xFF, 0xC0, 0xC0));
+  auto* command3 = button(this, "Command3", QStringLiteral("分割図表示"), {840, 4410, 1380, 465}, {}, {});
+
+  std::map<Field, QLineEdit*> edits;
+  edits[Field::Text1] = textField<SelectAllLineEdit>(this, "Text1", Field::Text1, {840, 4950, 1455, 375}, regular1125);
+  edits[Field::Text2] = textField<SelectAllLineEdit>(this, "Text2", Field::Text2, {840, 5400, 1455, 375}, regular1125);
+  edits[Field::Text3] = textField<SelectAllLineEdit>(this, "Text3", Field::Text3, {840, 5850, 1455, 375}, regular1125);
+  edits[Field::Text4] = textField<SelectAllLineEdit>(this, "Text4", Field::Text4, {840, 6300, 1455, 375}, regular1125);
+  edits[Field::Text5] = textField<SelectAllLineEdit>(this, "Text5", Field::Text5, {1440, 3480, 615, 375}, bold1425);
+  edits[Field::Text6] = textField<SelectAllLineEdit>(this, "Text6", Field::Text6, {1440, 3960, 615, 375}, bold1425);
+  edits[Field::Text7] = textField<QLineEdit>(this, "Text7", Field::Text7, {720, 2040, 1215, 375}, boldItalic12);
+  edits[Field::Text8] = textField<QLineEdit>(this, "Text8", Field::Text8, {720, 2520, 1215, 375}, boldItalic12);
+  edits[Field::Text9] = textField<QLineEdit>(this, "Text9", Field::Text9, {720, 3000, 1215, 375}, boldItalic12);
+  edits[Field::Text10] = textField<QLineEdit>(this, "Text10", Field::Text10, {120, 600, 2175, 495}, {});
+  auto* text11 = textField<FocusLeaveLineEdit>(this, "Text11", Field::Text11, {1200, 1680, 495, 270}, {});
+  edits[Field::Text11] = text11;
+  edits[Field::Text12] = textField<QLineEdit>(this, "Text12", Field::Text12, {960, 6840, 1335, 375}, regular1125);
+  for (Field display : {Field::Text7, Field::Text8, Field::Text9}) {
+    QLineEdit* edit = edits[display];
+    edit->setEnabled(false);
+    // Greyed text on the field's usual background.
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Disabled, QPalette::Base, palette.color(QPalette::Active, QPalette::Base));
+    edit->setPalette(palette);
+  }
+
+  label(this, "Label4", captionOf(Field::Text1), {120, 5040, 615, 255}, bold975);
+  label(this, "Label3", captionOf(Field::Text2), {120, 5490, 615, 255}, bold975);
+  label(this, "Label1", captionOf(Field::Text3), {120, 5940, 615, 255}, bold975);
+  label(this, "Label2", captionOf(Field::Text4), {120, 6390, 615, 255}, bold975);
+  label(this, "Label5", captionOf(Field::Text5), {120, 3600, 1095, 375}, regular12);
+  label(this, "Label6", captionOf(Field::Text6), {120, 3960, 1095, 375}, regular12);
+  label(this, "Label7", captionOf(Field::Text7), {120, 2160, 375, 375}, regular12);
+  label(this, "Label8", captionOf(Field::Text8), {120, 2640, 375, 375}, regular12);
+  label(this, "Label11", captionOf(Field::Text9), {120, 3000, 615, 375}, regular975);
+  label(this, "Label12", QStringLiteral("MB"), {2040, 3120, 375, 255}, {});
+  label(this, "Label10", captionOf(Field::Text11), {120, 1680, 975, 255}, bold9);
+  label(this, "Label13", QStringLiteral("%"), {1800, 1680, 255, 255}, regular975);
+  label(this, "Label14", captionOf(Field::Text12), {120, 6840, 735, 375}, bold975);
+  QLabel* label9 = label(this, "Label9", initialText(Field::Label9), {105, 7440, 2220, 375}, regular12);
+
+  // Captions lie beneath every other control, as the view overlaps Label12.
+  for (QLabel* caption : findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) caption->lower();
+
+  // The focus order; the disabled display fields keep their places and are
+  // skipped while disabled.
+  const QList<QWidget*> order{picture1,          edits[Field::Text11], edits[Field::Text7], edits[Field::Text8],
+                              edits[Field::Text9], edits[Field::Text5], edits[Field::Text6], edits[Field::Text1],
+                              edits[Field::Text2], edits[Field::Text3], edits[Field::Text4], command2,
+                              command1,          edits[Field::Text10], command3,           edits[Field::Text12]};
+  for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+  picture1->setFocus();
+
+  fields_ = std::make_unique<QtFields>(edits, label9);
+  desktop_ = std::make_unique<QtDesktop>(*this);
+  form_ = std::make_unique<Form>(*fields_, *view_, *desktop_);
+
+  text11->setFocusLeaveAction([this] { normaliseQuality(*fields_); });
+  connect(command1, &QPushButton::clicked, this, [this] { runCommand(loadRaster); });
+  connect(command2, &QPushButton::clicked, this, [this] { runCommand([](Form& f) { runRegistration(f); }); });
+  connect(command3, &QPushButton::clicked, this, [this] { runCommand(showGrid); });
+}
+
+Form1::~Form1() = default;
+
+void Form1::runCommand(const std::function<void(Form&)>& command) {
+  // A command waiting in a dialog or on its work keeps the window blocked;
+  // this guards against a second command started from a nested event loop.
+  if (commandRunning_) return;
+  commandRunning_ = true;
+  try {
+    command(*form_);
+  } catch (const Failure& failure) {
+    desktop_->showMessage(failure.message());
+  } catch (const std::bad_alloc&) {
+    desktop_->showMessage(QStringLiteral("メモリが足りません。"));
+  } catch (const std::exception& error) {
+    desktop_->showMessage(QString::fromUtf8(error.what()));
+  }
+  commandRunning_ = false;
+}
+
+}  // namespace pelmora

@@ -1,0 +1,38 @@
+// Form1, the one window: three command buttons, the entry and display fields
+// with their captions, and the view Picture1, at fixed places (nothing moves
+// when the window is resized). It owns the form the commands work on.
+#pragma once
+
+#include "app/qt_desktop.h"
+#include "app/qt_fields.h"
+#include "platform/view.h"
+#include "session/form.h"
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+namespace pelmora {
+
+class Form1 : public QWidget {
+  Q_OBJECT
+ public:
+  explicit Form1(QWidget* parent = nullptr);
+  ~Form1() override;
+
+  Form& form() { return *form_; }
+  View& view() { return *view_; }
+  QtDesktop& desktop() { return *desktop_; }
+
+ private:
+  // Runs a button's command; a failure it lets through is shown, never lost.
+  void runCommand(const std::function<void(Form&)>& command);
+
+  std::unique_ptr<View> view_;
+  std::unique_ptr<QtFields> fields_;
+  std::unique_ptr<QtDesktop> desktop_;
+  std::unique_ptr<Form> form_;
+  bool commandRunning_ = false;
+};
+
+}  // namespace pelmora

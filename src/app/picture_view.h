@@ -1,0 +1,23 @@
+// Picture1 on screen: paints the view's persistent canvas and takes the view's
+// size whenever the view changes.
+#pragma once
+
+#include "platform/view.h"
+
+#include <QWidget>
+
+namespace pelmora {
+
+class PictureView : public QWidget {
+  Q_OBJECT
+ public:
+  PictureView(View& view, QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  View& view_;
+};
+
+}  // namespace pelmora

@@ -1,0 +1,123 @@
+#include "app/qt_desktop.h"
+
+#include "app/run_progress_dialog.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
+#include <exception>
+
+namespace pelmora {
+
+namespace {
+
+// Quits a loop when the watched window has been resized.
+class ResizeWatch : public QObject {
+ public:
+  ResizeWatch(QWidget& window, QEventLoop& loop) : loop_(loop) { window.installEventFilter(this); }
+  bool resized = false;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Resize) {
+      resized = true;
+      loop_.quit();
+    }
+    return false;
+  }
+
+ private:
+  QEventLoop& loop_;
+};
+
+}  // namespace
+
+QtDesktop::QtDesktop(QWidget& window) : window_(window) { workThread_.setMaxThreadCount(1); }
+
+QString QtDesktop::chooseRasterFile(const QString& title, const QStringList& filters) {
+  return chooser_ ? chooser_(title, filters) : showFileDialog(title, filters);
+}
+
+QString QtDesktop::showFileDialog(const QString& title, const QStringList& filters) {
+  QFileDialog dialog(&window_, title, lastFolder_);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilters(filters);
+  if (!filters.isEmpty()) dialog.selectNameFilter(filters.first());
+  if (dialog.exec() != QDialog::Accepted) return {};
+  const QStringList chosen = dialog.selectedFiles();
+  if (chosen.isEmpty()) return {};
+  // The next dialog opens where this one left off.
+  lastFolder_ = QFileInfo(chosen.first()).absolutePath();
+  return chosen.first();
+}
+
+void QtDesktop::showMessage(const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Pelmora"), text, QMessageBox::Ok, &window_);
+  box.exec();
+}
+
+bool QtDesktop::waitForResize(int milliseconds) {
+  QEventLoop loop;
+  ResizeWatch watch(window_, loop);
+  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  return watch.resized;
+}
+
+void QtDesktop::maximiseWindow() {
+  if (window_.isMaximized()) return;
+  // A window manager maximises asynchronously; the window's height is read
+  // right after this returns, so wait for the new size.
+  window_.showMaximized();
+  if (waitForResize(1000)) return;
+  // No window manager answered (a bare X server): take the screen's space.
+  if (QScreen* screen = window_.screen()) {
+    window_.setGeometry(screen->availableGeometry());
+    waitForResize(500);
+  }
+}
+
+float QtDesktop::windowHeight() const { return float(window_.frameGeometry().height() * 15.0); }
+
+void QtDesktop::runWithProgress(const QString& label, Progress& progress,
+                                const std::function<void()>& work) {
+  RunProgressDialog dialog(label, progress.total, &window_);
+  QObject::connect(&dialog, &RunProgressDialog::cancelRequested, &dialog,
+                   [&progress] { progress.cancelRequested = true; });
+
+  QTimer poll;
+  poll.setInterval(50);
+  QObject::connect(&poll, &QTimer::timeout, &dialog, [&] { dialog.setValue(progress.done.load()); });
+
+  std::exception_ptr failure;
+  QEventLoop loop;
+  QFutureWatcher<void> watcher;
+  QObject::connect(&watcher, &QFutureWatcher<void>::finished, &loop, &QEventLoop::quit);
+
+  dialog.setValue(0);
+  dialog.show();
+  poll.start();
+  watcher.setFuture(QtConcurrent::run(&workThread_, [&work, &failure] {
+    try {
+      work();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  }));
+  loop.exec();
+  poll.stop();
+  watcher.waitForFinished();
+  dialog.hide();
+  if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace pelmora
