@@ -1,0 +1,285 @@
+// The run's execution on hand-built plans: every image holds its own region,
+// the canvas beyond the raster is white, the quality reaches the encoder, and
+// a failure or a cancel stops the run without leaving partial files.
+#include "commands/run.h"
+#include "commands/world_file.h"
+
+#include "base/failure.h"
+#include "base/numbers.h"
+#include "support/test_rasters.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <mutex>
+
+namespace pelmora {
+namespace {
+
+using testing::decodePosition;
+using testing::positionImage;
+
+// A raster held in memory as 32-bit rows.
+class ImageSource final : public RasterSource {
+ public:
+  explicit ImageSource(QImage image)
+      : RasterSource(image.width(), image.height(), PixelLayout::BGRX32),
+        image_(image.convertToFormat(QImage::Format_RGB32)) {}
+  const std::uint8_t* row(int y, std::vector<std::uint8_t>&) const override {
+    return image_.constScanLine(y);
+  }
+
+ private:
+  QImage image_;
+};
+
+// Turns the canvas into a file of its own raw pixels (width, height and
+// quality first), so that a test sees exactly what the encoder was given.
+class RawEncoder final : public JpegEncoder {
+ public:
+  std::span<const std::uint8_t> encode(const std::uint8_t* pixels, int width, int height,
+                                       std::ptrdiff_t stride, PixelLayout layout,
+                                       int quality) override {
+    EXPECT_EQ(layout, PixelLayout::BGR24);
+    const int header[3] = {width, height, quality};
+    out_.assign(reinterpret_cast<const std::uint8_t*>(header),
+                reinterpret_cast<const std::uint8_t*>(header) + sizeof header);
+    for (int y = 0; y < height; ++y)
+      out_.insert(out_.end(), pixels + y * stride, pixels + y * stride + width * 3);
+    return out_;
+  }
+
+ private:
+  std::vector<std::uint8_t> out_;
+};
+
+struct RawImage {
+  int quality = -1;
+  QImage pixels;
+};
+
+RawImage readRaw(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QByteArray bytes = file.readAll();
+  int header[3];
+  std::memcpy(header, bytes.constData(), sizeof header);
+  QImage pixels(header[0], header[1], QImage::Format_BGR888);
+  for (int y = 0; y < header[1]; ++y)
+    std::memcpy(pixels.scanLine(y), bytes.constData() + sizeof header + y * header[0] * 3,
+                header[0] * 3);
+  return {header[2], pixels};
+}
+
+// An overview `longSide` pixels long and a rows × columns grid, each tile
+// stretched by 1.002 at its far edges, as the registration run plans them.
+RunPlan gridPlan(const QString& folder, int w, int h, int rows, int columns, int longSide) {
+  RunPlan plan;
+  plan.outputFolder = folder;
+  plan.baseName = QStringLiteral("m");
+  plan.quality = 52;
+  plan.tileRows = rows;
+  plan.tileColumns = columns;
+  auto add = [&](const QString& name, float vw, float vh, const CornerPoints& b) {
+    PlannedImage image;
+    image.fileName = name;
+    image.pixelWidth = std::max(1, roundHalfEven(vw / 15.0));
+    image.pixelHeight = std::max(1, roundHalfEven(vh / 15.0));
+    image.corners = b;
+    image.geometry = bilGeometry(w, h, vw, vh, b);
+    plan.images.push_back(image);
+  };
+  const float overviewW = w >= h ? longSide * 15.0f : float(longSide * 15.0 * w / h);
+  const float overviewH = w >= h ? float(longSide * 15.0 * h / w) : longSide * 15.0f;
+  add("m_0.JPG", overviewW, overviewH, {0, 0, overviewH, overviewW, 0, 0, overviewH, overviewW});
+  const float P_X = h * 15.0f, P_Y = w * 15.0f;
+  const float cellX = P_X / rows, cellY = P_Y / columns;
+  int number = 1;
+  for (int i = 1; i <= rows; ++i)
+    for (int j = 1; j <= columns; ++j) {
+      CornerPoints b;
+      b.B_XE = P_X;
+      b.B_YE = P_Y;
+      b.B_X1 = float(double(cellX) * (i - 1));
+      b.B_Y1 = float(double(cellY) * (j - 1));
+      b.B_X2 = float(double(cellX) * i * 1.002);
+      b.B_Y2 = float(double(cellY) * j * 1.002);
+      add(QStringLiteral("m_%1.JPG").arg(number++), cellY, cellX, b);
+    }
+  return plan;
+}
+
+JpegEncoderFactory rawEncoders() {
+  return [] { return std::make_unique<RawEncoder>(); };
+}
+
+QStringList temporaries(const QString& folder) {
+  return QDir(folder).entryList({QStringLiteral(".*tmp*")}, QDir::Files | QDir::Hidden);
+}
+
+// Checks that every canvas pixel the raster covers shows the raster position
+// it maps to, and every other pixel is white. Returns the white pixel count.
+int checkRegion(const QImage& canvas, const BilGeometry& g, int w, int h) {
+  int white = 0;
+  for (int py = 0; py < canvas.height(); py += 3)
+    for (int px = 0; px < canvas.width(); px += 3) {
+      const QRgb pixel = canvas.pixel(px, py);
+      const double u = (px + 0.5 - g.x) * w / g.dw - 0.5;
+      const double v = (py + 0.5 - g.y) * h / g.dh - 0.5;
+      if (px >= g.x + g.dw || py >= g.y + g.dh) {
+        EXPECT_EQ(pixel, qRgb(255, 255, 255)) << px << "," << py;
+        ++white;
+        continue;
+      }
+      // A pixel blends the raster pixels under its footprint; blends across a
+      // multiple of 256 mix the high bits, so those are skipped.
+      const double reachX = std::max(1.5, 1.0 * w / g.dw), reachY = std::max(1.5, 1.0 * h / g.dh);
+      auto nearWrap = [](double t, double reach) { return std::fmod(t + reach, 256.0) < 2 * reach; };
+      if (nearWrap(u, reachX) || nearWrap(v, reachY)) continue;
+      const QPoint at = decodePosition(pixel);
+      EXPECT_NEAR(at.x(), std::clamp(u, 0.0, w - 1.0), reachX) << px << "," << py;
+      EXPECT_NEAR(at.y(), std::clamp(v, 0.0, h - 1.0), reachY) << px << "," << py;
+    }
+  return white;
+}
+
+TEST(RunExecution, EveryImageHoldsItsRegionWithWhiteBeyondTheFarEdge) {
+  QTemporaryDir folder;
+  const int w = 2000, h = 1500;
+  const ImageSource source(positionImage(w, h));
+  const RunPlan plan = gridPlan(folder.path(), w, h, 2, 2, 400);
+  Progress progress(int(plan.images.size()));
+
+  const RunOutcome outcome = executeRun(plan, source, rawEncoders(), 2, progress, false);
+
+  EXPECT_FALSE(outcome.cancelled);
+  EXPECT_EQ(progress.done.load(), 5);
+  for (std::size_t k = 0; k < plan.images.size(); ++k) {
+    const PlannedImage& image = plan.images[k];
+    SCOPED_TRACE(image.fileName.toStdString());
+    const RawImage raw = readRaw(QDir(folder.path()).filePath(image.fileName));
+    EXPECT_EQ(raw.quality, 52);
+    ASSERT_EQ(raw.pixels.size(), QSize(image.pixelWidth, image.pixelHeight));
+    const int white = checkRegion(raw.pixels, image.geometry, w, h);
+    // Only tiles of the last row or column reach beyond the raster.
+    const bool farTile = k == 2 || k >= 3;
+    EXPECT_EQ(white > 0, farTile);
+    if (k + 1 == plan.images.size())
+      EXPECT_EQ(outcome.lastImage.convertToFormat(QImage::Format_BGR888), raw.pixels);
+  }
+  EXPECT_TRUE(temporaries(folder.path()).isEmpty());
+}
+
+TEST(RunExecution, WritesDecodableJpegsAndWorldFilesWithTheRealEncoder) {
+  QTemporaryDir folder;
+  const ImageSource source(positionImage(300, 200));
+  const RunPlan plan = gridPlan(folder.path(), 300, 200, 2, 3, 120);
+  Progress progress(int(plan.images.size()));
+
+  executeRun(plan, source, makeTurboJpegEncoder, 0, progress, true);
+
+  for (const PlannedImage& image : plan.images) {
+    const QString path = QDir(folder.path()).filePath(image.fileName);
+    EXPECT_EQ(QImage(path, "JPEG").size(), QSize(image.pixelWidth, image.pixelHeight)) << path.toStdString();
+    QFile world(QDir(folder.path()).filePath(worldFileName(image.fileName)));
+    ASSERT_TRUE(world.open(QIODevice::ReadOnly));
+    EXPECT_EQ(world.readAll(), worldFileText(image).toUtf8());
+  }
+}
+
+// Fails on the image with the given number of encode calls, counted across workers.
+JpegEncoderFactory encodersFailingAt(int failingCall) {
+  struct Shared {
+    std::mutex mutex;
+    int calls = 0;
+  };
+  auto shared = std::make_shared<Shared>();
+  class Encoder final : public JpegEncoder {
+   public:
+    Encoder(std::shared_ptr<Shared> shared, int failingCall) : shared_(shared), failingCall_(failingCall) {}
+    std::span<const std::uint8_t> encode(const std::uint8_t* p, int w, int h, std::ptrdiff_t s,
+                                         PixelLayout l, int q) override {
+      {
+        std::lock_guard lock(shared_->mutex);
+        if (++shared_->calls == failingCall_)
+          throw Failure(QStringLiteral("JPEG に変換できません: test"));
+      }
+      return raw_.encode(p, w, h, s, l, q);
+    }
+
+   private:
+    std::shared_ptr<Shared> shared_;
+    int failingCall_;
+    RawEncoder raw_;
+  };
+  return [shared, failingCall] { return std::make_unique<Encoder>(shared, failingCall); };
+}
+
+TEST(RunExecution, AFailingEncoderStopsTheRunNamingTheImageItFailedOn) {
+  QTemporaryDir folder;
+  const ImageSource source(positionImage(120, 90));
+  const RunPlan plan = gridPlan(folder.path(), 120, 90, 3, 3, 60);
+  Progress progress(int(plan.images.size()));
+  try {
+    executeRun(plan, source, encodersFailingAt(1), 1, progress, false);
+    FAIL() << "the run reported success";
+  } catch (const Failure& failure) {
+    EXPECT_EQ(failure.cause(), QStringLiteral("JPEG に変換できません: test"));
+    EXPECT_EQ(failure.file(), QDir(folder.path()).filePath("m_0.JPG"));
+  }
+  EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+  EXPECT_EQ(progress.done.load(), 0);
+}
+
+TEST(RunExecution, ADirectoryWhereATileGoesStopsTheRunAndLeavesNoTemporaryFiles) {
+  QTemporaryDir folder;
+  const ImageSource source(positionImage(120, 90));
+  const RunPlan plan = gridPlan(folder.path(), 120, 90, 3, 3, 60);
+  const QString blocked = QDir(folder.path()).filePath("m_3.JPG");
+  ASSERT_TRUE(QDir().mkdir(blocked));
+  Progress progress(int(plan.images.size()));
+  try {
+    executeRun(plan, source, rawEncoders(), 2, progress, false);
+    FAIL() << "the run reported success";
+  } catch (const Failure& failure) {
+    EXPECT_EQ(failure.file(), blocked);
+    EXPECT_TRUE(failure.cause().contains(QStringLiteral("書き込めません"))) << failure.what();
+  }
+  EXPECT_TRUE(temporaries(folder.path()).isEmpty());
+  EXPECT_TRUE(QFileInfo(blocked).isDir());
+  EXPECT_FALSE(QFile::exists(QDir(folder.path()).filePath("m_9.JPG")));  // stopped before the end
+}
+
+TEST(RunExecution, ACancelStopsAfterTheImagesInFlight) {
+  QTemporaryDir folder;
+  const ImageSource source(positionImage(120, 90));
+  const RunPlan plan = gridPlan(folder.path(), 120, 90, 3, 3, 60);
+  Progress progress(int(plan.images.size()));
+  class CancellingEncoder final : public JpegEncoder {
+   public:
+    explicit CancellingEncoder(Progress& progress) : progress_(progress) {}
+    std::span<const std::uint8_t> encode(const std::uint8_t* p, int w, int h, std::ptrdiff_t s,
+                                         PixelLayout l, int q) override {
+      progress_.cancelRequested = true;
+      return raw_.encode(p, w, h, s, l, q);
+    }
+
+   private:
+    Progress& progress_;
+    RawEncoder raw_;
+  };
+
+  const RunOutcome outcome = executeRun(
+      plan, source, [&] { return std::make_unique<CancellingEncoder>(progress); }, 1, progress, false);
+
+  EXPECT_TRUE(outcome.cancelled);
+  EXPECT_EQ(progress.done.load(), 1);
+  EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"m_0.JPG"});
+}
+
+}  // namespace
+}  // namespace pelmora

@@ -1,0 +1,179 @@
+#include "base/failure.h"
+#include "commands/run.h"
+#include "support/scripted_desktop.h"
+#include "support/test_rasters.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <mutex>
+
+namespace pelmora {
+namespace {
+
+// Records the quality each image was encoded with; fails when told to.
+struct EncoderLog {
+  std::mutex mutex;
+  std::vector<int> qualities;
+  bool fail = false;
+};
+
+class RecordingEncoder : public JpegEncoder {
+ public:
+  RecordingEncoder(EncoderLog& log) : log_(log), real_(makeTurboJpegEncoder()) {}
+  std::span<const std::uint8_t> encode(const std::uint8_t* pixels, int width, int height,
+                                       std::ptrdiff_t stride, PixelLayout layout, int quality) override {
+    {
+      std::lock_guard lock(log_.mutex);
+      log_.qualities.push_back(quality);
+      if (log_.fail) throw Failure(QStringLiteral("JPEG に変換できません: test"));
+    }
+    return real_->encode(pixels, width, height, stride, layout, quality);
+  }
+
+ private:
+  EncoderLog& log_;
+  std::unique_ptr<JpegEncoder> real_;
+};
+
+class RunTest : public ::testing::Test {
+ protected:
+  MemoryFields fields;
+  View view;
+  testing::ScriptedDesktop desktop;
+  Form form{fields, view, desktop};
+  QTemporaryDir dir;
+  EncoderLog log;
+
+  void SetUp() override {
+    form.makeEncoder = [this] { return std::make_unique<RecordingEncoder>(log); };
+    form.session.Filename =
+        testing::writeBmp24(dir.filePath("sheet12.bmp"), testing::positionImage(300, 100));
+    form.session.P_X = 1500;
+    form.session.P_Y = 4500;
+    form.session.F_H = 16200;
+    fields.setText(Field::Text1, "100");
+    fields.setText(Field::Text2, "300");
+    fields.setText(Field::Text3, "0");
+    fields.setText(Field::Text4, "0");
+    fields.setText(Field::Text5, "2");
+    fields.setText(Field::Text6, "3");
+  }
+  QByteArray read(const QString& name) const {
+    QFile file(dir.filePath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+  void writeEarlierIndex() {
+    QFile file(dir.filePath("sheet12.AR2"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("earlier\r\n");
+  }
+  QStringList files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+};
+
+TEST_F(RunTest, WritesImagesAndTheIndexThenSaysSo) {
+  ASSERT_TRUE(runRegistration(form));
+  EXPECT_EQ(desktop.messages, QStringList{"完了しました"});
+  EXPECT_EQ(read("sheet12.AR2"),
+            "sheet12_0.JPG, 0, 0, 100, 300\r\n"
+            "sheet12_1.JPG, 49.9, 0, 100, 100.2\r\n"
+            "sheet12_2.JPG, 49.9, 100, 100, 200.4\r\n"
+            "sheet12_3.JPG, 49.9, 200, 100, 300.6\r\n"
+            "sheet12_4.JPG,-.200000000000003, 0, 50, 100.2\r\n"
+            "sheet12_5.JPG,-.200000000000003, 100, 50, 200.4\r\n"
+            "sheet12_6.JPG,-.200000000000003, 200, 50, 300.6\r\n");
+  for (int n = 0; n <= 6; ++n) {
+    const QImage image = QImage::fromData(read(QString("sheet12_%1.JPG").arg(n)));
+    ASSERT_FALSE(image.isNull()) << n;
+    if (n > 0) EXPECT_EQ(image.size(), QSize(100, 50));
+  }
+  EXPECT_EQ(QImage::fromData(read("sheet12_0.JPG")).size(), QSize(1080, 360));
+  EXPECT_EQ(files().size(), 8);  // no temporary file left behind
+  EXPECT_EQ(form.session.Cell_X, 750);
+  EXPECT_EQ(form.session.B_X1, 750);  // the last tile's region
+  EXPECT_EQ(view.pixelWidth(), 100);
+  EXPECT_EQ(view.pixelHeight(), 50);
+  // The view shows the last tile: the bottom-right cell of the raster.
+  const QPoint position = testing::decodePosition(view.canvas().pixel(10, 10));
+  EXPECT_NEAR(position.x(), 210, 2);
+  EXPECT_NEAR(position.y(), 60, 2);
+}
+
+TEST_F(RunTest, NothingHappensBeforeARasterIsLoaded) {
+  form.session.P_X = 0;
+  EXPECT_FALSE(runRegistration(form));
+  EXPECT_TRUE(desktop.messages.isEmpty());
+  EXPECT_EQ(files(), QStringList{"sheet12.bmp"});
+}
+
+TEST_F(RunTest, RowsBelowOneWriteTheOverviewRecordOnly) {
+  fields.setText(Field::Text5, "0.5");
+  ASSERT_TRUE(runRegistration(form));
+  EXPECT_EQ(read("sheet12.AR2"), "sheet12_0.JPG, 0, 0, 100, 300\r\n");
+  EXPECT_EQ(desktop.messages, QStringList{"完了しました"});
+}
+
+TEST_F(RunTest, QualityReachesTheEncoderRoundedHalfToEven) {
+  fields.setText(Field::Text11, " 50.5");
+  ASSERT_TRUE(runRegistration(form));
+  fields.setText(Field::Text11, " 51.5");
+  ASSERT_TRUE(runRegistration(form));
+  std::vector<int> expected(7, 50);
+  expected.insert(expected.end(), 7, 52);
+  EXPECT_EQ(log.qualities, expected);
+}
+
+TEST_F(RunTest, AFailedCheckWritesNothing) {
+  writeEarlierIndex();
+  fields.setText(Field::Text6, "0");
+  EXPECT_FALSE(runRegistration(form));
+  ASSERT_EQ(desktop.messages.size(), 1);
+  EXPECT_TRUE(desktop.messages[0].contains("縦割の数"));
+  EXPECT_EQ(files(), (QStringList{"sheet12.AR2", "sheet12.bmp"}));
+  EXPECT_EQ(read("sheet12.AR2"), "earlier\r\n");
+}
+
+TEST_F(RunTest, AnImageThatCannotBeWrittenKeepsTheEarlierIndex) {
+  writeEarlierIndex();
+  ASSERT_TRUE(QDir(dir.path()).mkdir("sheet12_4.JPG"));
+  EXPECT_FALSE(runRegistration(form));
+  ASSERT_EQ(desktop.messages.size(), 1);
+  EXPECT_FALSE(desktop.messages.contains("完了しました"));
+  EXPECT_TRUE(desktop.messages[0].contains(dir.filePath("sheet12_4.JPG")));
+  EXPECT_EQ(read("sheet12.AR2"), "earlier\r\n");
+}
+
+TEST_F(RunTest, AFailingEncoderKeepsTheEarlierIndex) {
+  writeEarlierIndex();
+  log.fail = true;
+  EXPECT_FALSE(runRegistration(form));
+  ASSERT_EQ(desktop.messages.size(), 1);
+  EXPECT_TRUE(desktop.messages[0].contains("JPEG"));
+  EXPECT_EQ(read("sheet12.AR2"), "earlier\r\n");
+  EXPECT_EQ(files(), (QStringList{"sheet12.AR2", "sheet12.bmp"}));
+}
+
+TEST_F(RunTest, ACancelledRunSaysSoAndKeepsTheEarlierIndex) {
+  writeEarlierIndex();
+  desktop.cancelRun = true;
+  EXPECT_FALSE(runRegistration(form));
+  ASSERT_EQ(desktop.messages.size(), 1);
+  EXPECT_TRUE(desktop.messages[0].contains("キャンセル"));
+  EXPECT_EQ(read("sheet12.AR2"), "earlier\r\n");
+}
+
+TEST_F(RunTest, OutputGoesToTheChosenFolder) {
+  QTemporaryDir out;
+  form.runOptions.outputFolder = out.path();
+  ASSERT_TRUE(runRegistration(form));
+  EXPECT_TRUE(QFileInfo::exists(out.filePath("sheet12.AR2")));
+  EXPECT_TRUE(QFileInfo::exists(out.filePath("sheet12_6.JPG")));
+  form.runOptions.outputFolder = out.filePath("missing");
+  EXPECT_FALSE(runRegistration(form));
+  EXPECT_TRUE(desktop.messages.last().contains(out.filePath("missing")));
+}
+
+}  // namespace
+}  // namespace pelmora

@@ -1,0 +1,40 @@
+// A desktop whose file dialog answers from a script and whose message boxes
+// are recorded, for driving the commands without a window.
+#pragma once
+
+#include "platform/desktop.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace pelmora::testing {
+
+class ScriptedDesktop : public Desktop {
+ public:
+  QString nextFile;          // what the file dialog returns
+  float height = 16200;      // the window's outer height in layout units
+  bool cancelRun = false;    // press cancel as soon as the run starts
+
+  QStringList messages;
+  int dialogsShown = 0;
+  int maximised = 0;
+  QString lastDialogTitle;
+  QStringList lastDialogFilters;
+
+  QString chooseRasterFile(const QString& title, const QStringList& filters) override {
+    ++dialogsShown;
+    lastDialogTitle = title;
+    lastDialogFilters = filters;
+    return nextFile;
+  }
+  void showMessage(const QString& text) override { messages << text; }
+  void maximiseWindow() override { ++maximised; }
+  float windowHeight() const override { return height; }
+  void runWithProgress(const QString&, Progress& progress,
+                       const std::function<void()>& work) override {
+    if (cancelRun) progress.cancelRequested = true;
+    work();
+  }
+};
+
+}  // namespace pelmora::testing
