@@ -15,10 +15,23 @@
 namespace pelmora {
 namespace {
 
+// The causes a user can act on in their own words; the system's text otherwise.
+QString reasonOf(int error) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("ディスクの空きが足りません。");
+    case EACCES:
+    case EPERM: return QStringLiteral("書き込みが許可されていません。");
+    case EROFS: return QStringLiteral("読み取り専用の場所です。");
+    case EISDIR: return QStringLiteral("同じ名前のフォルダーがあります。");
+    case ENOENT:
+    case ENOTDIR: return QStringLiteral("フォルダーがありません。");
+    default: return QString::fromStdString(std::generic_category().message(error));
+  }
+}
+
 [[noreturn]] void fail(int error, const QString& path) {
-  throw Failure(QStringLiteral("ファイルを書き込めません: ") +
-                    QString::fromStdString(std::generic_category().message(error)),
-                path);
+  throw Failure(QStringLiteral("ファイルを書き込めません: ") + reasonOf(error), path);
 }
 
 // A name no other writer uses now: the process id and a counter, retried on

@@ -45,12 +45,18 @@ TEST(AtomicFile, FailsNamingTheFileAndCleansUpWhenTheTargetCannotBeReplaced) {
     FAIL() << "writing over a directory succeeded";
   } catch (const Failure& failure) {
     EXPECT_EQ(failure.file(), blocked);
-    EXPECT_TRUE(failure.cause().startsWith(QStringLiteral("ファイルを書き込めません: ")));
+    EXPECT_EQ(failure.cause(), QStringLiteral("ファイルを書き込めません: 同じ名前のフォルダーがあります。"));
   }
   EXPECT_EQ(everything(folder.path()), QStringList{"a_2.JPG"});
 
   const QString nowhere = folder.filePath("missing/a_3.JPG");
-  EXPECT_THROW(writeFileAtomically(nowhere, bytesOf("tile")), Failure);
+  try {
+    writeFileAtomically(nowhere, bytesOf("tile"));
+    FAIL() << "writing into a missing folder succeeded";
+  } catch (const Failure& failure) {
+    EXPECT_EQ(failure.cause(), QStringLiteral("ファイルを書き込めません: フォルダーがありません。"));
+    EXPECT_EQ(failure.file(), nowhere);
+  }
 }
 
 }  // namespace
