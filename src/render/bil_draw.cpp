@@ -1,163 +1,134 @@
 // The drawing half of the renderer: a separable resampler that reads the
 // raster's rows where they lie and writes only the canvas pixels it covers.
+// Near 1:1 and when enlarging, rows are resampled across once each and
+// blended down in pairs; when shrinking in height, the rows under each
+// canvas row are averaged down first and that one row is resampled across.
 #include "render/bil.h"
 #include "render/resample_taps.h"
+#include "render/row_kernels.h"
 
 #include <algorithm>
-#include <cstring>
 #include <thread>
 #include <vector>
 
 namespace pelmora {
 namespace {
 
-// One source row resampled across: 3 channels per output pixel, 8 fraction bits.
-template <int S>
-void resampleAcross(const std::uint8_t* source, const AxisTaps& h, std::uint16_t* out) {
-  const std::size_t n = h.first.size();
-  const std::int32_t* first = h.first.data();
-  const std::int32_t* count = h.count.data();
-  const std::int32_t* start = h.start.data();
-  const std::int32_t* weights = h.weights.data();
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::uint8_t* p = source + std::size_t(first[i]) * S;
-    const std::int32_t* w = weights + start[i];
-    std::uint32_t b, g, r;
-    if (count[i] == 2) {
-      const std::uint32_t w0 = w[0], w1 = w[1];
-      b = p[0] * w0 + p[S] * w1;
-      g = p[1] * w0 + p[S + 1] * w1;
-      r = p[2] * w0 + p[S + 2] * w1;
-    } else if (count[i] == 1) {
-      b = std::uint32_t(p[0]) << kTapShift;
-      g = std::uint32_t(p[1]) << kTapShift;
-      r = std::uint32_t(p[2]) << kTapShift;
-    } else {
-      b = g = r = 0;
-      for (std::int32_t k = 0; k < count[i]; ++k, p += S) {
-        const std::uint32_t wk = w[k];
-        b += p[0] * wk;
-        g += p[1] * wk;
-        r += p[2] * wk;
-      }
-    }
-    constexpr int shift = kTapShift - 8;
-    constexpr std::uint32_t half = 1u << (shift - 1);
-    out[3 * i] = std::uint16_t((b + half) >> shift);
-    out[3 * i + 1] = std::uint16_t((g + half) >> shift);
-    out[3 * i + 2] = std::uint16_t((r + half) >> shift);
-  }
-}
-
-constexpr int kDownShift = kTapShift + 8;
-constexpr std::uint32_t kDownHalf = 1u << (kDownShift - 1);
-
-// Resampled rows combined down into 8-bit channels.
-void combineDown(const std::uint16_t* const* rows, const std::int32_t* w, int count, std::size_t n,
-                 std::uint32_t* sums, std::uint8_t* out) {
-  if (count == 1) {
-    const std::uint16_t* a = rows[0];
-    for (std::size_t i = 0; i < n; ++i) out[i] = std::uint8_t((a[i] + 128u) >> 8);
-  } else if (count == 2) {
-    const std::uint16_t* a = rows[0];
-    const std::uint16_t* b = rows[1];
-    const std::uint32_t w0 = w[0], w1 = w[1];
-    for (std::size_t i = 0; i < n; ++i)
-      out[i] = std::uint8_t((a[i] * w0 + b[i] * w1 + kDownHalf) >> kDownShift);
-  } else {
-    std::fill(sums, sums + n, kDownHalf);
-    for (int k = 0; k < count; ++k) {
-      const std::uint16_t* a = rows[k];
-      const std::uint32_t wk = w[k];
-      for (std::size_t i = 0; i < n; ++i) sums[i] += a[i] * wk;
-    }
-    for (std::size_t i = 0; i < n; ++i) out[i] = std::uint8_t(sums[i] >> kDownShift);
-  }
-}
-
-// Three channels per pixel into the canvas's layout.
-template <int D>
-void store(const std::uint8_t* bgr, std::size_t pixels, std::uint8_t* out) {
-  if constexpr (D == 3) {
-    std::memcpy(out, bgr, pixels * 3);
-  } else {
-    for (std::size_t i = 0; i < pixels; ++i) {
-      out[4 * i] = bgr[3 * i];
-      out[4 * i + 1] = bgr[3 * i + 1];
-      out[4 * i + 2] = bgr[3 * i + 2];
-      out[4 * i + 3] = 0xFF;
-    }
-  }
-}
-
-// Source pixels copied unchanged (1:1 at a whole-pixel offset).
-template <int S, int D>
-void copyPixels(const std::uint8_t* source, std::size_t pixels, std::uint8_t* out) {
-  if constexpr (S == D && S == 3) {
-    std::memcpy(out, source, pixels * 3);
-  } else {
-    for (std::size_t i = 0; i < pixels; ++i) {
-      out[D * i] = source[S * i];
-      out[D * i + 1] = source[S * i + 1];
-      out[D * i + 2] = source[S * i + 2];
-      if constexpr (D == 4) out[D * i + 3] = 0xFF;
-    }
-  }
-}
-
-struct Band {
+struct Plan {
   const RasterSource* source;
-  const AxisTaps* across;
-  const AxisTaps* down;
-  int from, to;          // output rows of the band, indices into `down`
-  std::uint8_t* origin;  // canvas pixel of the first clipped row and column
-  std::ptrdiff_t stride;
+  AxisTaps across;
+  AxisTaps down;                   // when blending down
+  std::vector<AreaRow> areaDown;   // when averaging down
+  rows::BilinearAcross bilinear;   // when `across` is bilinear and the source 24-bit and 2 wide
+  bool useBilinear = false;
+  std::uint8_t* origin = nullptr;  // canvas pixel of the first clipped row and column
+  std::ptrdiff_t stride = 0;
 };
 
+template <int S>
+void resampleAcross(const Plan& plan, const std::uint8_t* source, std::uint16_t* out) {
+  if (plan.useBilinear)
+    rows::bilinearAcross24(source, plan.bilinear, out);
+  else
+    rows::tapsAcross<S>(source, plan.across, out);
+}
+
+// Rows [from, to) of the clipped canvas, blending pairs of resampled rows.
 template <int S, int D>
-void drawBand(const Band& band) {
-  const AxisTaps& h = *band.across;
-  const AxisTaps& v = *band.down;
-  if (band.from >= band.to) return;
+void blendBand(const Plan& plan, int from, int to) {
+  const AxisTaps& h = plan.across;
+  const AxisTaps& v = plan.down;
   const std::size_t pixels = h.first.size();
   const std::size_t n = pixels * 3;
-  const int ring = std::max(v.maxCount, 1);
   std::vector<std::uint8_t> scratch;
-  std::vector<std::uint16_t> rows(std::size_t(ring) * n);
-  std::vector<std::int32_t> rowOf(std::size_t(ring), -1);
-  std::vector<const std::uint16_t*> inputs(static_cast<std::size_t>(ring));
-  std::vector<std::uint32_t> sums(v.maxCount > 2 ? n : 0);
-  std::vector<std::uint8_t> mixed(n);
+  std::uint16_t* resampled[2];
+  std::vector<std::uint16_t> ring(2 * n);
+  std::int32_t rowOf[2] = {-1, -1};
+  std::vector<std::uint8_t> mixed(D == 3 ? 0 : n);
 
-  band.source->willRead(v.first[band.from], v.first[band.to - 1] + v.count[band.to - 1]);
-  for (int j = band.from; j < band.to; ++j) {
-    std::uint8_t* out = band.origin + std::ptrdiff_t(j) * band.stride;
+  plan.source->willRead(v.first[from], v.first[to - 1] + v.count[to - 1]);
+  for (int j = from; j < to; ++j) {
+    std::uint8_t* out = plan.origin + std::ptrdiff_t(j) * plan.stride;
     const std::int32_t first = v.first[j];
     const int count = v.count[j];
     if (count == 1 && h.identity) {
-      copyPixels<S, D>(band.source->row(first, scratch) + std::size_t(h.first[0]) * S, pixels, out);
+      rows::copyPixels<S, D>(plan.source->row(first, scratch) + std::size_t(h.first[0]) * S, pixels, out);
       continue;
     }
     for (int k = 0; k < count; ++k) {
       const std::int32_t y = first + k;
-      const std::size_t slot = std::size_t(y % ring);
-      std::uint16_t* resampled = rows.data() + slot * n;
-      if (rowOf[slot] != y) {
-        resampleAcross<S>(band.source->row(y, scratch), h, resampled);
-        rowOf[slot] = y;
+      std::uint16_t* slot = ring.data() + std::size_t(y & 1) * n;
+      if (rowOf[y & 1] != y) {
+        resampleAcross<S>(plan, plan.source->row(y, scratch), slot);
+        rowOf[y & 1] = y;
       }
-      inputs[std::size_t(k)] = resampled;
+      resampled[k] = slot;
     }
-    combineDown(inputs.data(), v.weights.data() + v.start[j], count, n, sums.data(), mixed.data());
-    store<D>(mixed.data(), pixels, out);
+    std::uint8_t* target = D == 3 ? out : mixed.data();
+    if (count == 1) {
+      rows::roundDown(resampled[0], n, target);
+    } else {
+      const std::int32_t* w = v.weights.data() + v.start[j];
+      rows::blendDown(resampled[0], resampled[1], std::uint16_t(w[0]), std::uint16_t(w[1]), n, target);
+    }
+    if constexpr (D == 4) rows::store<4>(mixed.data(), pixels, out);
+  }
+}
+
+// Rows [from, to) of the clipped canvas, averaging the source rows under
+// each down first. Only the source columns that the canvas needs are read.
+template <int S, int D>
+void averageBand(const Plan& plan, int from, int to) {
+  const AxisTaps& h = plan.across;
+  const std::size_t pixels = h.first.size();
+  const std::int32_t firstColumn = h.first.front();
+  const std::int32_t endColumn = h.first.back() + h.count.back();
+  const std::size_t span = std::size_t(endColumn - firstColumn) * S;
+  AxisTaps local = h;  // the same taps, counted from the first column read
+  for (auto& f : local.first) f -= firstColumn;
+
+  std::vector<std::uint8_t> scratch, scratch2;
+  std::vector<std::uint16_t> sums16(span), averaged(span), across(pixels * 3);
+  std::vector<std::uint32_t> sums32(span);
+  std::vector<std::uint8_t> bgr(pixels * 3);
+  const std::size_t offset = std::size_t(firstColumn) * S;
+
+  plan.source->willRead(plan.areaDown[from].first, plan.areaDown[to - 1].last + 1);
+  for (int j = from; j < to; ++j) {
+    const AreaRow& rows = plan.areaDown[j];
+    std::fill(sums32.begin(), sums32.end(), 0u);
+    for (std::int32_t y = rows.first + 1; y < rows.last;) {
+      std::fill(sums16.begin(), sums16.end(), std::uint16_t(0));
+      for (const std::int32_t end = std::min(rows.last, y + 257); y < end; ++y)
+        rows::addRow(plan.source->row(y, scratch) + offset, span, sums16.data());
+      rows::widenInto(sums16.data(), span, sums32.data());
+    }
+    const std::uint8_t* top = plan.source->row(rows.first, scratch) + offset;
+    const std::uint8_t* bottom = plan.source->row(rows.last, scratch2) + offset;
+    rows::areaDown(top, rows.wFirst, bottom, rows.wLast, sums32.data(), rows.middle, span,
+                   averaged.data());
+    rows::tapsAcross<S>(averaged.data(), local, across.data());
+    rows::roundDown(across.data(), pixels * 3, bgr.data());
+    rows::store<D>(bgr.data(), pixels, plan.origin + std::ptrdiff_t(j) * plan.stride);
   }
 }
 
 template <int S, int D>
-void drawBands(const std::vector<Band>& bands) {
+void drawBands(const Plan& plan, int rowCount, int threads) {
+  auto band = [&plan](int from, int to) {
+    if (from >= to) return;
+    if (plan.areaDown.empty())
+      blendBand<S, D>(plan, from, to);
+    else
+      averageBand<S, D>(plan, from, to);
+  };
+  // Bands of at least 32 rows: below that a thread costs more than it saves.
+  const int bands = std::clamp(std::min(threads, (rowCount + 31) / 32), 1, 64);
   std::vector<std::thread> helpers;
-  for (std::size_t i = 1; i < bands.size(); ++i) helpers.emplace_back(drawBand<S, D>, bands[i]);
-  drawBand<S, D>(bands[0]);
+  for (int i = 1; i < bands; ++i)
+    helpers.emplace_back(band, int(std::int64_t(rowCount) * i / bands),
+                         int(std::int64_t(rowCount) * (i + 1) / bands));
+  band(0, int(std::int64_t(rowCount) / bands));
   for (auto& helper : helpers) helper.join();
 }
 
@@ -185,25 +156,27 @@ void drawRaster(const RasterSource& source, const ImageBuffer& canvas, const QRe
   const std::int64_t top = std::max<std::int64_t>(y, 0);
   const std::int64_t bottom = std::min<std::int64_t>(y + dh, canvas.height);
   if (left >= right || top >= bottom) return;
+  const int rowCount = int(bottom - top);
 
-  const AxisTaps across = axisTaps(source.width(), dw, left - x, int(right - left));
-  const AxisTaps down = axisTaps(source.height(), dh, top - y, int(bottom - top));
-  const int rows = int(bottom - top);
-  const int D = bytesPerPixel(canvas.layout);
-  std::uint8_t* origin = canvas.data + top * canvas.stride + left * D;
-
-  // Bands of at least 32 rows: below that a thread costs more than it saves.
-  const int bandCount = std::clamp(std::min(threads, (rows + 31) / 32), 1, 64);
-  std::vector<Band> bands;
-  for (int i = 0; i < bandCount; ++i)
-    bands.push_back(Band{&source, &across, &down, int(std::int64_t(rows) * i / bandCount),
-                         int(std::int64_t(rows) * (i + 1) / bandCount), origin, canvas.stride});
-
+  Plan plan;
+  plan.source = &source;
+  plan.across = axisTaps(source.width(), dw, left - x, int(right - left));
+  if (averagesArea(source.height(), dh))
+    plan.areaDown = areaRows(source.height(), dh, top - y, rowCount);
+  else
+    plan.down = axisTaps(source.height(), dh, top - y, rowCount);
   const bool source32 = source.layout() == PixelLayout::BGRX32;
-  if (source32 && D == 4) drawBands<4, 4>(bands);
-  else if (source32) drawBands<4, 3>(bands);
-  else if (D == 4) drawBands<3, 4>(bands);
-  else drawBands<3, 3>(bands);
+  plan.useBilinear = !plan.across.area && !plan.across.identity && !source32 && source.width() >= 2 &&
+                     plan.areaDown.empty();
+  if (plan.useBilinear) plan.bilinear = rows::bilinearAcross(plan.across, source.width());
+  const int D = bytesPerPixel(canvas.layout);
+  plan.origin = canvas.data + top * canvas.stride + left * D;
+  plan.stride = canvas.stride;
+
+  if (source32 && D == 4) drawBands<4, 4>(plan, rowCount, threads);
+  else if (source32) drawBands<4, 3>(plan, rowCount, threads);
+  else if (D == 4) drawBands<3, 4>(plan, rowCount, threads);
+  else drawBands<3, 3>(plan, rowCount, threads);
 }
 
 }  // namespace pelmora

@@ -66,6 +66,32 @@ void addArea(AxisTaps& taps, int sourceSize, double scale, std::int64_t i) {
 
 }  // namespace
 
+bool averagesArea(int sourceSize, std::int64_t destSize) {
+  return double(sourceSize) / double(destSize) > kAreaThreshold;
+}
+
+std::vector<AreaRow> areaRows(int sourceSize, std::int64_t destSize, std::int64_t from, int n) {
+  std::vector<AreaRow> rows;
+  rows.reserve(std::size_t(std::max(n, 0)));
+  const double scale = double(sourceSize) / double(destSize);
+  constexpr double one = double(1 << kAreaShift);
+  for (std::int64_t i = from; i < from + n; ++i) {
+    const double a = std::clamp(double(i) * scale, 0.0, double(sourceSize));
+    const double b = std::clamp(double(i + 1) * scale, 0.0, double(sourceSize));
+    const auto first = std::min(std::int32_t(std::floor(a)), sourceSize - 1);
+    const auto last = std::max(std::int32_t(std::ceil(b)) - 1, first);
+    const double span = b - a;
+    if (first == last || span <= 0) {
+      rows.push_back({first, first, std::uint32_t(one), 0, 0});
+      continue;
+    }
+    rows.push_back({first, last, std::uint32_t(std::lround((first + 1 - a) / span * one)),
+                    std::uint32_t(std::lround((b - last) / span * one)),
+                    std::uint32_t(std::lround(one / span))});
+  }
+  return rows;
+}
+
 AxisTaps axisTaps(int sourceSize, std::int64_t destSize, std::int64_t from, int n) {
   AxisTaps taps;
   n = std::max(n, 0);
@@ -73,7 +99,8 @@ AxisTaps axisTaps(int sourceSize, std::int64_t destSize, std::int64_t from, int 
   taps.count.reserve(n);
   taps.start.reserve(n);
   const double scale = double(sourceSize) / double(destSize);
-  const bool area = scale > kAreaThreshold;
+  const bool area = averagesArea(sourceSize, destSize);
+  taps.area = area;
   for (std::int64_t i = from; i < from + n; ++i) {
     if (area)
       addArea(taps, sourceSize, scale, i);

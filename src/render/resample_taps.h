@@ -24,7 +24,21 @@ struct AxisTaps {
   int maxCount = 0;
   // Every output pixel is one source pixel, consecutive: a plain copy.
   bool identity = false;
+  bool area = false;
 };
+
+// Area averaging down, by rows: the first and last source rows an output row
+// covers, their weights and the weight of each row between, all over 2^20.
+struct AreaRow {
+  std::int32_t first, last;
+  std::uint32_t wFirst, wLast, middle;
+};
+constexpr int kAreaShift = 20;
+
+// True when `destSize` pixels from `sourceSize` are averaged by area.
+bool averagesArea(int sourceSize, std::int64_t destSize);
+
+std::vector<AreaRow> areaRows(int sourceSize, std::int64_t destSize, std::int64_t from, int n);
 
 // Taps for output pixels [from, from + n) of a span of `destSize` output
 // pixels onto which `sourceSize` source pixels are scaled. Sampling is aligned
