@@ -13,7 +13,8 @@ RunProgressDialog::RunProgressDialog(const QString& label, int total, QWidget* p
   setMinimumDuration(0);
   // The stock dialog hides itself on cancel, which would free the window
   // while the work is still running.
-  disconnect(this, &QProgressDialog::canceled, this, &QProgressDialog::cancel);
+  // (QProgressDialog makes that connection by signature, so it is undone so.)
+  disconnect(this, SIGNAL(canceled()), this, SLOT(cancel()));
   connect(this, &QProgressDialog::canceled, this, &RunProgressDialog::requestCancel);
 }
 

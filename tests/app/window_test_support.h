@@ -6,6 +6,7 @@
 #include "app/form1.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -36,26 +37,42 @@ inline void typeText(QWidget* w, const QString& text) {
 }
 
 // Calls `answer` with the topmost modal widget of type D once it is up and
-// has settled; any modal still open after `timeoutMs` is rejected, so that a
-// failing test never hangs. Arm it before the action that opens the dialog.
+// has settled. Any modal still open `timeoutMs` after arming is rejected, so
+// that a failing test never hangs. Arm it before the action that opens the
+// dialog.
 template <class D>
 void answerNextDialog(std::function<void(D*)> answer, int timeoutMs = 10000) {
   auto* timer = new QTimer;
   auto elapsed = std::make_shared<int>(0);
-  QObject::connect(timer, &QTimer::timeout, [timer, elapsed, answer, timeoutMs] {
+  auto answered = std::make_shared<bool>(false);
+  QObject::connect(timer, &QTimer::timeout, [timer, elapsed, answered, answer, timeoutMs] {
     *elapsed += 50;
     QWidget* modal = QApplication::activeModalWidget();
-    if (auto* dialog = qobject_cast<D*>(modal); dialog && dialog->isVisible() && *elapsed >= 200) {
+    if (*elapsed >= timeoutMs) {
       timer->stop();
       timer->deleteLater();
+      if (auto* d = qobject_cast<QDialog*>(modal)) {
+        qWarning("a dialog was left open: %s", qPrintable(d->windowTitle()));
+        d->reject();
+      }
+    } else if (auto* dialog = qobject_cast<D*>(modal); !*answered && dialog && dialog->isVisible() && *elapsed >= 200) {
+      *answered = true;
       answer(dialog);
-    } else if (*elapsed >= timeoutMs) {
+    } else if (*answered && !modal) {
       timer->stop();
       timer->deleteLater();
-      if (auto* d = qobject_cast<QDialog*>(modal)) d->reject();
     }
   });
   timer->start(50);
+}
+
+// Chooses `path` in an open file dialog as a user would: its name typed into
+// the dialog's name field (selectFile() leaves a focused field alone).
+inline void choose(QFileDialog* dialog, const QString& path) {
+  auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  if (!name) qFatal("file dialog without a name field");
+  name->setText(path);
+  static_cast<QDialog*>(dialog)->accept();  // QFileDialog hides its accept()
 }
 
 }  // namespace pelmora::testing

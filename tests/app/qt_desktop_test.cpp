@@ -1,0 +1,176 @@
+// The desktop with Qt: the file dialog, the message box, maximising, and long
+// work off the user-interface thread behind a window-modal progress dialog.
+#include "window_test_support.h"
+
+#include "app/qt_translation.h"
+#include "base/failure.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QThread>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using namespace pelmora;
+using pelmora::testing::answerNextDialog;
+using pelmora::testing::shownWindow;
+
+namespace {
+
+// Work that counts its images slowly until done or cancelled.
+std::function<void()> slowWork(Progress& progress, std::atomic<bool>& ranOffTheUiThread) {
+  return [&progress, &ranOffTheUiThread] {
+    ranOffTheUiThread = QThread::currentThread() != qApp->thread();
+    while (progress.done < progress.total && !progress.cancelRequested) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(40));
+      ++progress.done;
+    }
+  };
+}
+
+}  // namespace
+
+class QtDesktopTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void messageBoxIsCaptionedPelmoraWithOkOnly() {
+    auto window = shownWindow();
+    QString title, text;
+    QMessageBox::StandardButtons buttons;
+    answerNextDialog<QMessageBox>([&](QMessageBox* box) {
+      title = box->windowTitle();
+      text = box->text();
+      buttons = box->standardButtons();
+      box->accept();
+    });
+    window->desktop().showMessage(QStringLiteral("完了しました"));
+    QCOMPARE(title, QStringLiteral("Pelmora"));
+    QCOMPARE(text, QStringLiteral("完了しました"));
+    QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+  }
+
+  void fileDialogShowsTitleAndFiltersAndReturnsTheChoice() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("地図.BMP"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QStringList filters{QStringLiteral("BITMAP (*.BMP* *.bmp*)"), QStringLiteral("すべてのファイル (*)")};
+
+    auto window = shownWindow();
+    QString title, selectedFilter;
+    QStringList shownFilters;
+    answerNextDialog<QFileDialog>([&](QFileDialog* dialog) {
+      title = dialog->windowTitle();
+      shownFilters = dialog->nameFilters();
+      selectedFilter = dialog->selectedNameFilter();
+      pelmora::testing::choose(dialog, path);
+    });
+    QCOMPARE(window->desktop().chooseRasterFile(QStringLiteral("ラスター 呼び出し"), filters), path);
+    QCOMPARE(title, QStringLiteral("ラスター 呼び出し"));
+    QCOMPARE(shownFilters, filters);
+    QCOMPARE(selectedFilter, filters.first());
+
+    // Cancelling answers an empty path; the dialog opens in the last folder.
+    QString folder;
+    answerNextDialog<QFileDialog>([&](QFileDialog* dialog) {
+      folder = dialog->directory().absolutePath();
+      dialog->reject();
+    });
+    QCOMPARE(window->desktop().chooseRasterFile(QStringLiteral("t"), filters), QString());
+    QCOMPARE(folder, QDir(dir.path()).absolutePath());
+  }
+
+  void maximisingGrowsTheWindowAndItsHeightIsInLayoutUnits() {
+    auto window = shownWindow();
+    const int before = window->frameGeometry().height();
+    window->desktop().maximiseWindow();
+    QVERIFY(window->isMaximized());
+    QVERIFY(window->frameGeometry().height() > before);
+    QCOMPARE(window->desktop().windowHeight(), float(window->frameGeometry().height() * 15));
+  }
+
+  void workRunsOffTheUiThreadBehindAModalProgressDialog() {
+    auto window = shownWindow();
+    Progress progress(10);
+    std::atomic<bool> offUiThread{false};
+    int uiTicks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, [&] { ++uiTicks; });
+    ticker.start(20);
+
+    int maximum = -1, seenValue = -1;
+    bool modal = false, blocksTheWindow = false;
+    QString label, cancelText;
+    answerNextDialog<QProgressDialog>([&](QProgressDialog* dialog) {
+      maximum = dialog->maximum();
+      seenValue = dialog->value();
+      modal = dialog->windowModality() == Qt::WindowModal;
+      blocksTheWindow = QApplication::activeModalWidget() == dialog;
+      label = dialog->labelText();
+      if (auto* cancel = dialog->findChild<QPushButton*>()) cancelText = cancel->text();
+    });
+    window->desktop().runWithProgress(QStringLiteral("画像を書き出しています…"), progress,
+                                      slowWork(progress, offUiThread));
+    QVERIFY(offUiThread);
+    QCOMPARE(progress.done.load(), 10);
+    QVERIFY(!progress.cancelRequested);
+    QCOMPARE(maximum, 10);
+    QVERIFY(seenValue > 0);
+    QVERIFY(modal);
+    QVERIFY(blocksTheWindow);
+    QCOMPARE(label, QStringLiteral("画像を書き出しています…"));
+    QCOMPARE(cancelText, QStringLiteral("キャンセル"));
+    QVERIFY(uiTicks > 5);  // the event loop kept running meanwhile
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+  }
+
+  void cancelAsksTheWorkToStopAndWaitsForIt() {
+    auto window = shownWindow();
+    Progress progress(1000);
+    std::atomic<bool> offUiThread{false};
+    bool stillShownAfterCancel = false;
+    answerNextDialog<QProgressDialog>([&](QProgressDialog* dialog) {
+      dialog->findChild<QPushButton*>()->click();
+      stillShownAfterCancel = dialog->isVisible() && QApplication::activeModalWidget() == dialog;
+    });
+    window->desktop().runWithProgress(QStringLiteral("x"), progress, slowWork(progress, offUiThread));
+    QVERIFY(progress.cancelRequested);
+    QVERIFY(progress.done < 1000);
+    QVERIFY(stillShownAfterCancel);
+  }
+
+  void aFailureOfTheWorkIsRaisedOnTheUiThread() {
+    auto window = shownWindow();
+    Progress progress(1);
+    bool caught = false;
+    try {
+      window->desktop().runWithProgress(QStringLiteral("x"), progress, [] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        throw Failure(QStringLiteral("書き込めません。"), QStringLiteral("/tmp/a.JPG"));
+      });
+    } catch (const Failure& failure) {
+      caught = true;
+      QCOMPARE(failure.cause(), QStringLiteral("書き込めません。"));
+      QCOMPARE(failure.file(), QStringLiteral("/tmp/a.JPG"));
+    }
+    QVERIFY(caught);
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+  }
+
+  void qtsOwnButtonsSpeakJapanese() {
+    QVERIFY(installJapaneseQtTranslation());
+    QDialogButtonBox box(QDialogButtonBox::Cancel | QDialogButtonBox::Open);
+    QCOMPARE(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
+    QVERIFY(box.button(QDialogButtonBox::Open)->text() != QStringLiteral("&Open"));
+  }
+};
+
+QTEST_MAIN(QtDesktopTest)
+#include "qt_desktop_test.moc"
