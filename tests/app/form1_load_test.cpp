@@ -1,0 +1,159 @@
+// Loading a raster through the window: the file dialog answered as a user
+// would, the fields and the view as the load leaves them, the grid redrawn by
+// Command3 and its failures shown in a message box.
+#include "window_test_support.h"
+
+#include "base/failure.h"
+#include "support/test_rasters.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+using namespace pelmora;
+using pelmora::testing::answerNextDialog;
+using pelmora::testing::control;
+using pelmora::testing::shownWindow;
+
+namespace {
+
+const QColor kRasterGrey(200, 200, 200);
+const QColor kRed(255, 0, 0);
+
+// Clicks Command1 and chooses `path` in its file dialog; returns the dialog's
+// title and filters.
+QStringList loadThroughDialog(Form1& window, const QString& path) {
+  QStringList seen;
+  answerNextDialog<QFileDialog>([&](QFileDialog* dialog) {
+    seen << dialog->windowTitle() << dialog->nameFilters();
+    pelmora::testing::choose(dialog, path);
+  });
+  QTest::mouseClick(control(window, "Command1"), Qt::LeftButton);
+  return seen;
+}
+
+QColor canvasAt(View& view, double across, double down) {
+  const QPointF p = view.toPixels(across, down);
+  return view.canvas().pixelColor(int(p.x()), int(p.y()));
+}
+
+}  // namespace
+
+class Form1Load : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  QString raster_;
+
+ private slots:
+  void initTestCase() {
+    QImage image(2000, 1500, QImage::Format_RGB32);
+    image.fill(kRasterGrey);
+    // 9,000,054 bytes: "9" MB, about three cells proposed.
+    raster_ = pelmora::testing::writeBmp24(dir_.filePath(QStringLiteral("map.bmp")), image);
+  }
+
+  void loadFillsTheFieldsAndDrawsTheGrid() {
+    auto window = shownWindow();
+    const QStringList dialog = loadThroughDialog(*window, raster_);
+    QCOMPARE(dialog.value(0), QStringLiteral("ラスター 呼び出し"));
+    QVERIFY(dialog.value(1).startsWith(QStringLiteral("BITMAP (")));
+    QCOMPARE(dialog.value(2), QStringLiteral("すべてのファイル (*)"));
+
+    Fields& fields = window->form().fields;
+    QCOMPARE(fields.text(Field::Text10), raster_);
+    QCOMPARE(fields.text(Field::Text1), QStringLiteral("225"));
+    QCOMPARE(fields.text(Field::Text2), QStringLiteral("300"));
+    QCOMPARE(fields.text(Field::Text3), QStringLiteral("0"));
+    QCOMPARE(fields.text(Field::Text4), QStringLiteral("0"));
+    QCOMPARE(fields.text(Field::Text9), QStringLiteral("9"));
+    QCOMPARE(fields.text(Field::Text8), QStringLiteral("1.33"));
+    QCOMPARE(fields.text(Field::Text5), QStringLiteral("2"));
+    QCOMPARE(fields.text(Field::Text6), QStringLiteral("2"));
+    QCOMPARE(control<QLabel>(*window, "Label9")->text(), QStringLiteral("Ｘ：Ｙ＝ 1 : 1.33"));
+    QVERIFY(window->isMaximized());
+
+    // The view is a square of the window's height less 700 units, the raster
+    // at its top left and the division lines in red across its middle.
+    View& view = window->view();
+    const Session& s = window->form().session;
+    QCOMPARE(s.P_X, 22500.0f);
+    QCOMPARE(s.P_Y, 30000.0f);
+    QCOMPARE(view.height(), view.width());
+    QCOMPARE(view.height(), float(std::lround((s.F_H - 700) / 15) * 15));
+    QCOMPARE(canvasAt(view, s.P_Y / 4, s.P_X / 4), kRasterGrey);
+    QCOMPARE(canvasAt(view, s.P_Y / 4, s.P_X / 2), kRed);
+    QCOMPARE(canvasAt(view, s.P_Y / 2, s.P_X / 4), kRed);
+    QCOMPARE(canvasAt(view, s.P_Y / 4, (s.P_X + s.P_Y) / 2), QColor(Qt::white));
+
+    // Picture1 takes the view's size and shows its canvas.
+    auto* picture = control(*window, "Picture1");
+    QTRY_COMPARE(picture->size(), QSize(view.pixelWidth(), view.pixelHeight()));
+    const QImage shown = picture->grab().toImage();
+    const QPoint red = view.toPixels(s.P_Y / 4, s.P_X / 2).toPoint();
+    QCOMPARE(shown.pixelColor(red), kRed);
+  }
+
+  void command3RedrawsTheGridForNewCounts() {
+    auto window = shownWindow();
+    loadThroughDialog(*window, raster_);
+    Fields& fields = window->form().fields;
+    fields.setText(Field::Text5, QStringLiteral("3"));
+    QTest::mouseClick(control(*window, "Command3"), Qt::LeftButton);
+    View& view = window->view();
+    const Session& s = window->form().session;
+    QCOMPARE(s.Cell_X, 7500.0f);
+    QCOMPARE(canvasAt(view, s.P_Y / 4, s.P_X / 3), kRed);
+    QCOMPARE(canvasAt(view, s.P_Y / 4, s.P_X / 2), kRasterGrey);  // the old line is gone
+  }
+
+  void aFailureOfCommand3IsShownCaptionedPelmora() {
+    auto window = shownWindow();
+    loadThroughDialog(*window, raster_);
+    window->form().fields.setText(Field::Text5, QStringLiteral("1E-50"));  // a band beyond any float
+    QString title, text;
+    answerNextDialog<QMessageBox>([&](QMessageBox* box) {
+      title = box->windowTitle();
+      text = box->text();
+      box->accept();
+    });
+    QTest::mouseClick(control(*window, "Command3"), Qt::LeftButton);
+    QCOMPARE(title, QStringLiteral("Pelmora"));
+    QCOMPARE(text, Failure::overflow().message());
+  }
+
+  void command2RunsTheRegistrationAndSaysSo() {
+    QTemporaryDir dir;
+    QImage image(600, 400, QImage::Format_RGB32);
+    image.fill(kRasterGrey);
+    const QString raster = pelmora::testing::writeBmp24(dir.filePath(QStringLiteral("sheet.bmp")), image);
+    auto window = shownWindow();
+    loadThroughDialog(*window, raster);
+    window->form().fields.setText(Field::Text5, QStringLiteral("2"));
+    window->form().fields.setText(Field::Text6, QStringLiteral("3"));
+    QString text;
+    answerNextDialog<QMessageBox>([&](QMessageBox* box) {
+      text = box->text();
+      box->accept();
+    }, 60000);
+    QTest::mouseClick(control(*window, "Command2"), Qt::LeftButton);
+    QCOMPARE(text, QStringLiteral("完了しました"));
+    for (int i = 0; i <= 6; ++i) QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("sheet_%1.JPG").arg(i))));
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("sheet_7.JPG"))));
+    QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("sheet.AR2"))));
+  }
+
+  void cancellingTheDialogOnlyClearsThePath() {
+    auto window = shownWindow();
+    window->form().fields.setText(Field::Text10, QStringLiteral("old"));
+    answerNextDialog<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+    QTest::mouseClick(control(*window, "Command1"), Qt::LeftButton);
+    QCOMPARE(window->form().fields.text(Field::Text10), QString());
+    QVERIFY(!window->isMaximized());
+    QCOMPARE(window->form().session.P_X, 0.0f);
+  }
+};
+
+QTEST_MAIN(Form1Load)
+#include "form1_load_test.moc"
