@@ -15,7 +15,7 @@
 
 #include <cmath>
 #include <cstring>
-#include <mutex>
+#include <functional>
 
 namespace pelmora {
 namespace {
@@ -39,11 +39,14 @@ class ImageSource final : public RasterSource {
 
 // Turns the canvas into a file of its own raw pixels (width, height and
 // quality first), so that a test sees exactly what the encoder was given.
+// `beforeEach` runs first at every call: it may throw or cancel the run.
 class RawEncoder final : public JpegEncoder {
  public:
+  explicit RawEncoder(std::function<void()> beforeEach) : beforeEach_(std::move(beforeEach)) {}
   std::span<const std::uint8_t> encode(const std::uint8_t* pixels, int width, int height,
                                        std::ptrdiff_t stride, PixelLayout layout,
                                        int quality) override {
+    if (beforeEach_) beforeEach_();
     EXPECT_EQ(layout, PixelLayout::BGR24);
     const int header[3] = {width, height, quality};
     out_.assign(reinterpret_cast<const std::uint8_t*>(header),
@@ -54,6 +57,7 @@ class RawEncoder final : public JpegEncoder {
   }
 
  private:
+  std::function<void()> beforeEach_;
   std::vector<std::uint8_t> out_;
 };
 
@@ -113,8 +117,8 @@ RunPlan gridPlan(const QString& folder, int w, int h, int rows, int columns, int
   return plan;
 }
 
-JpegEncoderFactory rawEncoders() {
-  return [] { return std::make_unique<RawEncoder>(); };
+JpegEncoderFactory rawEncoders(std::function<void()> beforeEach = {}) {
+  return [beforeEach] { return std::make_unique<RawEncoder>(beforeEach); };
 }
 
 QStringList temporaries(const QString& folder) {
@@ -191,41 +195,17 @@ TEST(RunExecution, WritesDecodableJpegsAndWorldFilesWithTheRealEncoder) {
   }
 }
 
-// Fails on the image with the given number of encode calls, counted across workers.
-JpegEncoderFactory encodersFailingAt(int failingCall) {
-  struct Shared {
-    std::mutex mutex;
-    int calls = 0;
-  };
-  auto shared = std::make_shared<Shared>();
-  class Encoder final : public JpegEncoder {
-   public:
-    Encoder(std::shared_ptr<Shared> shared, int failingCall) : shared_(shared), failingCall_(failingCall) {}
-    std::span<const std::uint8_t> encode(const std::uint8_t* p, int w, int h, std::ptrdiff_t s,
-                                         PixelLayout l, int q) override {
-      {
-        std::lock_guard lock(shared_->mutex);
-        if (++shared_->calls == failingCall_)
-          throw Failure(QStringLiteral("JPEG に変換できません: test"));
-      }
-      return raw_.encode(p, w, h, s, l, q);
-    }
-
-   private:
-    std::shared_ptr<Shared> shared_;
-    int failingCall_;
-    RawEncoder raw_;
-  };
-  return [shared, failingCall] { return std::make_unique<Encoder>(shared, failingCall); };
-}
-
 TEST(RunExecution, AFailingEncoderStopsTheRunNamingTheImageItFailedOn) {
   QTemporaryDir folder;
   const ImageSource source(positionImage(120, 90));
   const RunPlan plan = gridPlan(folder.path(), 120, 90, 3, 3, 60);
   Progress progress(int(plan.images.size()));
   try {
-    executeRun(plan, source, encodersFailingAt(3), 1, progress, false);
+    int calls = 0;
+    const auto failThird = [&calls] {
+      if (++calls == 3) throw Failure(QStringLiteral("JPEG に変換できません: test"));
+    };
+    executeRun(plan, source, rawEncoders(failThird), 1, progress, false);
     FAIL() << "the run reported success";
   } catch (const Failure& failure) {
     EXPECT_EQ(failure.cause(), QStringLiteral("JPEG に変換できません: test"));
@@ -249,7 +229,7 @@ TEST(RunExecution, ADirectoryWhereATileGoesStopsTheRunAndLeavesNoTemporaryFiles)
     FAIL() << "the run reported success";
   } catch (const Failure& failure) {
     EXPECT_EQ(failure.file(), blocked);
-    EXPECT_TRUE(failure.cause().contains(QStringLiteral("書き込めません"))) << failure.what();
+    EXPECT_EQ(failure.cause(), QStringLiteral("ファイルを書き込めません: 同じ名前のフォルダーがあります。"));
   }
   EXPECT_TRUE(temporaries(folder.path()).isEmpty());
   EXPECT_TRUE(QFileInfo(blocked).isDir());
@@ -261,22 +241,9 @@ TEST(RunExecution, ACancelStopsAfterTheImagesInFlight) {
   const ImageSource source(positionImage(120, 90));
   const RunPlan plan = gridPlan(folder.path(), 120, 90, 3, 3, 60);
   Progress progress(int(plan.images.size()));
-  class CancellingEncoder final : public JpegEncoder {
-   public:
-    explicit CancellingEncoder(Progress& progress) : progress_(progress) {}
-    std::span<const std::uint8_t> encode(const std::uint8_t* p, int w, int h, std::ptrdiff_t s,
-                                         PixelLayout l, int q) override {
-      progress_.cancelRequested = true;
-      return raw_.encode(p, w, h, s, l, q);
-    }
-
-   private:
-    Progress& progress_;
-    RawEncoder raw_;
-  };
 
   const RunOutcome outcome = executeRun(
-      plan, source, [&] { return std::make_unique<CancellingEncoder>(progress); }, 1, progress, false);
+      plan, source, rawEncoders([&] { progress.cancelRequested = true; }), 1, progress, false);
 
   EXPECT_TRUE(outcome.cancelled);
   EXPECT_EQ(progress.done.load(), 1);
