@@ -35,7 +35,9 @@ float noise(float x, float y, float cell, std::uint32_t salt) {
   float tx = fx - float(ix), ty = fy - float(iy);
   tx = tx * tx * (3 - 2 * tx);
   ty = ty * ty * (3 - 2 * ty);
-  auto v = [&](std::uint32_t a, std::uint32_t b) { return float(hash(a, b, salt) >> 8) / float(1 << 24); };
+  auto v = [&](std::uint32_t a, std::uint32_t b) {
+    return float(hash(a, b, salt) >> 8) / float(1 << 24);
+  };
   const float top = v(ix, iy) + (v(ix + 1, iy) - v(ix, iy)) * tx;
   const float bottom = v(ix, iy + 1) + (v(ix + 1, iy + 1) - v(ix, iy + 1)) * tx;
   return top + (bottom - top) * ty;
@@ -66,7 +68,8 @@ std::vector<Road> roads(int width, int height) {
     const int at = int(h % std::uint32_t(across ? height : width));
     const bool major = h % 5 == 0;
     list.push_back({across, at, major ? 7 : 3,
-                    major ? std::array<std::uint8_t, 3>{{40, 60, 200}} : std::array<std::uint8_t, 3>{{50, 50, 50}}});
+                    major ? std::array<std::uint8_t, 3>{{40, 60, 200}}
+                          : std::array<std::uint8_t, 3>{{50, 50, 50}}});
   }
   return list;
 }
@@ -93,10 +96,13 @@ void paintRow(int y, int width, const std::vector<Road>& roadList, std::uint8_t*
   for (const Road& road : roadList) {
     if (road.across) {
       if (std::abs(y - road.at) * 2 > road.width) continue;
-      for (int x = 0; x < width; ++x) std::copy(road.colour.begin(), road.colour.end(), out + 3 * x);
+      for (int x = 0; x < width; ++x)
+        std::copy(road.colour.begin(), road.colour.end(), out + 3 * x);
     } else {
-      const int from = std::max(0, road.at - road.width / 2), to = std::min(width, road.at + road.width / 2 + 1);
-      for (int x = from; x < to; ++x) std::copy(road.colour.begin(), road.colour.end(), out + 3 * x);
+      const int from = std::max(0, road.at - road.width / 2),
+                to = std::min(width, road.at + road.width / 2 + 1);
+      for (int x = from; x < to; ++x)
+        std::copy(road.colour.begin(), road.colour.end(), out + 3 * x);
     }
   }
 }
@@ -152,7 +158,8 @@ int main(int argc, char** argv) {
   put32(header + 34, std::uint32_t(pixelBytes));
   put32(header + 38, 2835);
   put32(header + 42, 2835);
-  const std::string ppmHeader = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+  const std::string ppmHeader =
+      "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
   bool ok = writeAll(bmp, header, sizeof header, 0) &&
             (ppm < 0 || writeAll(ppm, ppmHeader.data(), ppmHeader.size(), 0));
 

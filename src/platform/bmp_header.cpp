@@ -1,11 +1,11 @@
 #include "platform/bmp_header.h"
 
-#include "base/failure.h"
-
 #include <QString>
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
+
+#include "base/failure.h"
 
 namespace pelmora {
 namespace {
@@ -55,11 +55,14 @@ std::optional<BmpLayout> inspectBmp(const std::uint8_t* head, std::size_t headSi
     colorsUsed = u32(head + 46);
   }
   if (width <= 0 || height == 0)
-    throw Failure(QStringLiteral("ビットマップの幅または高さが不正です（%1 × %2）。").arg(width).arg(height));
+    throw Failure(
+        QStringLiteral("ビットマップの幅または高さが不正です（%1 × %2）。").arg(width).arg(height));
   const bool topDown = height < 0;
   height = std::abs(height);
   if (height > std::numeric_limits<std::int32_t>::max())
-    throw Failure(QStringLiteral("ビットマップの幅または高さが不正です（%1 × -%2）。").arg(width).arg(height));
+    throw Failure(QStringLiteral("ビットマップの幅または高さが不正です（%1 × -%2）。")
+                      .arg(width)
+                      .arg(height));
 
   // Colour masks follow a 40-byte header; longer headers hold them inside.
   std::int64_t tableStart = 14 + headerSize;
@@ -88,8 +91,9 @@ std::optional<BmpLayout> inspectBmp(const std::uint8_t* head, std::size_t headSi
   if (layout.pixelOffset < tableStart) throw brokenHeader();
   const std::int64_t pixelBytes = layout.stride * height;  // < 2^31 * 2^37: no overflow
   if (layout.pixelOffset + pixelBytes > fileSize)
-    throw Failure(QStringLiteral("ビットマップの画素データがファイルに収まっていません"
-                                 "（ファイルが途中で切れています）。"));
+    throw Failure(
+        QStringLiteral("ビットマップの画素データがファイルに収まっていません"
+                       "（ファイルが途中で切れています）。"));
 
   if (bits <= 8) {
     const std::int64_t indices = std::int64_t(1) << bits;

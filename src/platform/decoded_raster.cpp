@@ -1,8 +1,8 @@
 #include "platform/decoded_raster.h"
 
-#include "base/failure.h"
-
 #include <QImageReader>
+
+#include "base/failure.h"
 
 namespace pelmora {
 

@@ -2,10 +2,10 @@
 // blue-green-red-x rows: every format that cannot be mapped.
 #pragma once
 
-#include "platform/raster_source.h"
-
 #include <QImage>
 #include <QString>
+
+#include "platform/raster_source.h"
 
 namespace pelmora {
 
@@ -13,6 +13,7 @@ class DecodedRaster : public RasterSource {
  public:
   explicit DecodedRaster(QImage image);  // Format_RGB32
   const std::uint8_t* row(int y, std::vector<std::uint8_t>& scratch) const override;
+  const std::uint8_t* rowInPlace(int y) const override { return image_.constScanLine(y); }
 
  private:
   QImage image_;

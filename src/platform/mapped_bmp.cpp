@@ -1,13 +1,13 @@
 #include "platform/mapped_bmp.h"
 
-#include "base/failure.h"
-
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
+
+#include "base/failure.h"
 
 namespace pelmora {
 namespace {
@@ -56,7 +56,9 @@ const std::uint8_t* MappedBmp::row(int y, std::vector<std::uint8_t>& scratch) co
   if (scratch.size() < w * 3) scratch.resize(w * 3);
   std::uint8_t* out = scratch.data();
   const auto* palette = layout_.palette.data();
-  auto put = [&](std::size_t x, unsigned index) { std::memcpy(out + 3 * x, palette[index].data(), 3); };
+  auto put = [&](std::size_t x, unsigned index) {
+    std::memcpy(out + 3 * x, palette[index].data(), 3);
+  };
   if (bits == 8) {
     for (std::size_t x = 0; x < w; ++x) put(x, stored[x]);
   } else if (bits == 4) {
@@ -65,6 +67,10 @@ const std::uint8_t* MappedBmp::row(int y, std::vector<std::uint8_t>& scratch) co
     for (std::size_t x = 0; x < w; ++x) put(x, (stored[x >> 3] >> (7 - (x & 7))) & 1);
   }
   return out;
+}
+
+const std::uint8_t* MappedBmp::rowInPlace(int y) const {
+  return layout_.bitsPerPixel >= 24 ? storedRow(y) : nullptr;
 }
 
 void MappedBmp::willRead(int first, int last) const {
@@ -77,8 +83,8 @@ void MappedBmp::willRead(int first, int last) const {
   const std::uint8_t* begin = std::min(a, b);
   const std::uint8_t* end = std::max(a, b) + layout_.stride;
   const auto start = reinterpret_cast<std::uintptr_t>(begin) & ~(pageSize() - 1);
-  madvise(reinterpret_cast<void*>(start), std::size_t(reinterpret_cast<std::uintptr_t>(end) - start),
-          MADV_WILLNEED);
+  madvise(reinterpret_cast<void*>(start),
+          std::size_t(reinterpret_cast<std::uintptr_t>(end) - start), MADV_WILLNEED);
 }
 
 }  // namespace pelmora

@@ -2,10 +2,10 @@
 // its rows are addressed in the mapping, without decoding or copying.
 #pragma once
 
+#include <QString>
+
 #include "platform/bmp_header.h"
 #include "platform/raster_source.h"
-
-#include <QString>
 
 namespace pelmora {
 
@@ -18,6 +18,7 @@ class MappedBmp : public RasterSource {
   MappedBmp& operator=(const MappedBmp&) = delete;
 
   const std::uint8_t* row(int y, std::vector<std::uint8_t>& scratch) const override;
+  const std::uint8_t* rowInPlace(int y) const override;
   void willRead(int first, int last) const override;
 
  private:

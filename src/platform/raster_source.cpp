@@ -1,18 +1,17 @@
 #include "platform/raster_source.h"
 
-#include "base/failure.h"
-#include "platform/bmp_header.h"
-#include "platform/decoded_raster.h"
-#include "platform/mapped_bmp.h"
-
-#include <QFile>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <cerrno>
 #include <cstring>
+
+#include "base/failure.h"
+#include "platform/bmp_header.h"
+#include "platform/decoded_raster.h"
+#include "platform/mapped_bmp.h"
 
 namespace pelmora {
 namespace {
@@ -29,7 +28,8 @@ Failure cannotOpen(int error, const QString& path) {
   if (error == ENOENT || error == ENOTDIR)
     return Failure(QStringLiteral("ファイルが見つかりません。"), path);
   return Failure(
-      QStringLiteral("ファイルを開けません: %1").arg(QString::fromLocal8Bit(std::strerror(error))), path);
+      QStringLiteral("ファイルを開けません: %1").arg(QString::fromLocal8Bit(std::strerror(error))),
+      path);
 }
 
 }  // namespace

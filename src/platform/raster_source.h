@@ -26,6 +26,10 @@ class RasterSource {
   // thread so that nothing is allocated per row. Thread-safe.
   virtual const std::uint8_t* row(int y, std::vector<std::uint8_t>& scratch) const = 0;
 
+  // Row y where it lies when it is stored in layout(), else null; lets a
+  // reader prefetch rows ahead without expanding them.
+  virtual const std::uint8_t* rowInPlace(int /*y*/) const { return nullptr; }
+
   // Tells the operating system that rows [first, last) are about to be read
   // in order; a no-op for sources held in memory.
   virtual void willRead(int /*first*/, int /*last*/) const {}

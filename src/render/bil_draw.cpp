@@ -3,13 +3,13 @@
 // Near 1:1 and when enlarging, rows are resampled across once each and
 // blended down in pairs; when shrinking in height, the rows under each
 // canvas row are averaged down first and that one row is resampled across.
-#include "render/bil.h"
-#include "render/resample_taps.h"
-#include "render/row_kernels.h"
-
 #include <algorithm>
 #include <thread>
 #include <vector>
+
+#include "render/bil.h"
+#include "render/resample_taps.h"
+#include "render/row_kernels.h"
 
 namespace pelmora {
 namespace {
@@ -17,9 +17,9 @@ namespace {
 struct Plan {
   const RasterSource* source;
   AxisTaps across;
-  AxisTaps down;                   // when blending down
-  std::vector<AreaRow> areaDown;   // when averaging down
-  rows::BilinearAcross bilinear;   // when `across` is bilinear and the source 24-bit and 2 wide
+  AxisTaps down;                  // when blending down
+  std::vector<AreaRow> areaDown;  // when averaging down
+  rows::BilinearAcross bilinear;  // when `across` is bilinear and the source 24-bit and 2 wide
   bool useBilinear = false;
   std::uint8_t* origin = nullptr;  // canvas pixel of the first clipped row and column
   std::ptrdiff_t stride = 0;
@@ -31,6 +31,19 @@ void resampleAcross(const Plan& plan, const std::uint8_t* source, std::uint16_t*
     rows::bilinearAcross24(source, plan.bilinear, out);
   else
     rows::tapsAcross<S>(source, plan.across, out);
+}
+
+// Starts loading the part of source row y that the canvas needs, a row or two
+// ahead of its use: rows of a mapped raster lie far apart, and the hardware's
+// own prefetch stops at every row's end.
+void prefetchAcross(const Plan& plan, std::int32_t y) {
+  if (y >= plan.source->height()) return;
+  const std::uint8_t* row = plan.source->rowInPlace(y);
+  if (!row) return;
+  const int bytes = bytesPerPixel(plan.source->layout());
+  const std::uint8_t* begin = row + std::ptrdiff_t(plan.across.first.front()) * bytes;
+  const std::uint8_t* end = row + std::ptrdiff_t(plan.across.first.back() + 2) * bytes;
+  for (const std::uint8_t* p = begin; p < end; p += 64) __builtin_prefetch(p);
 }
 
 // Rows [from, to) of the clipped canvas, blending pairs of resampled rows.
@@ -51,8 +64,10 @@ void blendBand(const Plan& plan, int from, int to) {
     std::uint8_t* out = plan.origin + std::ptrdiff_t(j) * plan.stride;
     const std::int32_t first = v.first[j];
     const int count = v.count[j];
+    prefetchAcross(plan, first + count + 1);
     if (count == 1 && h.identity) {
-      rows::copyPixels<S, D>(plan.source->row(first, scratch) + std::size_t(h.first[0]) * S, pixels, out);
+      rows::copyPixels<S, D>(plan.source->row(first, scratch) + std::size_t(h.first[0]) * S, pixels,
+                             out);
       continue;
     }
     for (int k = 0; k < count; ++k) {
@@ -69,7 +84,8 @@ void blendBand(const Plan& plan, int from, int to) {
       rows::roundDown(resampled[0], n, target);
     } else {
       const std::int32_t* w = v.weights.data() + v.start[j];
-      rows::blendDown(resampled[0], resampled[1], std::uint16_t(w[0]), std::uint16_t(w[1]), n, target);
+      rows::blendDown(resampled[0], resampled[1], std::uint16_t(w[0]), std::uint16_t(w[1]), n,
+                      target);
     }
     if constexpr (D == 4) rows::store<4>(mixed.data(), pixels, out);
   }
@@ -142,7 +158,8 @@ ImageBuffer bufferOf(QImage& image) {
   buffer.width = image.width();
   buffer.height = image.height();
   buffer.stride = image.bytesPerLine();
-  buffer.layout = image.format() == QImage::Format_BGR888 ? PixelLayout::BGR24 : PixelLayout::BGRX32;
+  buffer.layout =
+      image.format() == QImage::Format_BGR888 ? PixelLayout::BGR24 : PixelLayout::BGRX32;
   return buffer;
 }
 
@@ -166,17 +183,21 @@ void drawRaster(const RasterSource& source, const ImageBuffer& canvas, const QRe
   else
     plan.down = axisTaps(source.height(), dh, top - y, rowCount);
   const bool source32 = source.layout() == PixelLayout::BGRX32;
-  plan.useBilinear = !plan.across.area && !plan.across.identity && !source32 && source.width() >= 2 &&
-                     plan.areaDown.empty();
+  plan.useBilinear = !plan.across.area && !plan.across.identity && !source32 &&
+                     source.width() >= 2 && plan.areaDown.empty();
   if (plan.useBilinear) plan.bilinear = rows::bilinearAcross(plan.across, source.width());
   const int D = bytesPerPixel(canvas.layout);
   plan.origin = canvas.data + top * canvas.stride + left * D;
   plan.stride = canvas.stride;
 
-  if (source32 && D == 4) drawBands<4, 4>(plan, rowCount, threads);
-  else if (source32) drawBands<4, 3>(plan, rowCount, threads);
-  else if (D == 4) drawBands<3, 4>(plan, rowCount, threads);
-  else drawBands<3, 3>(plan, rowCount, threads);
+  if (source32 && D == 4)
+    drawBands<4, 4>(plan, rowCount, threads);
+  else if (source32)
+    drawBands<4, 3>(plan, rowCount, threads);
+  else if (D == 4)
+    drawBands<3, 4>(plan, rowCount, threads);
+  else
+    drawBands<3, 3>(plan, rowCount, threads);
 }
 
 }  // namespace pelmora

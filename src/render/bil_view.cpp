@@ -1,12 +1,12 @@
 // bil on the view: open through the cache, place by the geometry, draw with
 // every core, and remember the drawn pixels so that an identical redraw (the
 // grid command right after the load) costs a copy instead of a pass over the raster.
-#include "base/failure.h"
-#include "render/bil.h"
-
 #include <algorithm>
 #include <cstring>
 #include <thread>
+
+#include "base/failure.h"
+#include "render/bil.h"
 
 namespace pelmora {
 namespace {

@@ -1,11 +1,13 @@
 // The raster cache opens a file again only when it changed.
-#include "base/failure.h"
 #include "platform/raster_cache.h"
-#include "support/test_rasters.h"
+
+#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "base/failure.h"
+#include "support/test_rasters.h"
 
 namespace pelmora {
 namespace {
@@ -31,7 +33,8 @@ TEST(RasterCacheTest, ReopensOnlyWhenPathSizeOrTimeChange) {
   // Same size, new modification time.
   QFile file(a);
   ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-  ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+  ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                               QFileDevice::FileModificationTime));
   file.close();
   EXPECT_NE(cache.open(a), second);
 

@@ -1,13 +1,15 @@
 // The raster source: bitmaps read through the mapping match Qt's own reader,
 // other formats are decoded, and malformed files are refused with a cause.
-#include "base/failure.h"
-#include "platform/mapped_bmp.h"
 #include "platform/raster_source.h"
-#include "support/test_rasters.h"
+
+#include <gtest/gtest.h>
 
 #include <QImageReader>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "base/failure.h"
+#include "platform/mapped_bmp.h"
+#include "support/test_rasters.h"
 
 namespace pelmora {
 namespace {
@@ -45,18 +47,21 @@ TEST_F(RasterSourceTest, EveryUncompressedBitmapIsMappedAndMatchesQt) {
     bool topDown, bitFields;
   };
   const Case cases[] = {
-      {24, 40, false, false}, {24, 40, true, false},  {24, 124, false, false}, {24, 12, false, false},
-      {32, 40, false, false}, {32, 40, true, false},  {32, 40, false, true},   {32, 108, false, true},
-      {8, 40, false, false},  {8, 40, true, false},   {8, 12, false, false},   {4, 40, false, false},
+      {24, 40, false, false}, {24, 40, true, false},  {24, 124, false, false},
+      {24, 12, false, false}, {32, 40, false, false}, {32, 40, true, false},
+      {32, 40, false, true},  {32, 108, false, true}, {8, 40, false, false},
+      {8, 40, true, false},   {8, 12, false, false},  {4, 40, false, false},
       {4, 40, true, false},   {1, 40, false, false},  {1, 124, true, false},
   };
   for (const Case& c : cases) {
     for (int width : {1, 3, 5, 13, 33}) {
-      SCOPED_TRACE(::testing::PrintToString(std::vector<int>{c.bits, c.headerSize, c.topDown, c.bitFields, width}));
+      SCOPED_TRACE(::testing::PrintToString(
+          std::vector<int>{c.bits, c.headerSize, c.topDown, c.bitFields, width}));
       const auto palette = c.bits <= 8 ? testing::testPalette(c.bits) : QList<QRgb>{};
-      const QImage image = c.bits <= 8 ? testing::paletteImage(width, 7, palette) : testing::positionImage(width, 7);
-      const QString file = testing::writeBmp(path("v.bmp"), image,
-                                             BmpOptions{c.bits, c.topDown, c.headerSize, c.bitFields}, palette);
+      const QImage image =
+          c.bits <= 8 ? testing::paletteImage(width, 7, palette) : testing::positionImage(width, 7);
+      const QString file = testing::writeBmp(
+          path("v.bmp"), image, BmpOptions{c.bits, c.topDown, c.headerSize, c.bitFields}, palette);
       const auto source = openRaster(file);
       EXPECT_NE(dynamic_cast<const MappedBmp*>(source.get()), nullptr);
       EXPECT_EQ(source->layout(), c.bits == 32 ? PixelLayout::BGRX32 : PixelLayout::BGR24);
@@ -72,7 +77,8 @@ TEST_F(RasterSourceTest, EveryUncompressedBitmapIsMappedAndMatchesQt) {
 TEST_F(RasterSourceTest, CompressedBitmapsAndOtherFormatsAreDecoded) {
   const auto palette = testing::testPalette(8);
   const QImage image = testing::paletteImage(21, 9, palette);
-  const QString rle = testing::writeBmp(path("rle.bmp"), image, BmpOptions{8, false, 40, false, true}, palette);
+  const QString rle =
+      testing::writeBmp(path("rle.bmp"), image, BmpOptions{8, false, 40, false, true}, palette);
   const auto fromRle = openRaster(rle);
   EXPECT_EQ(dynamic_cast<const MappedBmp*>(fromRle.get()), nullptr);
   expectSameAsQt(*fromRle, rle);
@@ -100,22 +106,30 @@ QString refusal(const QString& file, const QByteArray& bytes) {
 TEST_F(RasterSourceTest, MalformedHeadersAreRefusedWithTheirCause) {
   const QByteArray good = testing::bmpBytes(testing::positionImage(10, 10), BmpOptions{});
   const QString file = path("bad.bmp");
-  auto patched = [&](int at, QByteArray value) { return QByteArray(good).replace(at, value.size(), value); };
+  auto patched = [&](int at, QByteArray value) {
+    return QByteArray(good).replace(at, value.size(), value);
+  };
 
   EXPECT_TRUE(refusal(file, good.left(good.size() - 1)).contains("収まっていません"));
   EXPECT_TRUE(refusal(file, good.left(20)).contains("ヘッダー"));
   EXPECT_TRUE(refusal(file, patched(14, QByteArray("\x11\x00\x00\x00", 4))).contains("ヘッダー"));
-  EXPECT_TRUE(refusal(file, patched(18, QByteArray("\x00\x00\x00\x00", 4))).contains("幅または高さ"));
-  EXPECT_TRUE(refusal(file, patched(22, QByteArray("\x00\x00\x00\x00", 4))).contains("幅または高さ"));
+  EXPECT_TRUE(
+      refusal(file, patched(18, QByteArray("\x00\x00\x00\x00", 4))).contains("幅または高さ"));
+  EXPECT_TRUE(
+      refusal(file, patched(22, QByteArray("\x00\x00\x00\x00", 4))).contains("幅または高さ"));
   EXPECT_TRUE(refusal(file, patched(28, QByteArray("\x07\x00", 2))).contains("色数"));
   EXPECT_TRUE(refusal(file, patched(10, QByteArray("\x02\x00\x00\x00", 4))).contains("ヘッダー"));
   // A width whose rows overflow 32 bits is measured against the file, not mapped.
-  EXPECT_TRUE(refusal(file, patched(18, QByteArray("\xff\xff\xff\x7f", 4))).contains("収まっていません"));
-  EXPECT_TRUE(refusal(file, patched(22, QByteArray("\x00\x00\x00\x80", 4))).contains("幅または高さ"));
+  EXPECT_TRUE(
+      refusal(file, patched(18, QByteArray("\xff\xff\xff\x7f", 4))).contains("収まっていません"));
+  EXPECT_TRUE(
+      refusal(file, patched(22, QByteArray("\x00\x00\x00\x80", 4))).contains("幅または高さ"));
 
   const auto palette = testing::testPalette(8);
-  QByteArray indexed = testing::bmpBytes(testing::paletteImage(4, 4, palette), BmpOptions{8}, palette);
-  EXPECT_TRUE(refusal(file, indexed.replace(46, 4, QByteArray("\x01\x01\x00\x00", 4))).contains("パレット"));
+  QByteArray indexed =
+      testing::bmpBytes(testing::paletteImage(4, 4, palette), BmpOptions{8}, palette);
+  EXPECT_TRUE(refusal(file, indexed.replace(46, 4, QByteArray("\x01\x01\x00\x00", 4)))
+                  .contains("パレット"));
 
   EXPECT_TRUE(refusal(file, "not a picture at all").startsWith("この形式の画像は読み込めません: "));
   EXPECT_TRUE(refusal(file, {}).startsWith("この形式の画像は読み込めません: "));

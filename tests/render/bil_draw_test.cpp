@@ -1,12 +1,13 @@
 // The drawing: the right region lands at the right place, only inside the
 // destination rectangle, blended when enlarging and averaged when shrinking.
-#include "platform/decoded_raster.h"
-#include "render/bil.h"
-#include "support/test_rasters.h"
+#include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 #include <cmath>
-#include <gtest/gtest.h>
+
+#include "platform/decoded_raster.h"
+#include "render/bil.h"
+#include "support/test_rasters.h"
 
 namespace pelmora {
 namespace {
@@ -14,10 +15,20 @@ namespace {
 using testing::decodePosition;
 using testing::positionImage;
 
-QImage canvasOf(int w, int h, QImage::Format format = QImage::Format_RGB32, QRgb fill = qRgb(17, 34, 51)) {
+QImage canvasOf(int w, int h, QImage::Format format = QImage::Format_RGB32,
+                QRgb fill = qRgb(17, 34, 51)) {
   QImage canvas(w, h, format);
   canvas.fill(QColor(fill));
   return canvas;
+}
+
+// The image as both kinds of source: a mapped 24-bit bitmap and a decoded
+// 32-bit raster held in memory.
+std::vector<std::shared_ptr<const RasterSource>> sourcesOf(const QImage& image) {
+  static QTemporaryDir dir;
+  static int files = 0;
+  const QString path = dir.filePath(QString::number(++files) + ".bmp");
+  return {openRaster(testing::writeBmp24(path, image)), std::make_shared<DecodedRaster>(image)};
 }
 
 QImage drawn(const RasterSource& source, QImage canvas, QRect destination, int threads = 1) {
@@ -34,25 +45,27 @@ TEST(DrawRasterTest, OneToOneCopiesTheRegionExactly) {
     for (auto format : {QImage::Format_RGB32, QImage::Format_BGR888}) {
       const QImage canvas = drawn(*source, canvasOf(50, 40, format), QRect(-350, -260, 600, 300));
       for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 50; ++x) ASSERT_EQ(decodePosition(canvas.pixel(x, y)), QPoint(350 + x, 260 + y));
+        for (int x = 0; x < 50; ++x)
+          ASSERT_EQ(decodePosition(canvas.pixel(x, y)), QPoint(350 + x, 260 + y));
     }
   }
 }
 
 TEST(DrawRasterTest, TheRunsSlightShrinkSamplesPixelCentres) {
   const double scale = 1.002;
-  const DecodedRaster source(positionImage(3006, 1503));
   const QRect destination(-600, -300, 3000, 1500);  // 3006 / 1.002, 1503 / 1.002
-  const QImage canvas = drawn(source, canvasOf(700, 400), destination, 2);
-  for (int y = 0; y < 400; ++y) {
-    const double v = (y + 300 + 0.5) * scale - 0.5;
-    if (int(v) % 256 == 255) continue;  // blending across the 255 → 0 wrap of the code
-    for (int x = 0; x < 700; ++x) {
-      const double u = (x + 600 + 0.5) * scale - 0.5;
-      if (int(u) % 256 == 255) continue;
-      const QPoint got = decodePosition(canvas.pixel(x, y));
-      ASSERT_LE(std::abs(got.x() - u), 0.51) << x << "," << y;
-      ASSERT_LE(std::abs(got.y() - v), 0.51) << x << "," << y;
+  for (const auto& source : sourcesOf(positionImage(3006, 1503))) {
+    const QImage canvas = drawn(*source, canvasOf(700, 400), destination, 2);
+    for (int y = 0; y < 400; ++y) {
+      const double v = (y + 300 + 0.5) * scale - 0.5;
+      if (int(v) % 256 == 255) continue;  // blending across the 255 → 0 wrap of the code
+      for (int x = 0; x < 700; ++x) {
+        const double u = (x + 600 + 0.5) * scale - 0.5;
+        if (int(u) % 256 == 255) continue;
+        const QPoint got = decodePosition(canvas.pixel(x, y));
+        ASSERT_LE(std::abs(got.x() - u), 0.51) << x << "," << y;
+        ASSERT_LE(std::abs(got.y() - v), 0.51) << x << "," << y;
+      }
     }
   }
 }
@@ -60,8 +73,8 @@ TEST(DrawRasterTest, TheRunsSlightShrinkSamplesPixelCentres) {
 TEST(DrawRasterTest, OnlyTheDestinationInsideTheCanvasIsWritten) {
   const DecodedRaster source(positionImage(20, 10));
   const QRgb background = qRgb(17, 34, 51);
-  for (const QRect destination : {QRect(5, 7, 20, 10), QRect(-5, -3, 20, 10), QRect(30, 25, 20, 10),
-                                  QRect(-10, 2, 80, 12)}) {
+  for (const QRect destination :
+       {QRect(5, 7, 20, 10), QRect(-5, -3, 20, 10), QRect(30, 25, 20, 10), QRect(-10, 2, 80, 12)}) {
     const QImage canvas = drawn(source, canvasOf(40, 30), destination);
     for (int y = 0; y < 30; ++y)
       for (int x = 0; x < 40; ++x)
@@ -77,11 +90,13 @@ TEST(DrawRasterTest, EnlargingBlendsNeighbours) {
   QImage image(2, 1, QImage::Format_RGB32);
   image.setPixel(0, 0, qRgb(0, 0, 0));
   image.setPixel(1, 0, qRgb(255, 255, 255));
-  const QImage canvas = drawn(DecodedRaster(image), canvasOf(4, 2), QRect(0, 0, 4, 2));
-  const int expected[] = {0, 64, 191, 255};
-  for (int x = 0; x < 4; ++x) {
-    EXPECT_NEAR(qGreen(canvas.pixel(x, 0)), expected[x], 1) << x;
-    EXPECT_EQ(canvas.pixel(x, 1), canvas.pixel(x, 0));
+  for (const auto& source : sourcesOf(image)) {
+    const QImage canvas = drawn(*source, canvasOf(4, 2), QRect(0, 0, 4, 2));
+    const int expected[] = {0, 64, 191, 255};
+    for (int x = 0; x < 4; ++x) {
+      EXPECT_NEAR(qGreen(canvas.pixel(x, 0)), expected[x], 1) << x;
+      EXPECT_EQ(canvas.pixel(x, 1), canvas.pixel(x, 0));
+    }
   }
 }
 
@@ -90,11 +105,15 @@ TEST(DrawRasterTest, ShrinkingAveragesTheArea) {
   // point sampler would miss altogether.
   QImage image(400, 500, QImage::Format_RGB32);
   for (int y = 0; y < 500; ++y)
-    for (int x = 0; x < 400; ++x) image.setPixel(x, y, x % 4 == 0 || y % 5 == 0 ? 0xFFFFFFFF : 0xFF000000);
-  for (auto format : {QImage::Format_RGB32, QImage::Format_BGR888}) {
-    const QImage canvas = drawn(DecodedRaster(image), canvasOf(100, 100, format), QRect(0, 0, 100, 100), 2);
-    for (int y = 0; y < 100; ++y)
-      for (int x = 0; x < 100; ++x) ASSERT_NEAR(qRed(canvas.pixel(x, y)), 102, 1) << x << "," << y;
+    for (int x = 0; x < 400; ++x)
+      image.setPixel(x, y, x % 4 == 0 || y % 5 == 0 ? 0xFFFFFFFF : 0xFF000000);
+  for (const auto& source : sourcesOf(image)) {
+    for (auto format : {QImage::Format_RGB32, QImage::Format_BGR888}) {
+      const QImage canvas = drawn(*source, canvasOf(100, 100, format), QRect(0, 0, 100, 100), 2);
+      for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x)
+          ASSERT_NEAR(qRed(canvas.pixel(x, y)), 102, 1) << x << "," << y;
+    }
   }
 }
 
@@ -102,14 +121,21 @@ TEST(DrawRasterTest, BandsAndLayoutsAgree) {
   QImage image(333, 517, QImage::Format_RGB32);
   quint32 seed = 12345;
   for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, 0xFF000000 | (seed = seed * 1664525 + 1013904223) >> 8);
-  const DecodedRaster source(image);
-  for (const QRect destination : {QRect(-7, -11, 500, 900), QRect(3, 5, 120, 90), QRect(-100, -50, 331, 515)}) {
-    const QImage one = drawn(source, canvasOf(300, 400), destination, 1);
-    const QImage three = drawn(source, canvasOf(300, 400), destination, 3);
-    for (int y = 0; y < 400; ++y)
-      for (int x = 0; x < 300; ++x) ASSERT_EQ(three.pixel(x, y), one.pixel(x, y)) << x << "," << y;
-    EXPECT_EQ(drawn(source, canvasOf(300, 400, QImage::Format_BGR888), destination, 2).convertToFormat(QImage::Format_RGB32), one);
+    for (int x = 0; x < image.width(); ++x)
+      image.setPixel(x, y, 0xFF000000 | (seed = seed * 1664525 + 1013904223) >> 8);
+  const auto sources = sourcesOf(image);
+  for (const QRect destination : {QRect(-7, -11, 500, 900), QRect(3, 5, 120, 90),
+                                  QRect(-100, -50, 331, 515), QRect(0, 0, 40, 700)}) {
+    const QImage one = drawn(*sources[1], canvasOf(300, 400), destination, 1);
+    for (const auto& source : sources) {
+      const QImage three = drawn(*source, canvasOf(300, 400), destination, 3);
+      for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 300; ++x)
+          ASSERT_NEAR(qGreen(three.pixel(x, y)), qGreen(one.pixel(x, y)), 1) << x << "," << y;
+      EXPECT_EQ(drawn(*source, canvasOf(300, 400, QImage::Format_BGR888), destination, 2)
+                    .convertToFormat(QImage::Format_RGB32),
+                drawn(*source, canvasOf(300, 400), destination, 1));
+    }
   }
 }
 

@@ -1,13 +1,14 @@
 // Where bil places the raster: the worked examples, zero spans and overflow.
+#include <gtest/gtest.h>
+
 #include "base/failure.h"
 #include "render/bil.h"
-
-#include <gtest/gtest.h>
 
 namespace pelmora {
 namespace {
 
-CornerPoints corners(float X0, float Y0, float XE, float YE, float X1, float Y1, float X2, float Y2) {
+CornerPoints corners(float X0, float Y0, float XE, float YE, float X1, float Y1, float X2,
+                     float Y2) {
   return CornerPoints{X0, Y0, XE, YE, X1, Y1, X2, Y2};
 }
 
@@ -43,10 +44,10 @@ TEST(BilGeometryTest, ColumnIsSnappedButRowIsNot) {
 
 TEST(BilGeometryTest, ZeroSpansDivideByZero) {
   const CornerPoints spans[] = {
-      corners(0, 0, 80, 0, 0, 0, 80, 100),    // B_YE = B_Y0
-      corners(0, 0, 80, 100, 0, 50, 80, 50),  // B_Y2 = B_Y1
-      corners(0, 0, 0, 100, 0, 0, 80, 100),   // B_XE = B_X0
-      corners(0, 0, 80, 100, 40, 0, 40, 100), // B_X2 = B_X1
+      corners(0, 0, 80, 0, 0, 0, 80, 100),     // B_YE = B_Y0
+      corners(0, 0, 80, 100, 0, 50, 80, 50),   // B_Y2 = B_Y1
+      corners(0, 0, 0, 100, 0, 0, 80, 100),    // B_XE = B_X0
+      corners(0, 0, 80, 100, 40, 0, 40, 100),  // B_X2 = B_X1
   };
   for (const auto& b : spans) {
     try {
@@ -72,7 +73,8 @@ TEST(BilGeometryTest, ProductsAndRoundingsBeyond32BitsOverflow) {
   EXPECT_TRUE(overflows([&] { bilGeometry(100, 143165577, 750, 600, whole); }));
   EXPECT_NO_THROW(bilGeometry(143165576, 143165576, 750, 600, whole));
   // A tiny region of a wide raster: the rectangle's width is beyond 32 bits.
-  EXPECT_TRUE(overflows([&] { bilGeometry(100000, 80, 15e6f, 600, corners(0, 0, 80, 100, 0, 0, 80, 1e-4f)); }));
+  EXPECT_TRUE(overflows(
+      [&] { bilGeometry(100000, 80, 15e6f, 600, corners(0, 0, 80, 100, 0, 0, 80, 1e-4f)); }));
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 // bil on a view: draws and refreshes, stays quiet for files it cannot load,
 // raises geometry faults before drawing, and redraws identical calls exactly.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
 #include "base/failure.h"
 #include "render/bil.h"
 #include "support/test_rasters.h"
-
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace pelmora {
 namespace {
@@ -33,7 +34,8 @@ TEST_F(BilTest, DrawsTheRegionAndRefreshes) {
   EXPECT_EQ(zoom, 1.0f);
   EXPECT_EQ(refreshes_, 1);
   for (int y = 0; y < 40; ++y)
-    for (int x = 0; x < 50; ++x) ASSERT_EQ(decodePosition(view_.canvas().pixel(x, y)), QPoint(50 + x, 40 + y));
+    for (int x = 0; x < 50; ++x)
+      ASSERT_EQ(decodePosition(view_.canvas().pixel(x, y)), QPoint(50 + x, 40 + y));
 }
 
 TEST_F(BilTest, AFileThatCannotBeLoadedDoesNothing) {

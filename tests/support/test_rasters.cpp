@@ -84,14 +84,16 @@ QString writeBmp24(const QString& path, const QImage& image) {
 QList<QRgb> testPalette(int bits) {
   QList<QRgb> palette;
   const int n = 1 << bits;
-  for (int i = 0; i < n; ++i) palette.append(qRgb((i * 37 + 11) & 255, (i * 91 + 200) & 255, (255 - i * 13) & 255));
+  for (int i = 0; i < n; ++i)
+    palette.append(qRgb((i * 37 + 11) & 255, (i * 91 + 200) & 255, (255 - i * 13) & 255));
   return palette;
 }
 
 QImage paletteImage(int width, int height, const QList<QRgb>& palette) {
   QImage image(width, height, QImage::Format_RGB32);
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) image.setPixel(x, y, palette[(x * 7 + y * 3 + x * y) % palette.size()]);
+    for (int x = 0; x < width; ++x)
+      image.setPixel(x, y, palette[(x * 7 + y * 3 + x * y) % palette.size()]);
   return image;
 }
 
@@ -99,7 +101,8 @@ QByteArray bmpBytes(const QImage& image, const BmpOptions& options, const QList<
   const bool core = options.headerSize == 12;
   const bool masksAfterHeader = options.bitFields && options.headerSize == 40;
   const int entryBytes = core ? 3 : 4;
-  const int tableBytes = (options.bits <= 8 ? int(palette.size()) * entryBytes : 0) + (masksAfterHeader ? 12 : 0);
+  const int tableBytes =
+      (options.bits <= 8 ? int(palette.size()) * entryBytes : 0) + (masksAfterHeader ? 12 : 0);
   const int offset = 14 + options.headerSize + tableBytes;
 
   QHash<QRgb, int> index;

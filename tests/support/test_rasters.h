@@ -19,11 +19,11 @@ QString writeBmp24(const QString& path, const QImage& image);
 
 // How writeBmp stores a raster.
 struct BmpOptions {
-  int bits = 24;          // 1, 4, 8, 24 or 32
-  bool topDown = false;   // negative height
-  int headerSize = 40;    // 12 (core), 40, 108 or 124
-  bool bitFields = false; // 32-bit with explicit blue-green-red masks
-  bool rle8 = false;      // 8-bit run-length compressed
+  int bits = 24;           // 1, 4, 8, 24 or 32
+  bool topDown = false;    // negative height
+  int headerSize = 40;     // 12 (core), 40, 108 or 124
+  bool bitFields = false;  // 32-bit with explicit blue-green-red masks
+  bool rle8 = false;       // 8-bit run-length compressed
 };
 
 // A palette of 2^bits distinct colours, and an image drawn only in them.
@@ -32,7 +32,8 @@ QImage paletteImage(int width, int height, const QList<QRgb>& palette);
 
 // The bytes of `image` as a BMP file. Bitmaps of 8 bits or fewer store each
 // pixel as its index in `palette` (every pixel must be one of its colours).
-QByteArray bmpBytes(const QImage& image, const BmpOptions& options, const QList<QRgb>& palette = {});
+QByteArray bmpBytes(const QImage& image, const BmpOptions& options,
+                    const QList<QRgb>& palette = {});
 // Writes bmpBytes() to `path`; returns the path.
 QString writeBmp(const QString& path, const QImage& image, const BmpOptions& options,
                  const QList<QRgb>& palette = {});
