@@ -117,6 +117,26 @@ TEST(DrawRasterTest, ShrinkingAveragesTheArea) {
   }
 }
 
+TEST(DrawRasterTest, ShrinkingWeighsPartlyCoveredPixels) {
+  // Five pixels into two: each output pixel covers two and a half, so the
+  // bright middle pixel counts half into each.
+  QImage row(5, 1, QImage::Format_RGB32), column(1, 5, QImage::Format_RGB32);
+  for (int i = 0; i < 5; ++i) {
+    row.setPixel(i, 0, i == 2 ? qRgb(250, 250, 250) : qRgb(0, 0, 0));
+    column.setPixel(0, i, row.pixel(i, 0));
+  }
+  for (const auto& source : sourcesOf(row)) {
+    const QImage canvas = drawn(*source, canvasOf(2, 1), QRect(0, 0, 2, 1));
+    EXPECT_NEAR(qRed(canvas.pixel(0, 0)), 50, 1);
+    EXPECT_NEAR(qRed(canvas.pixel(1, 0)), 50, 1);
+  }
+  for (const auto& source : sourcesOf(column)) {
+    const QImage canvas = drawn(*source, canvasOf(1, 2), QRect(0, 0, 1, 2));
+    EXPECT_NEAR(qRed(canvas.pixel(0, 0)), 50, 1);
+    EXPECT_NEAR(qRed(canvas.pixel(0, 1)), 50, 1);
+  }
+}
+
 TEST(DrawRasterTest, BandsAndLayoutsAgree) {
   QImage image(333, 517, QImage::Format_RGB32);
   quint32 seed = 12345;
