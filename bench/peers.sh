@@ -87,14 +87,15 @@ measured="$work/peer-measured"
 # Runs the command once: "wall_seconds cpu_seconds peak_kilobytes" into $1.
 measure_once() {
   python3 - "$@" <<'PY'
-import resource, subprocess, sys, time
+import os, subprocess, sys, time
 start = time.monotonic()
-status = subprocess.call(sys.argv[2:], stdout=subprocess.DEVNULL)
+child = subprocess.Popen(sys.argv[2:], stdout=subprocess.DEVNULL)
+_, status, usage = os.wait4(child.pid, 0)  # this command's own usage, descendants included
 wall = time.monotonic() - start
-usage = resource.getrusage(resource.RUSAGE_CHILDREN)
 with open(sys.argv[1], "w") as f:
     f.write(f"{wall:.4f} {usage.ru_utime + usage.ru_stime:.4f} {usage.ru_maxrss}\n")
-sys.exit(status)
+status = os.waitstatus_to_exitcode(status)
+sys.exit(status if status >= 0 else 1)
 PY
 }
 
