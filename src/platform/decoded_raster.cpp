@@ -17,11 +17,19 @@ std::shared_ptr<const RasterSource> decodeRaster(const QString& path) {
   // Maps are far larger than the reader's default limit of 256 MB.
   QImageReader::setAllocationLimit(16 * 1024);
   QImageReader reader(path);
+  if (!reader.canRead()) {
+    throw Failure(QStringLiteral("この形式の画像は読み込めません: %1").arg(reader.errorString()),
+                  path);
+  }
+  // A known format that still fails: too large for the reader, or damaged.
+  const QSize size = reader.size();
   QImage image;
   if (!reader.read(&image) || image.isNull()) {
     QString reason = reader.errorString();
     if (reason.isEmpty()) reason = QStringLiteral("不明な理由");
-    throw Failure(QStringLiteral("この形式の画像は読み込めません: %1").arg(reason), path);
+    if (size.isValid())
+      reason += QStringLiteral("（%1 × %2 画素）").arg(size.width()).arg(size.height());
+    throw Failure(QStringLiteral("画像を読み込めません: %1").arg(reason), path);
   }
   if (image.format() != QImage::Format_RGB32) {
     image = std::move(image).convertToFormat(QImage::Format_RGB32);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QImageReader>
 #include <QTemporaryDir>
 
@@ -133,6 +134,15 @@ TEST_F(RasterSourceTest, MalformedHeadersAreRefusedWithTheirCause) {
 
   EXPECT_TRUE(refusal(file, "not a picture at all").startsWith("この形式の画像は読み込めません: "));
   EXPECT_TRUE(refusal(file, {}).startsWith("この形式の画像は読み込めません: "));
+
+  // A known format cut short: the reader's own reason and the size it announced.
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(testing::positionImage(64, 48).save(&buffer, "PNG"));
+  const QString cut = refusal(path("cut.png"), png.left(png.size() / 2));
+  EXPECT_TRUE(cut.startsWith("画像を読み込めません: ")) << cut.toStdString();
+  EXPECT_TRUE(cut.contains("64 × 48")) << cut.toStdString();
 }
 
 TEST_F(RasterSourceTest, MissingFilesAndFoldersAreNotFound) {
