@@ -204,6 +204,6 @@ QString usageText() {
       "stderr; an earlier index is kept), 2 for a usage error.\n");
 }
 
-QString versionText() { return QStringLiteral("pelmora-tile 1.02\n"); }
+QString versionText() { return QStringLiteral("pelmora-tile " PELMORA_VERSION "\n"); }
 
 }  // namespace pelmora

@@ -3,12 +3,16 @@
 #include <unicode/translit.h>
 #include <unicode/unistr.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 
 namespace pelmora {
 
 QString toHalfWidth(const QString& text) {
+  // ASCII has no other width; skipping ICU spares the transliterator's set-up
+  // (milliseconds) on the common path.
+  if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; })) return text;
   static std::once_flag once;
   static std::unique_ptr<icu::Transliterator> transliterator;
   static std::mutex mutex;
