@@ -28,20 +28,47 @@ std::uint32_t hash(std::uint32_t a, std::uint32_t b, std::uint32_t salt) {
   return h;
 }
 
-// Smooth value noise in [0, 1): random values on a lattice, blended smoothly.
-float noise(float x, float y, float cell, std::uint32_t salt) {
-  const float fx = x / cell, fy = y / cell;
-  const auto ix = std::uint32_t(fx), iy = std::uint32_t(fy);
-  float tx = fx - float(ix), ty = fy - float(iy);
-  tx = tx * tx * (3 - 2 * tx);
-  ty = ty * ty * (3 - 2 * ty);
-  auto v = [&](std::uint32_t a, std::uint32_t b) {
-    return float(hash(a, b, salt) >> 8) / float(1 << 24);
-  };
-  const float top = v(ix, iy) + (v(ix + 1, iy) - v(ix, iy)) * tx;
-  const float bottom = v(ix, iy + 1) + (v(ix + 1, iy + 1) - v(ix, iy + 1)) * tx;
-  return top + (bottom - top) * ty;
-}
+// Smooth value noise in [0, 1) along one row: random values on a lattice,
+// blended smoothly. The lattice values are hashed again only when a pixel
+// enters a new lattice cell.
+class RowNoise {
+ public:
+  RowNoise(float y, float cell, std::uint32_t salt) : cell_(cell), salt_(salt) {
+    const float fy = y / cell;
+    iy_ = std::uint32_t(fy);
+    const float ty = fy - float(iy_);
+    ty_ = ty * ty * (3 - 2 * ty);
+  }
+
+  float at(float x) {
+    const float fx = x / cell_;
+    const auto ix = std::uint32_t(fx);
+    if (ix != ix_) {
+      ix_ = ix;
+      v00_ = v(ix, iy_);
+      v10_ = v(ix + 1, iy_);
+      v01_ = v(ix, iy_ + 1);
+      v11_ = v(ix + 1, iy_ + 1);
+    }
+    float tx = fx - float(ix);
+    tx = tx * tx * (3 - 2 * tx);
+    const float top = v00_ + (v10_ - v00_) * tx;
+    const float bottom = v01_ + (v11_ - v01_) * tx;
+    return top + (bottom - top) * ty_;
+  }
+
+ private:
+  float v(std::uint32_t a, std::uint32_t b) const {
+    return float(hash(a, b, salt_) >> 8) / float(1 << 24);
+  }
+
+  float cell_;
+  std::uint32_t salt_;
+  std::uint32_t iy_;
+  float ty_;
+  std::uint32_t ix_ = 0xFFFFFFFFu;
+  float v00_ = 0, v10_ = 0, v01_ = 0, v11_ = 0;
+};
 
 constexpr std::array<std::array<std::uint8_t, 3>, 8> kLandColours = {{
     {{214, 234, 246}},  // water (blue, green, red)
@@ -75,10 +102,13 @@ std::vector<Road> roads(int width, int height) {
 }
 
 void paintRow(int y, int width, const std::vector<Road>& roadList, std::uint8_t* out) {
+  const float fy = float(y);
+  RowNoise hills(fy, 1400, 1), knolls(fy, 260, 2), regions(fy, 900, 3), patches(fy, 120, 4),
+      lettering(fy, 40, 6);
   for (int x = 0; x < width; ++x) {
-    const float fx = float(x), fy = float(y);
-    const float terrain = 0.7f * noise(fx, fy, 1400, 1) + 0.3f * noise(fx, fy, 260, 2);
-    const float land = noise(fx, fy, 900, 3) * 0.8f + noise(fx, fy, 120, 4) * 0.2f;
+    const float fx = float(x);
+    const float terrain = 0.7f * hills.at(fx) + 0.3f * knolls.at(fx);
+    const float land = regions.at(fx) * 0.8f + patches.at(fx) * 0.2f;
     auto colour = kLandColours[std::min(7, int(land * 8))];
     if (terrain < 0.28f) colour = kLandColours[0];
     // Contour lines every 1/24 of the terrain's height.
@@ -87,7 +117,7 @@ void paintRow(int y, int width, const std::vector<Road>& roadList, std::uint8_t*
     std::uint8_t b = colour[0], g = colour[1], r = colour[2];
     const std::uint32_t h = hash(std::uint32_t(x), std::uint32_t(y), 9);
     // Lettering-like clusters of dark specks.
-    if (noise(fx, fy, 40, 6) > 0.82f && (h & 7) < 3) b = g = r = 30;
+    if (lettering.at(fx) > 0.82f && (h & 7) < 3) b = g = r = 30;
     const int grain = int(h >> 28) - 8;  // scanner noise
     out[3 * x] = std::uint8_t(std::clamp(b + grain, 0, 255));
     out[3 * x + 1] = std::uint8_t(std::clamp(g + grain, 0, 255));
