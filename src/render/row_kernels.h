@@ -3,6 +3,7 @@
 // compiler turns them into vector code.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -132,13 +133,15 @@ inline void widenInto(const std::uint16_t* sums, std::size_t n, std::uint32_t* w
 
 // The area average down: first and last rows weighted by their cover, the
 // rows between by `middle` each, all over 2^20; the result has 8 fraction bits.
+// Rounded weights of thousands of rows may add up to a little over 2^20:
+// the result is clamped to white.
 inline void areaDown(const std::uint8_t* first, std::uint32_t wFirst, const std::uint8_t* last,
                      std::uint32_t wLast, const std::uint32_t* middleSums, std::uint32_t middle,
                      std::size_t n, std::uint16_t* out) {
   constexpr std::uint32_t half = 1u << 11;
   for (std::size_t i = 0; i < n; ++i)
-    out[i] =
-        std::uint16_t((first[i] * wFirst + last[i] * wLast + middleSums[i] * middle + half) >> 12);
+    out[i] = std::uint16_t(std::min(
+        (first[i] * wFirst + last[i] * wLast + middleSums[i] * middle + half) >> 12, 255u << 8));
 }
 
 // Three channels per pixel into the canvas's layout.

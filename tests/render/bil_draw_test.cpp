@@ -137,6 +137,16 @@ TEST(DrawRasterTest, ShrinkingWeighsPartlyCoveredPixels) {
   }
 }
 
+TEST(DrawRasterTest, WhiteStaysWhiteUnderExtremeShrinking) {
+  QImage white(3, 9000, QImage::Format_RGB32);
+  white.fill(Qt::white);
+  for (const auto& source : sourcesOf(white)) {
+    // 9000 rows weigh 2^20 / 9000 = 116.5 each, rounded up.
+    const QImage canvas = drawn(*source, canvasOf(1, 1), QRect(0, 0, 1, 1));
+    EXPECT_EQ(canvas.pixel(0, 0), qRgb(255, 255, 255));
+  }
+}
+
 TEST(DrawRasterTest, BandsAndLayoutsAgree) {
   QImage image(333, 517, QImage::Format_RGB32);
   quint32 seed = 12345;
