@@ -14,8 +14,13 @@ namespace {
 
 class DemoRun : public QObject {
  public:
-  DemoRun(Form1& window, QString raster, bool run, QString screenshot)
-      : QObject(&window), window_(window), raster_(std::move(raster)), run_(run), screenshot_(std::move(screenshot)) {
+  DemoRun(Form1& window, QString raster, QString grid, bool run, QString screenshot)
+      : QObject(&window),
+        window_(window),
+        raster_(std::move(raster)),
+        grid_(std::move(grid)),
+        run_(run),
+        screenshot_(std::move(screenshot)) {
     connect(&watch_, &QTimer::timeout, this, &DemoRun::watchDialogs);
     watch_.start(100);
     QTimer::singleShot(800, this, &DemoRun::steps);
@@ -26,11 +31,20 @@ class DemoRun : public QObject {
   // so the dialogs are watched from the timer meanwhile.
   void steps() {
     if (!raster_.isEmpty()) {
-      window_.desktop().setFileChooser([this](const QString&, const QStringList&) {
-        window_.desktop().setFileChooser({});
-        return raster_;
+      // Answers once; clearing the chooser destroys this lambda, so nothing
+      // captured is touched after that.
+      window_.desktop().setFileChooser([&desktop = window_.desktop(), raster = raster_](const QString&,
+                                                                                     const QStringList&) {
+        QString answer = raster;
+        desktop.setFileChooser({});
+        return answer;
       });
       click("Command1");
+    }
+    if (const QStringList counts = grid_.split(u'x'); counts.size() == 2) {
+      window_.form().fields.setText(Field::Text5, counts[0]);
+      window_.form().fields.setText(Field::Text6, counts[1]);
+      click("Command3");
     }
     if (run_) click("Command2");
     QTimer::singleShot(800, this, [this] {
@@ -46,11 +60,14 @@ class DemoRun : public QObject {
   void watchDialogs() {
     QWidget* modal = QApplication::activeModalWidget();
     if (auto* progress = qobject_cast<QProgressDialog*>(modal)) {
-      if (!shot_ && progress->value() > 0 && ++progressTicks_ >= 5) shoot();
+      if (++progressTicks_ >= 3 && !shot_ && progress->value() > 0) shoot();
     } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-      std::fprintf(stderr, "message: %s\n", qUtf8Printable(box->text()));
-      if (!shot_ && ++messageTicks_ >= 5) shoot();
-      if (shot_) box->accept();
+      if (++messageTicks_ == 1) std::fprintf(stderr, "message: %s\n", qUtf8Printable(box->text()));
+      if (!shot_ && messageTicks_ >= 5) shoot();
+      if (shot_) {
+        box->accept();
+        messageTicks_ = 0;
+      }
     }
   }
 
@@ -67,6 +84,7 @@ class DemoRun : public QObject {
 
   Form1& window_;
   QString raster_;
+  QString grid_;
   bool run_;
   QString screenshot_;
   QTimer watch_;
@@ -79,10 +97,11 @@ class DemoRun : public QObject {
 
 bool startDemoRun(Form1& window) {
   const QString raster = qEnvironmentVariable("PELMORA_LOAD");
+  const QString grid = qEnvironmentVariable("PELMORA_GRID");
   const bool run = qEnvironmentVariableIntValue("PELMORA_RUN") != 0;
   const QString screenshot = qEnvironmentVariable("PELMORA_SCREENSHOT");
   if (raster.isEmpty() && !run && screenshot.isEmpty()) return false;
-  new DemoRun(window, raster, run, screenshot);
+  new DemoRun(window, raster, grid, run, screenshot);
   return true;
 }
 

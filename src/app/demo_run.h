@@ -1,5 +1,6 @@
 // A scripted use of the window for screenshots, driven by the environment:
 //   PELMORA_LOAD=raster       loads the raster through Command1 at start
+//   PELMORA_GRID=3x4          then sets the counts and clicks Command3
 //   PELMORA_RUN=1             then clicks Command2 (the registration run)
 //   PELMORA_SCREENSHOT=file   saves a picture of the screen around the window
 //                             and quits: during the run while the progress

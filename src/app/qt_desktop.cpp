@@ -42,7 +42,9 @@ class ResizeWatch : public QObject {
 QtDesktop::QtDesktop(QWidget& window) : window_(window) { workThread_.setMaxThreadCount(1); }
 
 QString QtDesktop::chooseRasterFile(const QString& title, const QStringList& filters) {
-  return chooser_ ? chooser_(title, filters) : showFileDialog(title, filters);
+  if (!chooser_) return showFileDialog(title, filters);
+  const FileChooser chooser = chooser_;  // the chooser may replace itself
+  return chooser(title, filters);
 }
 
 QString QtDesktop::showFileDialog(const QString& title, const QStringList& filters) {

@@ -1,16 +1,24 @@
 #include "app/run_progress_dialog.h"
 
 #include <QCloseEvent>
+#include <QProgressBar>
 
 namespace pelmora {
 
 RunProgressDialog::RunProgressDialog(const QString& label, int total, QWidget* parent)
-    : QProgressDialog(label, QStringLiteral("キャンセル"), 0, total, parent) {
+    : QProgressDialog(parent) {
+  setLabelText(label);
+  setCancelButtonText(QStringLiteral("キャンセル"));
   setWindowTitle(QStringLiteral("Pelmora"));
   setWindowModality(Qt::WindowModal);
   setAutoClose(false);
   setAutoReset(false);
   setMinimumDuration(0);
+  auto* bar = new QProgressBar(this);
+  bar->setFormat(QStringLiteral("%v / %m"));  // images done of the total
+  bar->setAlignment(Qt::AlignCenter);
+  setBar(bar);
+  setRange(0, total);
   // The stock dialog hides itself on cancel, which would free the window
   // while the work is still running.
   // (QProgressDialog makes that connection by signature, so it is undone so.)

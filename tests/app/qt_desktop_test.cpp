@@ -8,6 +8,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -107,7 +108,7 @@ class QtDesktopTest : public QObject {
 
     int maximum = -1, seenValue = -1;
     bool modal = false, blocksTheWindow = false;
-    QString label, cancelText;
+    QString label, cancelText, barText;
     answerNextDialog<QProgressDialog>([&](QProgressDialog* dialog) {
       maximum = dialog->maximum();
       seenValue = dialog->value();
@@ -115,6 +116,7 @@ class QtDesktopTest : public QObject {
       blocksTheWindow = QApplication::activeModalWidget() == dialog;
       label = dialog->labelText();
       if (auto* cancel = dialog->findChild<QPushButton*>()) cancelText = cancel->text();
+      if (auto* bar = dialog->findChild<QProgressBar*>()) barText = bar->text();
     });
     window->desktop().runWithProgress(QStringLiteral("画像を書き出しています…"), progress,
                                       slowWork(progress, offUiThread));
@@ -127,6 +129,7 @@ class QtDesktopTest : public QObject {
     QVERIFY(blocksTheWindow);
     QCOMPARE(label, QStringLiteral("画像を書き出しています…"));
     QCOMPARE(cancelText, QStringLiteral("キャンセル"));
+    QCOMPARE(barText, QStringLiteral("%1 / 10").arg(seenValue));  // images done of the total
     QVERIFY(uiTicks > 5);  // the event loop kept running meanwhile
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
   }
