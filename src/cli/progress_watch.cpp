@@ -35,7 +35,11 @@ ProgressWatch::ProgressWatch(Progress& progress, QString label, bool drawBar)
 }
 
 ProgressWatch::~ProgressWatch() {
-  finished_ = true;
+  {
+    std::lock_guard lock(mutex_);
+    finished_ = true;
+  }
+  wake_.notify_all();
   thread_.join();
   std::signal(SIGINT, SIG_DFL);
   if (drawBar_) draw(true);
@@ -43,10 +47,12 @@ ProgressWatch::~ProgressWatch() {
 
 void ProgressWatch::watch() {
   using namespace std::chrono_literals;
+  std::unique_lock lock(mutex_);
   while (!finished_) {
     if (interrupted) progress_.cancelRequested = true;
     if (drawBar_) draw(false);
-    std::this_thread::sleep_for(100ms);
+    // Woken at once when the work ends, so the run pays no tail of waiting.
+    wake_.wait_for(lock, 100ms, [this] { return finished_; });
   }
 }
 

@@ -6,7 +6,8 @@
 #include "platform/desktop.h"
 
 #include <QString>
-#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace pelmora {
@@ -25,7 +26,9 @@ class ProgressWatch {
   Progress& progress_;
   QByteArray label_;
   bool drawBar_;
-  std::atomic<bool> finished_{false};
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool finished_ = false;
   std::thread thread_;
 };
 
