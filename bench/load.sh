@@ -9,45 +9,25 @@
 # again; peak memory at most the BMP's size + 200 MB.
 # Exit status 1 when a limit is exceeded.
 #
-# Environment: BUILD (default build/), BENCH_DIR for the generated files
-# (default /tmp/pelmora-bench, about 1.7 GB), REPEATS (default 3).
+# Environment: see bench/common.sh (the raster takes about 1.7 GB).
 set -euo pipefail
+source "$(dirname "$0")/common.sh"
 
-here="$(cd "$(dirname "$0")/.." && pwd)"
-build="${BUILD:-$here/build}"
-work="${BENCH_DIR:-/tmp/pelmora-bench}"
-repeats="${REPEATS:-3}"
 max_ratio=0.8
 max_grid_seconds=0.1
 memory_allowance_mb=200
 
-"$here/scripts/install-deps"
-if [ ! -f "$build/build.ninja" ]; then
-  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
-cmake --build "$build" --target make_map load_bench -j 2 >/dev/null
-make_map="$(find "$build" -name make_map -type f -perm -u+x | head -n 1)"
-load_bench="$(find "$build" -name load_bench -type f -perm -u+x | head -n 1)"
-for tool in cjpeg taskset awk; do
-  command -v "$tool" >/dev/null || { echo "load.sh: $tool is missing" >&2; exit 2; }
-done
-
-mkdir -p "$work"
+bench_build load_bench
+load_bench="$(bench_executable load_bench)"
+bench_require cjpeg taskset awk
 size=20000x14000
-bmp="$work/map_$size.bmp"
-ppm="$work/map_$size.ppm"
-[ -s "$bmp" ] && [ -s "$ppm" ] || "$make_map" 20000 14000 "$bmp" "$ppm"
-# Warm the page cache so that both sides read from memory.
-cat "$bmp" "$ppm" >/dev/null
+bench_map 20000 14000
 
 best() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == "" || a < b) ? a : b }'; }
 
-floor=""
-for _ in $(seq "$repeats"); do
-  start=$(date +%s.%N)
-  taskset -c 0 cjpeg -quality 50 -outfile "$work/floor.jpg" "$ppm"
-  floor=$(best "$(awk -v s="$start" -v e="$(date +%s.%N)" 'BEGIN { print e - s }')" "$floor")
-done
+warn_if_busy
+best_of taskset -c 0 cjpeg -quality 50 -outfile "$work/floor.jpg" "$ppm"
+read -r floor _ <"$measured"
 rm -f "$work/floor.jpg"
 
 load="" grid="" peak_kb=0 anon_kb=0 reopened=0

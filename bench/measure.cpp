@@ -1,6 +1,8 @@
-// Runs a command and reports its wall time and peak resident memory, for the
-// benchmark scripts: `measure OUT COMMAND [ARGS...]` writes "SECONDS KILOBYTES"
-// to OUT and exits with the command's status.
+// Runs a command and reports its wall time, CPU time and peak resident memory,
+// for the benchmark scripts: `measure OUT COMMAND [ARGS...]` writes
+// "SECONDS CPU_SECONDS KILOBYTES" to OUT and exits with the command's status.
+// CPU time counts the command and the children it waited for; peak memory is
+// that of its largest single process.
 #include <chrono>
 #include <cstdio>
 #include <sys/resource.h>
@@ -26,7 +28,9 @@ int main(int argc, char** argv) {
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::FILE* out = std::fopen(argv[1], "w");
   if (!out) return 2;
-  std::fprintf(out, "%.4f %ld\n", seconds, usage.ru_maxrss);
+  const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  std::fprintf(out, "%.4f %.4f %ld\n", seconds, cpu, usage.ru_maxrss);
   std::fclose(out);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }

@@ -24,14 +24,10 @@
 #
 #   bench/peers.sh [--install]   --install: apt-get the peers first
 #
-# Environment: BUILD (default build/), BENCH_DIR (default /tmp/pelmora-bench,
-# shared with run.sh), REPEATS (default 3).
+# Environment: see bench/common.sh.
 set -euo pipefail
+source "$(dirname "$0")/common.sh"
 
-here="$(cd "$(dirname "$0")/.." && pwd)"
-build="${BUILD:-$here/build}"
-work="${BENCH_DIR:-/tmp/pelmora-bench}"
-repeats="${REPEATS:-3}"
 width=8000
 height=6000
 min_speedup=5
@@ -47,25 +43,15 @@ if [ "${1:-}" = "--install" ]; then
 fi
 [ $# -eq 0 ] || { echo "usage: bench/peers.sh [--install]" >&2; exit 2; }
 
-"$here/scripts/install-deps"
-if [ ! -f "$build/build.ninja" ]; then
-  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
-cmake --build "$build" --target make_map pelmora-tile -j 2 >/dev/null
-make_map="$(find "$build" -name make_map -type f -perm -u+x | head -n 1)"
-tile="$(find "$build" -name pelmora-tile -type f -perm -u+x | head -n 1)"
-for tool in python3 cjpeg taskset awk; do
-  command -v "$tool" >/dev/null || { echo "peers.sh: $tool is missing" >&2; exit 2; }
-done
+bench_build pelmora-tile
+tile="$(bench_executable pelmora-tile)"
+bench_require cjpeg taskset awk
 # A `convert` found first on PATH may be another program: name ImageMagick's own.
 magick="$(command -v convert-im6.q16 || true)"
 gdal_retile="$(command -v gdal_retile.py || command -v gdal_retile || true)"
 vips="$(command -v vips || true)"
 
-mkdir -p "$work"
-bmp="$work/map_${width}x$height.bmp"
-ppm="$work/map_${width}x$height.ppm"
-[ -s "$bmp" ] && [ -s "$ppm" ] || "$make_map" "$width" "$height" "$bmp" "$ppm"
+bench_map "$width" "$height"
 
 policy="$work/magick-policy"
 mkdir -p "$policy"
@@ -82,44 +68,7 @@ XML
 export MAGICK_CONFIGURE_PATH="$policy"
 
 out="$work/peer-tiles"
-measured="$work/peer-measured"
-
-# Runs the command once: "wall_seconds cpu_seconds peak_kilobytes" into $1.
-measure_once() {
-  python3 - "$@" <<'PY'
-import os, subprocess, sys, time
-start = time.monotonic()
-child = subprocess.Popen(sys.argv[2:], stdout=subprocess.DEVNULL)
-_, status, usage = os.wait4(child.pid, 0)  # this command's own usage, descendants included
-wall = time.monotonic() - start
-with open(sys.argv[1], "w") as f:
-    f.write(f"{wall:.4f} {usage.ru_utime + usage.ru_stime:.4f} {usage.ru_maxrss}\n")
-status = os.waitstatus_to_exitcode(status)
-sys.exit(status if status >= 0 else 1)
-PY
-}
-
-# Best wall time of $repeats runs, each in an emptied $out, with that run's CPU
-# time and peak memory: "wall cpu kilobytes" into $measured.
-best_of() {
-  local best="" line wall
-  for _ in $(seq "$repeats"); do
-    rm -rf "$out" && mkdir -p "$out"
-    sync
-    if ! measure_once "$work/once" "$@"; then
-      echo "peers.sh: failed: $*" >&2
-      exit 2
-    fi
-    line="$(cat "$work/once")"
-    wall="${line%% *}"
-    if [ -z "$best" ] || awk -v a="$wall" -v b="${best%% *}" 'BEGIN { exit !(a < b) }'; then
-      best="$line"
-    fi
-  done
-  rm -rf "$out"
-  echo "$best" >"$measured"
-}
-
+before_each="rm -rf '$out'; mkdir -p '$out'; sync"
 # The per-tile crops of libvips, as a script of its own so that it is measured whole.
 cat >"$work/vips-tiles.sh" <<'SH'
 #!/usr/bin/env bash
@@ -137,8 +86,6 @@ done | xargs -P "$(nproc)" -n 3 sh -c \
 rm -f "$out/raster.v"
 SH
 chmod +x "$work/vips-tiles.sh"
-
-cat "$bmp" "$ppm" >/dev/null  # warm the page cache for every tool alike
 
 declare -A wall cpu peak
 record() {  # record NAME GRID

@@ -7,56 +7,17 @@
 # Limits: run ÷ floor at most 1.5; peak memory at most the BMP's size + 200 MB.
 # Exit status 1 when a limit is exceeded.
 #
-# Environment: BUILD (default build/), BENCH_DIR for the generated files
-# (default /tmp/pelmora-bench, about 2 GB), REPEATS (default 3).
+# Environment: see bench/common.sh (the rasters take about 2 GB).
 set -euo pipefail
+source "$(dirname "$0")/common.sh"
 
-here="$(cd "$(dirname "$0")/.." && pwd)"
-build="${BUILD:-$here/build}"
-work="${BENCH_DIR:-/tmp/pelmora-bench}"
-repeats="${REPEATS:-3}"
 jobs=2
 max_ratio=1.5
 memory_allowance_mb=200
 
-"$here/scripts/install-deps"
-if [ ! -f "$build/build.ninja" ]; then
-  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
-cmake --build "$build" --target make_map measure pelmora-tile -j 2 >/dev/null
-make_map="$(find "$build" -name make_map -type f -perm -u+x | head -n 1)"
-measure="$(find "$build" -name measure -type f -perm -u+x | head -n 1)"
-tile="$(find "$build" -name pelmora-tile -type f -perm -u+x | head -n 1)"
-for tool in cjpeg taskset awk; do
-  command -v "$tool" >/dev/null || { echo "run.sh: $tool is missing" >&2; exit 2; }
-done
-
-mkdir -p "$work"
-measured="$work/measured"
-
-# Runs a command $repeats times; leaves "best_seconds peak_kilobytes" in
-# $measured (best wall time, largest peak resident set of the runs).
-best_of() {
-  local best="" peak=0 seconds rss
-  for _ in $(seq "$repeats"); do
-    [ -n "${before_each:-}" ] && eval "$before_each"
-    "$measure" "$work/measure.txt" "$@" >/dev/null
-    read -r seconds rss <"$work/measure.txt"
-    best=$(awk -v a="$seconds" -v b="$best" 'BEGIN { print (b == "" || a < b) ? a : b }')
-    [ "$rss" -gt "$peak" ] && peak=$rss
-  done
-  echo "$best $peak" >"$measured"
-}
-
-# Other work on the machine takes cores from the two-worker run more than
-# from the one-core floor: say so rather than print figures that mislead.
-warn_if_busy() {
-  local load
-  read -r load _ </proc/loadavg
-  if awk -v l="$load" 'BEGIN { exit !(l > 0.7) }'; then
-    echo "run.sh: load average $load: other work shares the cores, the figures read high" >&2
-  fi
-}
+bench_build pelmora-tile
+tile="$(bench_executable pelmora-tile)"
+bench_require cjpeg taskset awk
 
 warn_if_busy
 failed=0
@@ -64,11 +25,7 @@ printf '%-13s %-7s %8s %8s %11s %13s %13s\n' raster grid floor_s run_s run/floor
 for size in 8000x6000 20000x14000; do
   width=${size%x*}
   height=${size#*x}
-  bmp="$work/map_$size.bmp"
-  ppm="$work/map_$size.ppm"
-  [ -s "$bmp" ] && [ -s "$ppm" ] || "$make_map" "$width" "$height" "$bmp" "$ppm"
-  # Warm the page cache so that both sides read from memory.
-  cat "$bmp" "$ppm" >/dev/null
+  bench_map "$width" "$height"
 
   before_each=""
   best_of taskset -c 0 cjpeg -quality 50 -outfile "$work/floor.jpg" "$ppm"
@@ -82,7 +39,7 @@ for size in 8000x6000 20000x14000; do
     before_each="rm -rf '$out'; mkdir -p '$out'"
     best_of "$tile" -u "$height,$width" -l 0,0 -r "$grid" -c "$grid" -q 50 -j "$jobs" \
       -o "$out" --quiet "$bmp"
-    read -r run peak_kb <"$measured"
+    read -r run _ peak_kb <"$measured"
     rm -rf "$out"
     ratio=$(awk -v r="$run" -v f="$floor" 'BEGIN { printf "%.4f", r / f }')
     peak_mb=$(( peak_kb / 1024 ))

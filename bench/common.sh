@@ -1,0 +1,72 @@
+# Sourced by the benchmark scripts: where things are, the build, the generated
+# rasters, and best-of-N measurement of a command.
+#
+# Environment: BUILD (default build/), BENCH_DIR for the generated files
+# (default /tmp/pelmora-bench), REPEATS (default 3).
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${BUILD:-$here/build}"
+work="${BENCH_DIR:-/tmp/pelmora-bench}"
+repeats="${REPEATS:-3}"
+script="$(basename "$0")"
+mkdir -p "$work"
+
+# bench_build TARGET... : installs what is missing and builds the targets.
+bench_build() {
+  "$here/scripts/install-deps"
+  if [ ! -f "$build/build.ninja" ]; then
+    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  fi
+  cmake --build "$build" --target measure make_map "$@" -j 2 >/dev/null
+  measure="$(bench_executable measure)"
+  make_map="$(bench_executable make_map)"
+}
+
+bench_executable() { find "$build" -name "$1" -type f -perm -u+x | head -n 1; }
+
+# bench_require TOOL... : exits 2 when one is missing.
+bench_require() {
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "$script: $tool is missing" >&2; exit 2; }
+  done
+}
+
+# bench_map WIDTH HEIGHT : sets $bmp and $ppm to a map-like raster of that size
+# (made once, then reused) and warms the page cache so every side reads memory.
+bench_map() {
+  bmp="$work/map_$1x$2.bmp"
+  ppm="$work/map_$1x$2.ppm"
+  [ -s "$bmp" ] && [ -s "$ppm" ] || "$make_map" "$1" "$2" "$bmp" "$ppm"
+  cat "$bmp" "$ppm" >/dev/null
+}
+
+# best_of COMMAND... : runs it $repeats times (after eval "$before_each" when
+# set) and leaves "wall_seconds cpu_seconds peak_kilobytes" in $measured: the
+# best wall time with that run's CPU time, and the largest peak of the runs.
+measured="$work/measured.$script"
+best_of() {
+  local best="" best_cpu="" peak=0 seconds cpu rss
+  for _ in $(seq "$repeats"); do
+    [ -n "${before_each:-}" ] && eval "$before_each"
+    if ! "$measure" "$work/once.$script" "$@" >/dev/null; then
+      echo "$script: failed: $*" >&2
+      exit 2
+    fi
+    read -r seconds cpu rss <"$work/once.$script"
+    if [ -z "$best" ] || awk -v a="$seconds" -v b="$best" 'BEGIN { exit !(a < b) }'; then
+      best=$seconds best_cpu=$cpu
+    fi
+    [ "$rss" -gt "$peak" ] && peak=$rss
+  done
+  echo "$best $best_cpu $peak" >"$measured"
+}
+
+# Other work on the machine takes cores from a two-worker run more than from
+# the one-core floor: say so rather than print figures that mislead.
+warn_if_busy() {
+  local load
+  read -r load _ </proc/loadavg
+  if awk -v l="$load" 'BEGIN { exit !(l > 0.7) }'; then
+    echo "$script: load average $load: other work shares the cores, the figures read high" >&2
+  fi
+}
