@@ -1,6 +1,9 @@
 // Numbers as the window reads and writes them: lenient and strict reading,
 // the plain and the sign-position text forms, and the checked arithmetic
 // (rounding, 32-bit float storage, division) whose faults end a command.
+// The lenient reading (blanks anywhere, E or D exponents, &H and &O) is a
+// dialect no parsing library speaks, so it is ours; the digits themselves go
+// through strtod_l and std::to_chars.
 #pragma once
 
 #include <QString>

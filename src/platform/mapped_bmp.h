@@ -1,5 +1,8 @@
 // An uncompressed bitmap read where it lies: the file is mapped read-only and
-// its rows are addressed in the mapping, without decoding or copying.
+// its rows are addressed in the mapping, without decoding or copying. Written
+// here rather than taken from an image library: the libraries at hand decode
+// into a copy of the whole raster (gigabytes, seconds of first-touch faults)
+// and Qt's reader refuses anything over 16384 × 16384 pixels.
 #pragma once
 
 #include <QString>

@@ -1,5 +1,7 @@
 // The drawing half of the renderer: a separable resampler that reads the
 // raster's rows where they lie and writes only the canvas pixels it covers.
+// Our own because the library scalers at hand (QPainter, QImage::scaled) need
+// the whole raster as a 32-bit image first, a copy as large as the raster.
 // Near 1:1 and when enlarging, rows are resampled across once each and
 // blended down in pairs; when shrinking in height, the rows under each
 // canvas row are averaged down first and that one row is resampled across.
