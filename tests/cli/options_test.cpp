@@ -61,6 +61,15 @@ TEST(CommandLine, FlagsGroupAndOptionsEndAtDoubleDash) {
   EXPECT_EQ(p.options.raster, "-odd name.bmp");
 }
 
+TEST(CommandLine, LoneDashIsARasterOrAValue) {
+  const auto p = parse({"-o", "-", "-u", "-450,-600", "-"});
+  ASSERT_EQ(p.error, "");
+  EXPECT_EQ(p.options.outputFolder, "-");
+  EXPECT_EQ(p.options.upperRightX, "-450");
+  EXPECT_EQ(p.options.upperRightY, "-600");
+  EXPECT_EQ(p.options.raster, "-");
+}
+
 TEST(CommandLine, HelpAndVersionNeedNoRaster) {
   EXPECT_TRUE(parse({"-h"}).options.help);
   EXPECT_EQ(parse({"--help"}).error, "");
@@ -89,6 +98,26 @@ TEST(CommandLine, UsageErrors) {
     QStringList list;
     for (const char* a : args) list << QString::fromUtf8(a);
     EXPECT_NE(parseCommandLine(list).error, "") << list.join(u' ').toStdString();
+  }
+}
+
+TEST(CommandLine, UsageErrorsNameTheOption) {
+  const std::vector<std::pair<std::vector<const char*>, const char*>> bad = {
+      {{"-x", "a.bmp"}, "x"},
+      {{"--frobnicate", "a.bmp"}, "frobnicate"},
+      {{"a.bmp", "--rows"}, "--rows"},
+      {{"--quiet=yes", "a.bmp"}, "--quiet"},
+      {{"-n=yes", "a.bmp"}, "-n"},
+      {{"-l", "7", "a.bmp"}, "--lower-left"},
+      {{"-j", "1025", "a.bmp"}, "--jobs"},
+      {{"--overview=65536", "a.bmp"}, "--overview"},
+      {{"--out=", "a.bmp"}, "--out"},
+  };
+  for (const auto& [args, name] : bad) {
+    QStringList list;
+    for (const char* a : args) list << QString::fromUtf8(a);
+    EXPECT_TRUE(parseCommandLine(list).error.contains(QLatin1String(name)))
+        << list.join(u' ').toStdString() << ": " << parseCommandLine(list).error.toStdString();
   }
 }
 
