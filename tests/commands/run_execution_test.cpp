@@ -172,8 +172,9 @@ TEST(RunExecution, EveryImageHoldsItsRegionWithWhiteBeyondTheFarEdge) {
     // Only tiles of the last row or column reach beyond the raster.
     const bool farTile = k == 2 || k >= 3;
     EXPECT_EQ(white > 0, farTile);
-    if (k + 1 == plan.images.size())
+    if (k + 1 == plan.images.size()) {
       EXPECT_EQ(outcome.lastImage.convertToFormat(QImage::Format_BGR888), raw.pixels);
+    }
   }
   EXPECT_TRUE(temporaries(folder.path()).isEmpty());
 }

@@ -87,7 +87,9 @@ TEST_F(RunTest, WritesImagesAndTheIndexThenSaysSo) {
   for (int n = 0; n <= 6; ++n) {
     const QImage image = QImage::fromData(read(QString("sheet12_%1.JPG").arg(n)));
     ASSERT_FALSE(image.isNull()) << n;
-    if (n > 0) EXPECT_EQ(image.size(), QSize(100, 50));
+    if (n > 0) {
+      EXPECT_EQ(image.size(), QSize(100, 50));
+    }
   }
   EXPECT_EQ(QImage::fromData(read("sheet12_0.JPG")).size(), QSize(1080, 360));
   EXPECT_EQ(files().size(), 9) << files().join(" ").toStdString();  // no temporary file left behind
