@@ -134,6 +134,13 @@ RunPlan planRun(Form& form) {
     throw Failure(QStringLiteral("横割の数と縦割の数には 0 より大きい数を入力してください。"));
   plan.Cell_X = toSingle(divide(s.P_X, rows));
   plan.Cell_Y = toSingle(divide(s.P_Y, columns));
+  // The view takes the size of one cell at the end, even when no tile is cut.
+  try {
+    pixelsFor(plan.Cell_X);
+    pixelsFor(plan.Cell_Y);
+  } catch (const Failure&) {
+    throw Failure(QStringLiteral("横割の数または縦割の数が小さすぎて、1 区画がビューに収まりません。"));
+  }
   plan.tileRows = int(std::min(std::floor(rows), kMaxImages + 1));
   plan.tileColumns = int(std::min(std::floor(columns), kMaxImages + 1));
   if (double(plan.tileRows) * plan.tileColumns > kMaxImages)

@@ -137,6 +137,17 @@ TEST_F(RunTest, AFailedCheckWritesNothing) {
   EXPECT_EQ(read("sheet12.AR2"), "earlier\r\n");
 }
 
+TEST_F(RunTest, ACellTooLargeForTheViewIsRefusedBeforeAnythingIsWritten) {
+  // No column of tiles, but the view still takes the size of one cell.
+  writeEarlierIndex();
+  fields.setText(Field::Text6, "1e-30");
+  EXPECT_FALSE(runRegistration(form));
+  ASSERT_EQ(desktop.messages.size(), 1);
+  EXPECT_TRUE(desktop.messages[0].contains("縦割の数")) << desktop.messages[0].toStdString();
+  EXPECT_EQ(files(), (QStringList{"sheet12.AR2", "sheet12.bmp"}));
+  EXPECT_EQ(read("sheet12.AR2"), "earlier\r\n");
+}
+
 TEST_F(RunTest, AnImageThatCannotBeWrittenKeepsTheEarlierIndex) {
   writeEarlierIndex();
   ASSERT_TRUE(QDir(dir.path()).mkdir("sheet12_4.JPG"));
