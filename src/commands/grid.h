@@ -9,8 +9,9 @@
 namespace pelmora {
 
 // The horizontal lines (top to bottom), then the vertical ones (left to right)
-// for the counts, in the view's user coordinates (x across, y down). `limit` bounds the number of
-// lines of each set (the view can show no more than one per pixel).
+// for the counts, in the view's user coordinates (x across, y down). `rowLimit`
+// and `columnLimit` bound the number of lines of each set: beyond them only
+// every so many lines and the last are kept.
 std::vector<QLineF> gridLines(float P_X, float P_Y, float Cell_X, float Cell_Y, double rows,
                                 double columns, double rowLimit, double columnLimit);
 

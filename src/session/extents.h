@@ -13,9 +13,9 @@ QString aspectCaption(double ratio);
 // or an overflow.
 double roundedAspectRatio(double W_DX, double W_DY);
 
-// Reads Text3, Text4, Text1, Text2 into LL_X, LL_Y, UR_X, UR_Y, stores the
-// extents and, when both are non-zero, rewrites Label9. Throws Failure (having
-// changed nothing) when a corner does not fit a double.
+// Reads Text3, Text4, Text1, Text2 into LL_X, LL_Y, UR_X, UR_Y and stores the
+// extents; Label9 is left alone. Throws Failure (having changed nothing) when
+// a corner or an extent does not fit a double.
 void readCornersAndExtents(const Fields& fields, Session& session);
 
 // The corner fields' change handler: as above, then Label9 when both extents
