@@ -58,9 +58,17 @@ PlannedImage planOverview(const Session& s, const QString& name, const RasterSou
   return image;
 }
 
+// The largest side a JPEG file can describe.
+constexpr int kMaxJpegSide = 65500;
+
 void checkPixels(const PlannedImage& image, const QString& what) {
   if (image.pixelWidth < 1 || image.pixelHeight < 1)
     throw Failure(what + QStringLiteral("が 1 ピクセルに満たないため書き出せません (%1 × %2 ピクセル)。")
+                             .arg(image.pixelWidth)
+                             .arg(image.pixelHeight));
+  if (image.pixelWidth > kMaxJpegSide || image.pixelHeight > kMaxJpegSide)
+    throw Failure(what + QStringLiteral("が JPEG の上限 %1 ピクセルを超えるため書き出せません (%2 × %3 ピクセル)。")
+                             .arg(kMaxJpegSide)
                              .arg(image.pixelWidth)
                              .arg(image.pixelHeight));
 }
@@ -94,7 +102,9 @@ void writeIndex(const RunPlan& plan) {
 }
 
 // The view keeps the size of one cell and shows the last image; the session's
-// corner points describe it.
+// corner points describe it. A run that cut no tile leaves the view the size
+// of the overview it shows: a cell of counts below 1 can be many times the
+// raster, far too large a canvas to hold for nothing.
 void showLastImage(Form& form, const RunPlan& plan, const QImage& lastImage) {
   Session& s = form.session;
   s.Cell_X = plan.Cell_X;
@@ -102,8 +112,12 @@ void showLastImage(Form& form, const RunPlan& plan, const QImage& lastImage) {
   const CornerPoints& b = plan.images.back().corners;
   s.B_X0 = b.B_X0, s.B_Y0 = b.B_Y0, s.B_XE = b.B_XE, s.B_YE = b.B_YE;
   s.B_X1 = b.B_X1, s.B_Y1 = b.B_Y1, s.B_X2 = b.B_X2, s.B_Y2 = b.B_Y2;
-  form.view.setWidth(plan.Cell_Y);
-  form.view.setHeight(plan.Cell_X);
+  if (plan.images.size() > 1) {
+    form.view.setWidth(plan.Cell_Y);
+    form.view.setHeight(plan.Cell_X);
+  } else {
+    form.view.fitToPicture(plan.images.front().pixelWidth, plan.images.front().pixelHeight);
+  }
   form.view.setCanvas(lastImage);
   form.view.refresh();
 }

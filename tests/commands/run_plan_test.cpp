@@ -166,6 +166,9 @@ TEST_F(PlanTest, ChecksBeforeAnythingIsWritten) {
   setGrid("100", "1");  // cells of 0.2 pixels
   EXPECT_TRUE(failureOf().contains("1 ピクセル"));
   setGrid("1", "1");
+  form.session.F_H = 70000 * 15;  // an overview beyond what a JPEG can hold
+  EXPECT_TRUE(failureOf().contains("65500"));
+  form.session.F_H = 16200;
   fields.setText(Field::Text11, "300");
   EXPECT_TRUE(failureOf().contains("JPG画質"));
   fields.setText(Field::Text11, "50");

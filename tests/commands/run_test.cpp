@@ -115,6 +115,8 @@ TEST_F(RunTest, RowsBelowOneWriteTheOverviewRecordOnly) {
   ASSERT_TRUE(runRegistration(form));
   EXPECT_EQ(read("sheet12.AR2"), "sheet12_0.JPG, 0, 0, 100, 300\r\n");
   EXPECT_EQ(desktop.messages, QStringList{"完了しました"});
+  EXPECT_EQ(view.pixelWidth(), 1080);  // the overview it shows, not a cell twice the raster
+  EXPECT_EQ(view.pixelHeight(), 360);
 }
 
 TEST_F(RunTest, QualityReachesTheEncoderRoundedHalfToEven) {
