@@ -114,13 +114,21 @@ void averageBand(const Plan& plan, int from, int to) {
   plan.source->willRead(plan.areaDown[from].first, plan.areaDown[to - 1].last + 1);
   for (int j = from; j < to; ++j) {
     const AreaRow& rows = plan.areaDown[j];
-    std::fill(sums32.begin(), sums32.end(), 0u);
+    // Middle rows are summed in 16 bits, 257 rows at most at a time, into
+    // 32-bit sums; each first row and first chunk is stored rather than added,
+    // which spares clearing the sums for every canvas row.
+    bool firstChunk = true;
     for (std::int32_t y = rows.first + 1; y < rows.last;) {
-      std::fill(sums16.begin(), sums16.end(), std::uint16_t(0));
-      for (const std::int32_t end = std::min(rows.last, y + 257); y < end; ++y)
-        rows::addRow(plan.source->row(y, scratch) + offset, span, sums16.data());
-      rows::widenInto(sums16.data(), span, sums32.data());
+      const std::int32_t end = std::min(rows.last, y + 257);
+      rows::widenRow(plan.source->row(y++, scratch) + offset, span, sums16.data());
+      for (; y < end; ++y) rows::addRow(plan.source->row(y, scratch) + offset, span, sums16.data());
+      if (firstChunk)
+        rows::widenInto<false>(sums16.data(), span, sums32.data());
+      else
+        rows::widenInto<true>(sums16.data(), span, sums32.data());
+      firstChunk = false;
     }
+    if (firstChunk) std::fill(sums32.begin(), sums32.end(), 0u);
     const std::uint8_t* top = plan.source->row(rows.first, scratch) + offset;
     const std::uint8_t* bottom = plan.source->row(rows.last, scratch2) + offset;
     rows::areaDown(top, rows.wFirst, bottom, rows.wLast, sums32.data(), rows.middle, span,

@@ -127,8 +127,14 @@ inline void addRow(const std::uint8_t* row, std::size_t n, std::uint16_t* sums) 
   for (std::size_t i = 0; i < n; ++i) sums[i] = std::uint16_t(sums[i] + row[i]);
 }
 
-inline void widenInto(const std::uint16_t* sums, std::size_t n, std::uint32_t* wide) {
-  for (std::size_t i = 0; i < n; ++i) wide[i] += sums[i];
+inline void widenRow(const std::uint8_t* row, std::size_t n, std::uint16_t* sums) {
+  for (std::size_t i = 0; i < n; ++i) sums[i] = row[i];
+}
+
+// Adds the 16-bit sums into the 32-bit ones, or stores them when `add` is false.
+template <bool add>
+void widenInto(const std::uint16_t* sums, std::size_t n, std::uint32_t* wide) {
+  for (std::size_t i = 0; i < n; ++i) wide[i] = add ? wide[i] + sums[i] : sums[i];
 }
 
 // The area average down: first and last rows weighted by their cover, the

@@ -2,6 +2,9 @@
 // raises geometry faults before drawing, and redraws identical calls exactly.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
+#include <QFile>
+
 #include <QTemporaryDir>
 
 #include "base/failure.h"
@@ -81,6 +84,13 @@ TEST_F(BilTest, ARedrawRestoresTheRasterUnderLaterLines) {
 
   // A changed file is read again.
   testing::writeBmp24(raster_, testing::positionImage(100, 80).mirrored(true, false));
+  // Written within the file system's timestamp granularity, the same size and
+  // time would look unchanged: date the new file plainly later.
+  QFile rewritten(raster_);
+  ASSERT_TRUE(rewritten.open(QIODevice::ReadWrite));
+  ASSERT_TRUE(rewritten.setFileTime(QDateTime::currentDateTime().addSecs(10),
+                                    QFileDevice::FileModificationTime));
+  rewritten.close();
   bil(rasters_, raster_, zoom, whole, view_);
   EXPECT_NE(view_.canvas(), first);
 }
