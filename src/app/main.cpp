@@ -1,7 +1,7 @@
 // Starts the window: Qt's own dialogs in Japanese like the window, Form1 shown.
 #include "app/demo_run.h"
 #include "app/form1.h"
-#include "app/qt_translation.h"
+#include "platform/qt_translation.h"
 
 #include <QApplication>
 

@@ -7,11 +7,14 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFutureWatcher>
+#include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 #include <exception>
 
 namespace pelmora {
@@ -36,6 +39,29 @@ class ResizeWatch : public QObject {
  private:
   QEventLoop& loop_;
 };
+
+// Qt wraps a message wider than 500 pixels at 500, between any two Japanese
+// characters, which can leave "ん。" alone on a last line. The label is made
+// as wide as its longest line, up to a cap well inside Qt's own limit; a line
+// longer than the cap is shared evenly among the lines it needs.
+void widenForWholeLines(QMessageBox& box, const QString& text) {
+  auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+  if (!label) return;
+  label->ensurePolished();
+  const QFontMetrics metrics(label->font());
+  int longest = 0;
+  for (const QString& line : text.split(u'\n')) longest = std::max(longest, metrics.horizontalAdvance(line));
+  const QScreen* screen = box.screen();
+  const int screenWidth = screen ? screen->availableGeometry().width() : 1024;
+  const int cap = std::max(300, std::min(screenWidth - 600, 900));
+  const int slack = metrics.horizontalAdvance(QChar(0x3042));  // one full-width character
+  int width = longest + slack;
+  if (width > cap) {
+    const int lines = (longest + cap - 1) / cap;
+    width = std::min(cap, longest / lines + 2 * slack);
+  }
+  label->setMinimumWidth(width);
+}
 
 }  // namespace
 
@@ -64,6 +90,7 @@ QString QtDesktop::showFileDialog(const QString& title, const QStringList& filte
 
 void QtDesktop::showMessage(const QString& text) {
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Pelmora"), text, QMessageBox::Ok, &window_);
+  widenForWholeLines(box, text);
   box.exec();
 }
 

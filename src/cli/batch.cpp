@@ -9,7 +9,10 @@
 #include "session/quality.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <filesystem>
+#include <system_error>
 
 namespace pelmora {
 
@@ -49,6 +52,16 @@ int dryRun(Form& form, const Console& console) {
   return kCompleted;
 }
 
+// Creates the folder and those above it; the failure carries the system's
+// reason ("Not a directory" for a path under a file).
+void makeOutputFolder(const QString& folder) {
+  std::error_code error;
+  std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(folder).toStdString()), error);
+  if (error)
+    throw Failure(QStringLiteral("出力フォルダを作れません: ") + QString::fromLocal8Bit(error.message().c_str()),
+                  folder);
+}
+
 }  // namespace
 
 int runBatch(const QStringList& arguments, const Console& console) {
@@ -82,8 +95,7 @@ int runBatch(const QStringList& arguments, const Console& console) {
     if (!loadRaster(form)) return kStopped;
     writeOptionsIntoFields(options, fields);
     if (options.dryRun) return dryRun(form, console);
-    if (!options.outputFolder.isEmpty() && !QDir().mkpath(form.runOptions.outputFolder))
-      throw Failure(QStringLiteral("出力フォルダを作れません。"), form.runOptions.outputFolder);
+    if (!options.outputFolder.isEmpty()) makeOutputFolder(form.runOptions.outputFolder);
     return runRegistration(form) ? kCompleted : kStopped;
   } catch (const Failure& failure) {
     console.err(QStringLiteral("pelmora-tile: ") + failure.message() + u'\n');

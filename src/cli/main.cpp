@@ -1,6 +1,7 @@
 // pelmora-tile, the batch tool: the window's load and registration run
 // without a window.
 #include "cli/batch.h"
+#include "platform/qt_translation.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -8,6 +9,9 @@
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  // The reasons Qt gives (an unreadable image, a file not opened) in the
+  // window's language.
+  pelmora::installJapaneseQtTranslation();
   auto write = [](std::FILE* stream) {
     return [stream](const QString& text) {
       const QByteArray bytes = text.toUtf8();

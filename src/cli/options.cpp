@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "platform/halfwidth.h"
+
 #include <QCommandLineParser>
 
 namespace pelmora {
@@ -29,9 +31,10 @@ QList<QCommandLineOption> optionList() {
   };
 }
 
+// Full-width digits read as the fields read them.
 std::optional<int> wholeNumber(const QString& text, int low, int high) {
   bool ok = false;
-  const qlonglong v = text.trimmed().toLongLong(&ok);
+  const qlonglong v = toHalfWidth(text).trimmed().toLongLong(&ok);
   if (!ok || v < low || v > high) return std::nullopt;
   return int(v);
 }
@@ -46,7 +49,11 @@ QString readOptions(const QCommandLineParser& parser, BatchOptions& options) {
                   std::optional<QString>& y) -> QString {
     if (!parser.isSet(QLatin1String(name))) return {};
     const QString v = value(name);
-    const qsizetype comma = v.indexOf(u',');
+    // The pair is split here and each half goes to its field as typed, so a
+    // full-width comma separates it as well.
+    qsizetype comma = v.indexOf(u',');
+    if (const qsizetype wide = v.indexOf(QChar(0xFF0C)); wide >= 0 && (comma < 0 || wide < comma))
+      comma = wide;
     if (comma < 0) return QStringLiteral("--%1 expects X,Y (got \"%2\")").arg(QLatin1String(name), v);
     x = v.left(comma);
     y = v.mid(comma + 1);

@@ -2,6 +2,7 @@
 
 #include "base/numbers.h"
 #include "render/bil.h"
+#include "session/field_number.h"
 
 #include <algorithm>
 #include <cmath>
@@ -44,23 +45,23 @@ std::vector<QLineF> gridLines(float P_X, float P_Y, float Cell_X, float Cell_Y, 
 void showGrid(Form& form) {
   Fields& fields = form.fields;
   Session& session = form.session;
-  const double rows = readLenient(fields.text(Field::Text5));
-  const double columns = readLenient(fields.text(Field::Text6));
+  const double rows = readFieldNumber(fields, Field::Text5);
+  const double columns = readFieldNumber(fields, Field::Text6);
   if (!(rows > 0 && columns > 0)) return;
 
   float zoom = 0;
   bil(form.rasters, session.Filename, zoom, cornersOf(session), form.view);
 
-  session.Cell_X = toSingle(divide(session.P_X, readLenient(fields.text(Field::Text5))));
-  session.Cell_Y = toSingle(divide(session.P_Y, readLenient(fields.text(Field::Text6))));
+  session.Cell_X = toSingle(divide(session.P_X, readFieldNumber(fields, Field::Text5)));
+  session.Cell_Y = toSingle(divide(session.P_Y, readFieldNumber(fields, Field::Text6)));
   form.view.setDrawWidth(5);
 
   // Two lines per view pixel are more than the view can tell apart.
   const double rowLimit = 2.0 * std::max(form.view.pixelHeight(), 1);
   const double columnLimit = 2.0 * std::max(form.view.pixelWidth(), 1);
   const auto lines = gridLines(session.P_X, session.P_Y, session.Cell_X, session.Cell_Y,
-                               readLenient(fields.text(Field::Text5)),
-                               readLenient(fields.text(Field::Text6)), rowLimit, columnLimit);
+                               readFieldNumber(fields, Field::Text5),
+                               readFieldNumber(fields, Field::Text6), rowLimit, columnLimit);
   form.view.drawLines(lines, kGridColour);
   form.view.refresh();
 }

@@ -6,9 +6,12 @@
 #include "commands/grid.h"
 #include "render/bil.h"
 #include "session/extents.h"
+#include "session/field_number.h"
 
 #include <QFileInfo>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace pelmora {
 namespace {
@@ -64,8 +67,8 @@ void writeSizeRatiosAndProposal(Form& form, const QString& path) {
 
   // About one cell per 3,000,000 bytes of file, each close to square. A raster
   // so tall that the shown ratio rounds to 0 uses the ratio itself.
-  const double m = readLenient(fields.text(Field::Text9)) / 3;
-  double r = readLenient(fields.text(Field::Text8));
+  const double m = readFieldNumber(fields, Field::Text9) / 3;
+  double r = readFieldNumber(fields, Field::Text8);
   if (r == 0) r = widthPerHeight;
   const double q = std::sqrt(divide(m, r));
   fields.setText(Field::Text5, plainText(floorInt(q + 1)));
@@ -84,14 +87,37 @@ void readBackIndex(Form& form) {
   fields.setText(Field::Text4, plainText(floorInt(record.number(3))));
 }
 
+// What a load may change: every text, the record and the view.
+class WindowState {
+ public:
+  explicit WindowState(const Form& form) : session_(form.session), view_(form.view) {
+    for (int f = int(Field::Text1); f <= int(Field::Label9); ++f)
+      texts_.emplace_back(Field(f), form.fields.text(Field(f)));
+  }
+
+  void restore(Form& form) const {
+    // The corner writes rerun the extents on the way; the record and the
+    // caption are put back after them.
+    for (const auto& [field, text] : texts_) form.fields.setText(field, text);
+    form.session = session_;
+    form.view = view_;
+    form.view.refresh();
+  }
+
+ private:
+  std::vector<std::pair<Field, QString>> texts_;
+  Session session_;
+  View view_;
+};
+
 bool runLoad(Form& form, QString& rasterPath) {
   Fields& fields = form.fields;
   Session& s = form.session;
 
-  const double lowerLeftX = readLenient(fields.text(Field::Text3));
-  const double lowerLeftY = readLenient(fields.text(Field::Text4));
-  const double upperRightX = readLenient(fields.text(Field::Text1));
-  const double upperRightY = readLenient(fields.text(Field::Text2));
+  const double lowerLeftX = readFieldNumber(fields, Field::Text3);
+  const double lowerLeftY = readFieldNumber(fields, Field::Text4);
+  const double upperRightX = readFieldNumber(fields, Field::Text1);
+  const double upperRightY = readFieldNumber(fields, Field::Text2);
   if (lowerLeftX == upperRightX || lowerLeftY == upperRightY) {
     form.desktop.showMessage(kCornersFirst);
     return false;
@@ -136,10 +162,15 @@ QStringList rasterDialogFilters() {
 }
 
 bool loadRaster(Form& form) {
+  // A load that stops part way would leave the path field, the view and the
+  // record describing different rasters, and a run would then cut the earlier
+  // raster under the new name shown. So a failure puts everything back.
+  const WindowState before(form);
   QString rasterPath;
   try {
     return runLoad(form, rasterPath);
   } catch (const Failure& failure) {
+    before.restore(form);
     // Arithmetic faults carry no file of their own: they concern the raster.
     const Failure shown = failure.file().isEmpty() ? Failure(failure.cause(), rasterPath) : failure;
     form.desktop.showMessage(shown.message());

@@ -2,6 +2,7 @@
 
 #include "base/failure.h"
 #include "base/numbers.h"
+#include "session/field_number.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -137,13 +138,13 @@ RunPlan planRun(Form& form) {
   plan.images.push_back(planOverview(s, plan.baseName + QStringLiteral("_0.JPG"), *raster));
   checkPixels(plan.images.front(), QStringLiteral("全体図"));
 
-  const std::int32_t quality = roundHalfEven(readLenient(fields.text(Field::Text11)));
+  const std::int32_t quality = roundHalfEven(readFieldNumber(fields, Field::Text11));
   if (quality < 0 || quality > 255)
     throw Failure(QStringLiteral("JPG画質が範囲外です (%1)。0 から 255 の数を入力してください。").arg(quality));
   plan.quality = quality;
 
-  const double rows = readLenient(fields.text(Field::Text5));
-  const double columns = readLenient(fields.text(Field::Text6));
+  const double rows = readFieldNumber(fields, Field::Text5);
+  const double columns = readFieldNumber(fields, Field::Text6);
   if (!(rows > 0 && columns > 0))
     throw Failure(QStringLiteral("横割の数と縦割の数には 0 より大きい数を入力してください。"));
   plan.Cell_X = toSingle(divide(s.P_X, rows));
@@ -160,7 +161,7 @@ RunPlan planRun(Form& form) {
   if (double(plan.tileRows) * plan.tileColumns > kMaxImages)
     throw Failure(QStringLiteral("分割の数が多すぎます (%1 × %2)。").arg(plainText(rows), plainText(columns)));
 
-  const float angle = toSingle(readLenient(fields.text(Field::Text12)));
+  const float angle = toSingle(readFieldNumber(fields, Field::Text12));
   const double theta = checkedFinite(double(toSingle(divide(angle, 180))) * kPi);
   const double sinTheta = std::sin(theta);
   const double cosTheta = std::cos(theta);

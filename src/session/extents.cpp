@@ -2,6 +2,7 @@
 
 #include "base/failure.h"
 #include "base/numbers.h"
+#include "session/field_number.h"
 
 namespace pelmora {
 
@@ -15,10 +16,10 @@ double roundedAspectRatio(double W_DX, double W_DY) {
 }
 
 void readCornersAndExtents(const Fields& fields, Session& session) {
-  const double LL_X = readLenient(fields.text(Field::Text3));
-  const double LL_Y = readLenient(fields.text(Field::Text4));
-  const double UR_X = readLenient(fields.text(Field::Text1));
-  const double UR_Y = readLenient(fields.text(Field::Text2));
+  const double LL_X = readFieldNumber(fields, Field::Text3);
+  const double LL_Y = readFieldNumber(fields, Field::Text4);
+  const double UR_X = readFieldNumber(fields, Field::Text1);
+  const double UR_Y = readFieldNumber(fields, Field::Text2);
   const double W_DX = checkedFinite(UR_X - LL_X);
   const double W_DY = checkedFinite(UR_Y - LL_Y);
   session.LL_X = LL_X;

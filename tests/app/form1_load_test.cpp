@@ -144,6 +144,29 @@ class Form1Load : public QObject {
     QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("sheet.AR2"))));
   }
 
+  void aFailedLoadLeavesThePathAndTheViewAsTheyWere() {
+    QFile notes(dir_.filePath(QStringLiteral("notes.bmp")));
+    QVERIFY(notes.open(QIODevice::WriteOnly));
+    notes.write("not a picture");
+    notes.close();
+    auto window = shownWindow();
+    loadThroughDialog(*window, raster_);
+    auto* picture = control(*window, "Picture1");
+    QTRY_COMPARE(picture->size(), QSize(window->view().pixelWidth(), window->view().pixelHeight()));
+    const QImage before = picture->grab().toImage();
+
+    QString text;
+    answerNextDialog<QMessageBox>([&](QMessageBox* box) {
+      text = box->text();
+      box->accept();
+    });
+    loadThroughDialog(*window, notes.fileName());
+    QVERIFY(text.contains(notes.fileName()));
+    QCOMPARE(control<QLineEdit>(*window, "Text10")->text(), raster_);
+    QCOMPARE(window->form().session.Filename, raster_);
+    QTRY_COMPARE(picture->grab().toImage(), before);
+  }
+
   void cancellingTheDialogOnlyClearsThePath() {
     auto window = shownWindow();
     window->form().fields.setText(Field::Text10, QStringLiteral("old"));

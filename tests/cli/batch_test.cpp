@@ -86,6 +86,29 @@ TEST_F(BatchTool, QualityAndAngleGoThroughTheirFields) {
   EXPECT_EQ(outLines()[6], QString::fromUtf8("JPG画質:  62.5"));
 }
 
+// A Japanese input method types full-width forms; every field read as a
+// number (corners, counts, angle) and every numeric option takes them as
+// ASCII, while the fields keep the text as typed.
+TEST_F(BatchTool, FullWidthNumbersReadAsTheirAsciiForms) {
+  const QStringList ascii{"-n", "-u", "100,300", "-l", "-50,0", "-r", "2", "-c", "3", "-a", "30.5",
+                          "--overview", "540", "-j", "1", raster};
+  ASSERT_EQ(run(ascii), kCompleted) << captured->err.toStdString();
+  const QStringList expected = outLines().mid(11);
+
+  const QStringList wide{"-n", "-u", "１００，３００", "-l", "－５０,０", "-r", "　２", "-c", "３",
+                         "-a", "３０．５", "--overview", "５４０", "-j", "１", raster};
+  ASSERT_EQ(run(wide), kCompleted) << captured->err.toStdString();
+  EXPECT_EQ(outLines().mid(11), expected);
+  EXPECT_EQ(outLines()[0], QString::fromUtf8("右上X: １００"));
+  EXPECT_EQ(outLines()[4], QString::fromUtf8("横割の数: 　２"));
+
+  // A text without a number still reads as 0: the angle here.
+  ASSERT_EQ(run({"-n", "-a", "0", raster}), kCompleted);
+  const QStringList unturned = outLines().mid(11);
+  ASSERT_EQ(run({"-n", "-a", "度", raster}), kCompleted);
+  EXPECT_EQ(outLines().mid(11), unturned);
+}
+
 TEST_F(BatchTool, IndexBesideTheRasterGivesTheCornersUnlessOptionsGiveThem) {
   writeFile(dir.filePath("sheet12.AR2"), "x,-1234.5,678.9,2000,3000.7\r\n");
   ASSERT_EQ(run({"-n", raster}), kCompleted) << captured->err.toStdString();

@@ -14,7 +14,7 @@ namespace pelmora {
 namespace {
 
 QString samplesFolder() {
-  return QDir(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../samples").canonicalPath();
+  return QStringLiteral(PELMORA_SOURCE_DIR "/samples");
 }
 
 QByteArray readFile(const QString& path) {

@@ -153,11 +153,13 @@ TEST_F(LoadTest, EarlierIndexGivesTheCornersBack) {
   EXPECT_TRUE(desktop.messages.isEmpty());
 }
 
-TEST_F(LoadTest, AShortIndexLineStopsAfterTheFieldsItHas) {
+TEST_F(LoadTest, AShortIndexLineStopsTheLoadWithNothingHalfWritten) {
   writeIndex("sheet.AR2", "x,1,2,3");
   EXPECT_FALSE(load(raster("sheet.bmp", 400, 200)));
-  EXPECT_EQ(text(Field::Text1), "3");
-  EXPECT_EQ(text(Field::Text2), "60");  // the placeholder stays
+  EXPECT_EQ(text(Field::Text1), initialText(Field::Text1));  // not "3" from the index
+  EXPECT_EQ(text(Field::Text2), initialText(Field::Text2));  // nor the placeholder
+  EXPECT_EQ(text(Field::Text10), "");
+  EXPECT_EQ(form.session.Filename, "");
   ASSERT_EQ(desktop.messages.size(), 1);
   EXPECT_TRUE(desktop.messages[0].contains(dir.filePath("sheet.AR2")));
 }
@@ -199,11 +201,17 @@ TEST_F(LoadTest, AFileThatIsNoRasterIsRefusedWithItsName) {
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   file.write("not a picture");
   file.close();
+  const QString earlier = raster("sheet.bmp", 40, 20);
+  ASSERT_TRUE(load(earlier));
+  const QString corner = text(Field::Text1);
   EXPECT_FALSE(load(path));
   ASSERT_EQ(desktop.messages.size(), 1);
   EXPECT_TRUE(desktop.messages[0].contains(path));
-  EXPECT_EQ(text(Field::Text10), path);
-  EXPECT_EQ(desktop.maximised, 1);  // earlier steps stay done
+  // The window goes on showing the earlier raster, which a run would cut.
+  EXPECT_EQ(text(Field::Text10), earlier);
+  EXPECT_EQ(text(Field::Text1), corner);
+  EXPECT_EQ(form.session.Filename, earlier);
+  EXPECT_EQ(form.session.P_X, 300);
 }
 
 TEST_F(LoadTest, SecondLoadTakesTheNewRastersSize) {

@@ -1,4 +1,4 @@
-#include "app/qt_translation.h"
+#include "platform/qt_translation.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

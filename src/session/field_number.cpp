@@ -1,0 +1,12 @@
+#include "session/field_number.h"
+
+#include "base/numbers.h"
+#include "platform/halfwidth.h"
+
+namespace pelmora {
+
+double readFieldNumber(const Fields& fields, Field field) {
+  return readLenient(toHalfWidth(fields.text(field)));
+}
+
+}  // namespace pelmora

@@ -1,0 +1,15 @@
+// The number a field's text holds, as every command reads it: full-width
+// digits, signs, the decimal point and the ideographic space count as their
+// ASCII forms (a Japanese input method types them unless switched off), then
+// the lenient reading. The field's text itself is left as typed.
+#pragma once
+
+#include "session/fields.h"
+
+namespace pelmora {
+
+// 0 for a text without a leading number; throws Failure::overflow() for a
+// number beyond a double, as readLenient does.
+double readFieldNumber(const Fields& fields, Field field);
+
+}  // namespace pelmora
