@@ -1,7 +1,9 @@
 #include "cli/batch.h"
 
 #include "base/failure.h"
+#include "cli/done_check.h"
 #include "cli/options.h"
+#include "commands/ar2_index.h"
 #include "commands/load.h"
 #include "commands/run.h"
 #include "platform/view.h"
@@ -12,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <filesystem>
+#include <map>
 #include <system_error>
 
 namespace pelmora {
@@ -40,8 +43,8 @@ void writeOptionsIntoFields(const BatchOptions& o, Fields& fields) {
   normaliseQuality(fields);
 }
 
-int dryRun(Form& form, const Console& console) {
-  QString shown;
+int dryRun(Form& form, const Console& console, const QString& subject) {
+  QString shown = subject.isEmpty() ? QString() : QStringLiteral("==> %1 <==\n").arg(subject);
   for (Field f : kShownFields) shown += captionOf(f) + QStringLiteral(": ") + form.fields.text(f) + u'\n';
   shown += form.fields.text(Field::Label9) + u'\n';
   console.out(shown);
@@ -50,6 +53,67 @@ int dryRun(Form& form, const Console& console) {
   for (const QString& line : indexLines(plan)) lines += line + u'\n';
   console.out(lines);
   return kCompleted;
+}
+
+QString absoluteOutputFolder(const BatchOptions& options) {
+  return options.outputFolder.isEmpty() ? QString() : QFileInfo(options.outputFolder).absoluteFilePath();
+}
+
+// What would make the batch go wrong whatever happens, refused before anything
+// is cut: a folder given as a raster (nothing is searched inside it), and two
+// rasters whose sets would land on the same index and overwrite each other.
+QString checkRasters(const BatchOptions& options) {
+  std::map<QString, QString> rasterOfIndex;
+  for (const QString& raster : options.rasters) {
+    const QFileInfo info(raster);
+    if (info.isDir())
+      return QStringLiteral("%1 is a folder; give the rasters in it (%2/*.bmp)")
+          .arg(raster, QDir::cleanPath(raster));
+    const QString index =
+        QDir::cleanPath(indexPathFor(info.absoluteFilePath(), absoluteOutputFolder(options)));
+    const auto [at, added] = rasterOfIndex.emplace(index, raster);
+    if (!added)
+      return QStringLiteral("%1 and %2 would both write %3; cut them into different folders")
+          .arg(at->second, raster, index);
+  }
+  return {};
+}
+
+enum class Outcome { Cut, Skipped, Failed, Cancelled };
+
+// Loads one raster into a fresh form (the initial texts, its own index read
+// back), writes the options into the fields and plans or runs.
+Outcome cutRaster(const BatchOptions& options, const QString& raster, const QString& subject,
+                  const Console& console) {
+  MemoryFields fields;
+  View view(6480, 6495, /*keepsPixels=*/false);
+  BatchDesktop desktop(QFileInfo(raster).absoluteFilePath(),
+                       float(options.overviewPixels * kUnitsPerPixel), console, options.quiet, subject);
+  Form form(fields, view, desktop);
+  form.runOptions.jobs = options.jobs;
+  form.runOptions.worldFiles = options.worldFiles;
+  form.runOptions.outputFolder = absoluteOutputFolder(options);
+
+  if (options.skipDone &&
+      setIsDone(raster, indexPathFor(QFileInfo(raster).absoluteFilePath(), form.runOptions.outputFolder),
+                options.worldFiles)) {
+    if (!options.quiet) console.out(raster + QStringLiteral(": skipped, its set is complete\n"));
+    return Outcome::Skipped;
+  }
+  try {
+    if (!loadRaster(form)) return Outcome::Failed;
+    writeOptionsIntoFields(options, fields);
+    if (options.dryRun) {
+      dryRun(form, console, subject);
+      return Outcome::Cut;
+    }
+    if (runRegistration(form)) return Outcome::Cut;
+    return desktop.cancelled() ? Outcome::Cancelled : Outcome::Failed;
+  } catch (const Failure& failure) {
+    const QString prefix = subject.isEmpty() ? QString() : subject + QStringLiteral(": ");
+    console.err(QStringLiteral("pelmora-tile: ") + prefix + failure.message() + u'\n');
+    return Outcome::Failed;
+  }
 }
 
 // Creates the folder and those above it; the failure carries the system's
@@ -66,12 +130,14 @@ void makeOutputFolder(const QString& folder) {
 
 int runBatch(const QStringList& arguments, const Console& console) {
   const ParsedCommandLine parsed = parseCommandLine(arguments);
-  if (!parsed.error.isEmpty()) {
-    console.err(QStringLiteral("pelmora-tile: ") + parsed.error +
+  const BatchOptions& options = parsed.options;
+  QString usageError = parsed.error;
+  if (usageError.isEmpty() && !options.help && !options.version) usageError = checkRasters(options);
+  if (!usageError.isEmpty()) {
+    console.err(QStringLiteral("pelmora-tile: ") + usageError +
                 QStringLiteral("\nTry 'pelmora-tile --help' for more information.\n"));
     return kUsageError;
   }
-  const BatchOptions& options = parsed.options;
   if (options.help) {
     console.out(usageText());
     return kCompleted;
@@ -81,26 +147,36 @@ int runBatch(const QStringList& arguments, const Console& console) {
     return kCompleted;
   }
 
-  MemoryFields fields;
-  View view(6480, 6495, /*keepsPixels=*/false);
-  BatchDesktop desktop(QFileInfo(options.raster).absoluteFilePath(),
-                       float(options.overviewPixels * kUnitsPerPixel), console, options.quiet);
-  Form form(fields, view, desktop);
-  form.runOptions.jobs = options.jobs;
-  form.runOptions.worldFiles = options.worldFiles;
-  if (!options.outputFolder.isEmpty())
-    form.runOptions.outputFolder = QFileInfo(options.outputFolder).absoluteFilePath();
-
-  try {
-    if (!loadRaster(form)) return kStopped;
-    writeOptionsIntoFields(options, fields);
-    if (options.dryRun) return dryRun(form, console);
-    if (!options.outputFolder.isEmpty()) makeOutputFolder(form.runOptions.outputFolder);
-    return runRegistration(form) ? kCompleted : kStopped;
-  } catch (const Failure& failure) {
-    console.err(QStringLiteral("pelmora-tile: ") + failure.message() + u'\n');
-    return kStopped;
+  if (!options.outputFolder.isEmpty() && !options.dryRun) {
+    try {
+      makeOutputFolder(absoluteOutputFolder(options));
+    } catch (const Failure& failure) {
+      console.err(QStringLiteral("pelmora-tile: ") + failure.message() + u'\n');
+      return kStopped;
+    }
   }
+
+  const bool several = options.rasters.size() > 1;
+  int cut = 0, skipped = 0, failed = 0;
+  bool cancelled = false;
+  for (const QString& raster : options.rasters) {
+    switch (cutRaster(options, raster, several ? raster : QString(), console)) {
+      case Outcome::Cut: ++cut; break;
+      case Outcome::Skipped: ++skipped; break;
+      case Outcome::Failed: ++failed; break;
+      case Outcome::Cancelled: cancelled = true; break;
+    }
+    if (cancelled) break;
+  }
+
+  if (several || skipped > 0 || cancelled) {
+    const int notStarted = int(options.rasters.size()) - cut - skipped - failed - (cancelled ? 1 : 0);
+    QString summary = QStringLiteral("%1 cut, %2 skipped, %3 failed").arg(cut).arg(skipped).arg(failed);
+    if (cancelled) summary += QStringLiteral(", 1 cancelled, %1 not started").arg(notStarted);
+    if (!options.quiet || failed > 0 || cancelled)
+      console.err(QStringLiteral("pelmora-tile: ") + summary + u'\n');
+  }
+  return failed > 0 || cancelled ? kStopped : kCompleted;
 }
 
 }  // namespace pelmora

@@ -22,7 +22,9 @@ QString completedMessage();
 
 class BatchDesktop : public Desktop {
  public:
-  BatchDesktop(QString rasterPath, float windowHeight, const Console& console, bool quiet);
+  // `subject` names the raster in every line when several are cut; empty for one.
+  BatchDesktop(QString rasterPath, float windowHeight, const Console& console, bool quiet,
+               QString subject = {});
 
   QString chooseRasterFile(const QString& title, const QStringList& filters) override;
   void showMessage(const QString& text) override;
@@ -31,11 +33,16 @@ class BatchDesktop : public Desktop {
   void runWithProgress(const QString& label, Progress& progress,
                        const std::function<void()>& work) override;
 
+  // True once a run was cancelled (Ctrl-C): the batch stops there.
+  bool cancelled() const { return cancelled_; }
+
  private:
   QString rasterPath_;
   float windowHeight_;
   const Console& console_;
   bool quiet_;
+  QString subject_;
+  bool cancelled_ = false;
 };
 
 }  // namespace pelmora

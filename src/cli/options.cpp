@@ -24,6 +24,7 @@ QList<QCommandLineOption> optionList() {
       option({"overview"}, "longer side of the overview in pixels (default 1080)", "PX"),
       option({"world-files"}, "also write NAME.jgw beside each image"),
       option({"n", "dry-run"}, "load and plan only: print the fields and the index"),
+      option({"skip-done"}, "skip a raster whose index is newer than it and whose images all exist"),
       option({"j", "jobs"}, "worker threads (default 0: every core)", "N"),
       option({"quiet"}, "no progress, no completion message"),
       option({"h", "help"}, "this text"),
@@ -96,6 +97,7 @@ QString readOptions(const QCommandLineParser& parser, BatchOptions& options) {
   options.dryRun = parser.isSet(QStringLiteral("dry-run"));
   options.quiet = parser.isSet(QStringLiteral("quiet"));
   options.worldFiles = parser.isSet(QStringLiteral("world-files"));
+  options.skipDone = parser.isSet(QStringLiteral("skip-done"));
   options.help = parser.isSet(QStringLiteral("help"));
   options.version = parser.isSet(QStringLiteral("version"));
   return {};
@@ -126,15 +128,15 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
   const QStringList positional = parser.positionalArguments();
   if (positional.isEmpty()) {
     parsed.error = QStringLiteral("no RASTER given");
-  } else if (positional.size() > 1) {
-    parsed.error = QStringLiteral("one RASTER expected, got %1: %2")
-                       .arg(positional.size())
-                       .arg(positional.join(u' '));
-  } else if (positional[0].trimmed().isEmpty()) {
-    parsed.error = QStringLiteral("RASTER is empty");
-  } else {
-    options.raster = positional[0];
+    return parsed;
   }
+  for (const QString& raster : positional) {
+    if (raster.trimmed().isEmpty()) {
+      parsed.error = QStringLiteral("a RASTER is empty");
+      return parsed;
+    }
+  }
+  options.rasters = positional;
   return parsed;
 }
 
@@ -151,16 +153,18 @@ QString usageText() {
     options += QStringLiteral("  ") + names.leftJustified(24) + o.description() + u'\n';
   }
   return QStringLiteral(
-             "Usage: pelmora-tile [options] RASTER\n"
-             "Cuts RASTER into a grid of JPEG tiles, an overview image and a .AR2 index,\n"
-             "as the window's 登録開始 does after 画像呼び出し.\n"
+             "Usage: pelmora-tile [options] RASTER...\n"
+             "Cuts each RASTER into a grid of JPEG tiles, an overview image and a .AR2\n"
+             "index, as the window's 登録開始 does after 画像呼び出し, with the same options.\n"
              "\n") +
          options +
          QStringLiteral(
              "\n"
              "Corners given here win over those read back from an index beside RASTER.\n"
-             "Exit status: 0 when the run completed, 1 when it stopped (cause and file on\n"
-             "stderr; an earlier index is kept), 2 for a usage error.\n");
+             "A RASTER that fails is named on stderr and the others go on; with several,\n"
+             "a summary line ends the output (cut, skipped, failed).\n"
+             "Exit status: 0 when every RASTER was cut or skipped, 1 when one stopped\n"
+             "(cause and file on stderr; its earlier index is kept), 2 for a usage error.\n");
 }
 
 QString versionText() { return QStringLiteral("pelmora-tile " PELMORA_VERSION "\n"); }

@@ -9,7 +9,7 @@
 namespace pelmora {
 
 struct BatchOptions {
-  QString raster;
+  QStringList rasters;           // each cut in turn with the same options
   // Corner pairs as typed ("450,600"), split at the first ",".
   std::optional<QString> upperRightX, upperRightY, lowerLeftX, lowerLeftY;
   std::optional<QString> rows, columns, quality, angle;
@@ -19,6 +19,7 @@ struct BatchOptions {
   bool dryRun = false;
   bool quiet = false;
   bool worldFiles = false;
+  bool skipDone = false;         // skip a raster whose complete set is newer than it
   bool help = false;
   bool version = false;
 };

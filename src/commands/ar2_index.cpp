@@ -28,6 +28,32 @@ QString indexPathFor(const QString& rasterPath, const QString& folder) {
   return QDir(dir).filePath(rasterBaseName(rasterPath) + QStringLiteral(".AR2"));
 }
 
+QStringList indexImageNames(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    throw Failure(QStringLiteral("索引ファイルを読めません: ") + file.errorString(), path);
+  QStringList names;
+  int lineNumber = 0;
+  while (!file.atEnd()) {
+    QString text = QString::fromUtf8(file.readLine());
+    ++lineNumber;
+    while (text.endsWith(u'\n') || text.endsWith(u'\r')) text.chop(1);
+    if (text.isEmpty() && file.atEnd()) break;
+    QStringList fields = text.split(u',');
+    if (fields.size() < 5)
+      throw Failure(QStringLiteral("索引ファイルの%1行目の項目が足りません (%2 項目)。")
+                        .arg(lineNumber)
+                        .arg(fields.size()),
+                    path);
+    fields.resize(fields.size() - 4);
+    names << fields.join(u',');
+  }
+  if (file.error() != QFileDevice::NoError)
+    throw Failure(QStringLiteral("索引ファイルを読めません: ") + file.errorString(), path);
+  if (names.isEmpty()) throw Failure(QStringLiteral("索引ファイルが空です。"), path);
+  return names;
+}
+
 IndexFirstRecord::IndexFirstRecord(const QString& path) : path_(path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))

@@ -24,6 +24,11 @@ QString rasterBaseName(const QString& rasterPath);
 // The index beside the raster: its folder, its base name + ".AR2".
 QString indexPathFor(const QString& rasterPath, const QString& folder = {});
 
+// Every record's image name, in file order: each line less its last four
+// fields, so that a name holding "," reads whole. Throws Failure naming the
+// file when it cannot be read, is empty, or a line has fewer than five fields.
+QStringList indexImageNames(const QString& path);
+
 // The first record of an index as read back at load.
 class IndexFirstRecord {
  public:

@@ -4,6 +4,7 @@
 
 #include "support/test_rasters.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -167,6 +168,52 @@ TEST_F(BatchTool, StopsWithStatusOneWhenLoadingOrPlanningFails) {
   EXPECT_EQ(run({"-r", "0", raster}), kStopped);  // a zero count cannot be divided by
   EXPECT_NE(captured->err, "");
   EXPECT_FALSE(QFile::exists(dir.filePath("sheet12.AR2")));
+}
+
+// A drawer of sheets: a raster that fails is named and the others go on;
+// --skip-done skips complete sets and redoes a changed raster or a set with an
+// image missing; what would go wrong whatever happens is refused up front.
+TEST_F(BatchTool, SeveralRastersGoOnPastAFailureAndResumeWithSkipDone) {
+  const QString second = testing::writeBmp24(dir.filePath("sheet13.bmp"), testing::positionImage(200, 100));
+  const QString junk = dir.filePath("junk.bmp");
+  writeFile(junk, "not a picture");
+  const QString out = dir.filePath("out");
+  const QStringList options{"-r", "2", "-c", "2", "-o", out, "--quiet"};
+
+  EXPECT_EQ(run(options + QStringList{raster, junk, second}), kStopped);
+  EXPECT_TRUE(captured->err.startsWith("pelmora-tile: " + junk + ": ")) << captured->err.toStdString();
+  EXPECT_TRUE(captured->err.endsWith("pelmora-tile: 2 cut, 0 skipped, 1 failed\n"));
+  EXPECT_TRUE(QFile::exists(out + "/sheet12.AR2"));
+  EXPECT_TRUE(QFile::exists(out + "/sheet13_4.JPG"));
+  EXPECT_FALSE(QFile::exists(out + "/junk.AR2"));
+
+  const QStringList again = options + QStringList{"--skip-done", raster, second};
+  const QDateTime indexTime = QFileInfo(out + "/sheet12.AR2").lastModified();
+  ASSERT_EQ(run(again), kCompleted) << captured->err.toStdString();
+  EXPECT_EQ(captured->err, "");  // --quiet: the summary only when something failed
+  ASSERT_EQ(run(QStringList{"--skip-done", "-o", out, raster, second}), kCompleted);
+  EXPECT_EQ(captured->err, "pelmora-tile: 0 cut, 2 skipped, 0 failed\n");
+  EXPECT_EQ(QFileInfo(out + "/sheet12.AR2").lastModified(), indexTime);
+
+  // A raster changed after its index, and a set with an image gone, are cut again.
+  QFile changed(raster);
+  ASSERT_TRUE(changed.open(QIODevice::ReadWrite));
+  ASSERT_TRUE(changed.setFileTime(indexTime.addSecs(60), QFileDevice::FileModificationTime));
+  changed.close();
+  ASSERT_TRUE(QFile::remove(out + "/sheet13_3.JPG"));
+  ASSERT_EQ(run(QStringList{"--skip-done", "-o", out, "-r", "2", "-c", "2", raster, second}), kCompleted);
+  EXPECT_EQ(captured->err, "pelmora-tile: 2 cut, 0 skipped, 0 failed\n");
+  EXPECT_TRUE(QFile::exists(out + "/sheet13_3.JPG"));
+
+  // A folder, and two rasters whose sets would share one index: nothing is cut.
+  ASSERT_TRUE(QDir().mkpath(dir.filePath("more")));
+  EXPECT_EQ(run({dir.filePath("more"), raster}), kUsageError);
+  EXPECT_TRUE(captured->err.contains("is a folder")) << captured->err.toStdString();
+  const QString twin = testing::writeBmp24(dir.filePath("more/sheet12.bmp"), testing::positionImage(40, 30));
+  ASSERT_TRUE(QFile::remove(out + "/sheet12.AR2"));
+  EXPECT_EQ(run({"-o", out, raster, twin}), kUsageError);
+  EXPECT_TRUE(captured->err.contains("would both write " + out + "/sheet12.AR2"));
+  EXPECT_FALSE(QFile::exists(out + "/sheet12.AR2"));
 }
 
 TEST_F(BatchTool, UsageErrorsAndHelp) {

@@ -19,7 +19,7 @@ TEST(CommandLine, LongAndShortFormsCarryTheTextAsTyped) {
                         "map.bmp"});
   ASSERT_EQ(p.error, "");
   const BatchOptions& o = p.options;
-  EXPECT_EQ(o.raster, "map.bmp");
+  EXPECT_EQ(o.rasters, QStringList{"map.bmp"});
   EXPECT_EQ(o.upperRightX, "450");
   EXPECT_EQ(o.upperRightY, "600");
   EXPECT_EQ(o.lowerLeftX, "-12.5");
@@ -58,7 +58,7 @@ TEST(CommandLine, FlagsGroupAndOptionsEndAtDoubleDash) {
   EXPECT_TRUE(p.options.quiet);
   EXPECT_TRUE(p.options.worldFiles);
   EXPECT_EQ(p.options.quality, "60");
-  EXPECT_EQ(p.options.raster, "-odd name.bmp");
+  EXPECT_EQ(p.options.rasters, QStringList{"-odd name.bmp"});
 }
 
 TEST(CommandLine, LoneDashIsARasterOrAValue) {
@@ -67,7 +67,7 @@ TEST(CommandLine, LoneDashIsARasterOrAValue) {
   EXPECT_EQ(p.options.outputFolder, "-");
   EXPECT_EQ(p.options.upperRightX, "-450");
   EXPECT_EQ(p.options.upperRightY, "-600");
-  EXPECT_EQ(p.options.raster, "-");
+  EXPECT_EQ(p.options.rasters, QStringList{"-"});
 }
 
 TEST(CommandLine, HelpAndVersionNeedNoRaster) {
@@ -80,8 +80,8 @@ TEST(CommandLine, HelpAndVersionNeedNoRaster) {
 TEST(CommandLine, UsageErrors) {
   const std::vector<std::vector<const char*>> bad = {
       {},                                  // no raster
-      {"a.bmp", "b.bmp"},                  // two rasters
       {" "},                               // blank raster
+      {"a.bmp", " "},
       {"-x", "a.bmp"},                     // unknown short option
       {"--frobnicate", "a.bmp"},           // unknown long option
       {"a.bmp", "-r"},                     // missing value
