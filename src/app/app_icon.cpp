@@ -5,10 +5,11 @@
 
 namespace pelmora {
 
-QIcon appIcon() {
-  QPixmap pixmap(24, 24);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
+QImage appIconImage(int size) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.scale(size / 24.0, size / 24.0);
   painter.setPen(QColor(0x60, 0x40, 0x20));
   painter.setBrush(QColor(0xFF, 0xE0, 0xC0));
   painter.drawRect(1, 1, 21, 21);
@@ -18,7 +19,9 @@ QIcon appIcon() {
   painter.drawLine(12, 2, 12, 21);
   painter.drawLine(2, 12, 21, 12);
   painter.end();
-  return QIcon(pixmap);
+  return image;
 }
+
+QIcon appIcon() { return QIcon(QPixmap::fromImage(appIconImage(24))); }
 
 }  // namespace pelmora

@@ -82,7 +82,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, Box box
 
 Form1::Form1(QWidget* parent) : QWidget(parent), view_(std::make_unique<View>()) {
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QStringLiteral("Pelmora 1.02"));
+  setWindowTitle(QStringLiteral("Pelmora " PELMORA_VERSION));
   setWindowIcon(appIcon());
   setFont(defaultWindowFont());
   setAutoFillBackground(true);

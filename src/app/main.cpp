@@ -1,17 +1,10 @@
-// Starts the window: Qt's own dialogs in Japanese like the window, Form1 shown.
-#include "app/demo_run.h"
+// pelmora, the window: Qt's own dialogs in Japanese like the window, Form1 shown.
 #include "app/form1.h"
-#include "platform/qt_translation.h"
-
-#include <QApplication>
+#include "app/window_application.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Pelmora"));
-  pelmora::installJapaneseQtTranslation();
-
+  pelmora::WindowApplication app(argc, argv);
   pelmora::Form1 window;
   window.show();
-  pelmora::startDemoRun(window);
-  return QApplication::exec();
+  return pelmora::WindowApplication::exec();
 }

@@ -2,9 +2,7 @@
 // and the batch tool loads and plans it.
 #include "cli/batch.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -13,9 +11,8 @@
 namespace pelmora {
 namespace {
 
-QString samplesFolder() {
-  return QStringLiteral(PELMORA_SOURCE_DIR "/samples");
-}
+// Given by the build: __FILE__ is relative when ccache rewrites paths to its base folder.
+QString samplesFolder() { return QStringLiteral(PELMORA_SAMPLES_DIR); }
 
 QByteArray readFile(const QString& path) {
   QFile f(path);

@@ -1,4 +1,4 @@
-#include "app/demo_run.h"
+#include "app/screenshot/screenshot_script.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -12,18 +12,18 @@ namespace pelmora {
 
 namespace {
 
-class DemoRun : public QObject {
+class ScreenshotRun : public QObject {
  public:
-  DemoRun(Form1& window, QString raster, QString grid, bool run, QString screenshot)
+  ScreenshotRun(Form1& window, const ScreenshotScript& script)
       : QObject(&window),
         window_(window),
-        raster_(std::move(raster)),
-        grid_(std::move(grid)),
-        run_(run),
-        screenshot_(std::move(screenshot)) {
-    connect(&watch_, &QTimer::timeout, this, &DemoRun::watchDialogs);
+        raster_(script.raster),
+        grid_(script.grid),
+        run_(script.run),
+        screenshot_(script.picture) {
+    connect(&watch_, &QTimer::timeout, this, &ScreenshotRun::watchDialogs);
     watch_.start(100);
-    QTimer::singleShot(800, this, &DemoRun::steps);
+    QTimer::singleShot(800, this, &ScreenshotRun::steps);
   }
 
  private:
@@ -95,14 +95,8 @@ class DemoRun : public QObject {
 
 }  // namespace
 
-bool startDemoRun(Form1& window) {
-  const QString raster = qEnvironmentVariable("PELMORA_LOAD");
-  const QString grid = qEnvironmentVariable("PELMORA_GRID");
-  const bool run = qEnvironmentVariableIntValue("PELMORA_RUN") != 0;
-  const QString screenshot = qEnvironmentVariable("PELMORA_SCREENSHOT");
-  if (raster.isEmpty() && !run && screenshot.isEmpty()) return false;
-  new DemoRun(window, raster, grid, run, screenshot);
-  return true;
+void startScreenshotScript(Form1& window, const ScreenshotScript& script) {
+  new ScreenshotRun(window, script);
 }
 
 }  // namespace pelmora

@@ -1,0 +1,63 @@
+#include "app/window_application.h"
+
+#include "platform/qt_translation.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace pelmora {
+
+PlatformStartGuard::PlatformStartGuard() {
+  held_ = &messages_;
+  previous_ = qInstallMessageHandler(&PlatformStartGuard::hold);
+}
+
+PlatformStartGuard::~PlatformStartGuard() { started(); }
+
+void PlatformStartGuard::started() {
+  if (!holding_) return;
+  holding_ = false;
+  qInstallMessageHandler(previous_);
+  held_ = nullptr;
+  for (const HeldMessage& m : messages_) {
+    const QMessageLogContext context(nullptr, 0, nullptr, m.category.constData());
+    qt_message_output(m.type, context, m.text);
+  }
+  messages_.clear();
+}
+
+void PlatformStartGuard::hold(QtMsgType type, const QMessageLogContext& context,
+                              const QString& message) {
+  if (type != QtFatalMsg) {
+    if (held_) held_->append({type, QByteArray(context.category), message});
+    return;
+  }
+  // Qt aborts when this handler returns: the failed start ends here instead.
+  // Its first message names the cause ("could not connect to display");
+  // the fatal text itself only lists plugins.
+  QString cause = held_ && !held_->isEmpty() ? held_->first().text : message.section(u'\n', 0, 0);
+  const QByteArray text = noDisplayText(cause.trimmed()).toUtf8();
+  std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+  std::fflush(stderr);
+  _exit(1);
+}
+
+QString noDisplayText(const QString& cause) {
+  QString text = QStringLiteral(
+      "pelmora: ウィンドウを開く画面（ディスプレイ）がありません。\n"
+      "  仮想画面で開くには xvfb-run -a pelmora、画面なしで分割するには pelmora-tile を使ってください。\n"
+      "pelmora: no display to open the window on.\n"
+      "  Use xvfb-run -a pelmora for a virtual screen, or the batch tool pelmora-tile\n"
+      "  (pelmora-tile --help) to cut tiles without one.\n");
+  if (!cause.isEmpty()) text += QStringLiteral("  (Qt: %1)\n").arg(cause);
+  return text;
+}
+
+WindowApplication::WindowApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  started();
+  setApplicationName(QStringLiteral("Pelmora"));
+  setApplicationVersion(QStringLiteral(PELMORA_VERSION));
+  installJapaneseQtTranslation();
+}
+
+}  // namespace pelmora
