@@ -119,7 +119,7 @@ float QtDesktop::windowHeight() const { return float(window_.frameGeometry().hei
 
 void QtDesktop::runWithProgress(const QString& label, Progress& progress,
                                 const std::function<void()>& work) {
-  RunProgressDialog dialog(label, progress.total, &window_);
+  RunProgressDialog dialog(label, progress.total, progress.inPercent, &window_);
   QObject::connect(&dialog, &RunProgressDialog::cancelRequested, &dialog,
                    [&progress] { progress.cancelRequested = true; });
 
@@ -133,8 +133,6 @@ void QtDesktop::runWithProgress(const QString& label, Progress& progress,
   QObject::connect(&watcher, &QFutureWatcher<void>::finished, &loop, &QEventLoop::quit);
 
   dialog.setValue(0);
-  dialog.show();
-  poll.start();
   watcher.setFuture(QtConcurrent::run(&workThread_, [&work, &failure] {
     try {
       work();
@@ -142,7 +140,17 @@ void QtDesktop::runWithProgress(const QString& label, Progress& progress,
       failure = std::current_exception();
     }
   }));
-  loop.exec();
+  // Until the dialog shows, the window takes no input: it is not blocked yet.
+  if (progress.showAfterMilliseconds > 0) {
+    QTimer::singleShot(progress.showAfterMilliseconds, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+  }
+  if (!watcher.isFinished()) {
+    dialog.setValue(progress.done.load());
+    dialog.show();
+    poll.start();
+    loop.exec();
+  }
   poll.stop();
   watcher.waitForFinished();
   dialog.hide();

@@ -5,7 +5,8 @@
 
 namespace pelmora {
 
-RunProgressDialog::RunProgressDialog(const QString& label, int total, QWidget* parent)
+RunProgressDialog::RunProgressDialog(const QString& label, int total, bool inPercent,
+                                     QWidget* parent)
     : QProgressDialog(parent) {
   setLabelText(label);
   setCancelButtonText(QStringLiteral("キャンセル"));
@@ -15,7 +16,7 @@ RunProgressDialog::RunProgressDialog(const QString& label, int total, QWidget* p
   setAutoReset(false);
   setMinimumDuration(0);
   auto* bar = new QProgressBar(this);
-  bar->setFormat(QStringLiteral("%v / %m"));  // images done of the total
+  bar->setFormat(inPercent ? QStringLiteral("%p%") : QStringLiteral("%v / %m"));
   bar->setAlignment(Qt::AlignCenter);
   setBar(bar);
   setRange(0, total);

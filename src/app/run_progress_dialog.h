@@ -10,7 +10,8 @@ namespace pelmora {
 class RunProgressDialog : public QProgressDialog {
   Q_OBJECT
  public:
-  RunProgressDialog(const QString& label, int total, QWidget* parent);
+  // `inPercent`: the value counts hundredths of the work, not images.
+  RunProgressDialog(const QString& label, int total, bool inPercent, QWidget* parent);
 
  signals:
   void cancelRequested();

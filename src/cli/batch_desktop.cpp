@@ -36,4 +36,8 @@ void BatchDesktop::runWithProgress(const QString& label, Progress& progress,
   if (progress.cancelRequested) cancelled_ = true;
 }
 
+void BatchDesktop::note(const QString& text) {
+  console_.err(QStringLiteral("pelmora-tile: ") + text + u'\n');
+}
+
 }  // namespace pelmora

@@ -32,6 +32,7 @@ class BatchDesktop : public Desktop {
   float windowHeight() const override { return windowHeight_; }
   void runWithProgress(const QString& label, Progress& progress,
                        const std::function<void()>& work) override;
+  void note(const QString& text) override;
 
   // True once a run was cancelled (Ctrl-C): the batch stops there.
   bool cancelled() const { return cancelled_; }

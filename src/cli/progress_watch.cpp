@@ -42,15 +42,20 @@ ProgressWatch::~ProgressWatch() {
   wake_.notify_all();
   thread_.join();
   std::signal(SIGINT, SIG_DFL);
-  if (drawBar_) draw(true);
+  if (drawBar_ && (drawn_ || progress_.showAfterMilliseconds == 0)) draw(true);
 }
 
 void ProgressWatch::watch() {
   using namespace std::chrono_literals;
+  const auto start = std::chrono::steady_clock::now();
   std::unique_lock lock(mutex_);
   while (!finished_) {
     if (interrupted) progress_.cancelRequested = true;
-    if (drawBar_) draw(false);
+    if (drawBar_ && std::chrono::steady_clock::now() - start >=
+                        std::chrono::milliseconds(progress_.showAfterMilliseconds)) {
+      draw(false);
+      drawn_ = true;
+    }
     // Woken at once when the work ends, so the run pays no tail of waiting.
     wake_.wait_for(lock, 100ms, [this] { return finished_; });
   }

@@ -29,6 +29,7 @@ class ProgressWatch {
   std::mutex mutex_;
   std::condition_variable wake_;
   bool finished_ = false;
+  bool drawn_ = false;
   std::thread thread_;
 };
 

@@ -75,10 +75,27 @@ void writeSizeRatiosAndProposal(Form& form, const QString& path) {
   fields.setText(Field::Text6, plainText(floorInt(checkedFinite(q * r + 1))));
 }
 
-// The corners of the earlier run's index beside the raster, when there is one.
-void readBackIndex(Form& form) {
+// The raster's own edges in the corner fields: X is north, Y is east.
+void writeGeoreferencedCorners(Form& form, const RasterSource& raster) {
+  const Georeference& georeference = raster.georeference();
+  if (georeference.turnedIgnored)
+    form.desktop.note(QStringLiteral("回転または傾きのある地理参照は使いません。四隅の座標は入力値のままです。\n"
+                                     "ファイル: ") +
+                      form.session.Filename);
+  if (!georeference.edges) return;
+  const NorthUpEdges& edges = *georeference.edges;
+  Fields& fields = form.fields;
+  fields.setText(Field::Text1, plainText(edges.top));
+  fields.setText(Field::Text2, plainText(edges.right));
+  fields.setText(Field::Text3, plainText(edges.bottom));
+  fields.setText(Field::Text4, plainText(edges.left));
+}
+
+// The corners of the earlier run's index beside the raster, when there is
+// one; else the placement the raster itself carries, when it has one.
+void readBackCorners(Form& form, const RasterSource& raster) {
   const QString path = indexPathFor(form.session.Filename);
-  if (!QFileInfo(path).isFile()) return;
+  if (!QFileInfo(path).isFile()) return writeGeoreferencedCorners(form, raster);
   const IndexFirstRecord record(path);
   Fields& fields = form.fields;
   fields.setText(Field::Text1, plainText(floorInt(record.number(4))));
@@ -110,6 +127,18 @@ class WindowState {
   View view_;
 };
 
+// The raster, decoded behind a progress dialog with a cancel button when the
+// decoding takes a while (a bitmap is only mapped); null when cancelled.
+std::shared_ptr<const RasterSource> openWithProgress(Form& form, const QString& path) {
+  Progress progress(100);
+  progress.inPercent = true;
+  progress.showAfterMilliseconds = 500;
+  std::shared_ptr<const RasterSource> raster;
+  form.desktop.runWithProgress(QStringLiteral("画像を読み込んでいます…"), progress,
+                               [&] { raster = form.rasters.open(path, &progress); });
+  return raster;
+}
+
 bool runLoad(Form& form, QString& rasterPath) {
   Fields& fields = form.fields;
   Session& s = form.session;
@@ -124,12 +153,19 @@ bool runLoad(Form& form, QString& rasterPath) {
   }
 
   const QString chosen = form.desktop.chooseRasterFile(rasterDialogTitle(), rasterDialogFilters());
+  if (trimmedRight(chosen).isEmpty()) {
+    fields.setText(Field::Text10, chosen);
+    return false;
+  }
+  // Opened before anything changes, so that cancelling the decoding leaves
+  // the window as it was.
+  rasterPath = chosen;
+  const auto raster = openWithProgress(form, chosen);
+  if (!raster) return false;
   fields.setText(Field::Text10, chosen);
-  if (trimmedRight(fields.text(Field::Text10)).isEmpty()) return false;
   rasterPath = fields.text(Field::Text10);
 
   form.desktop.maximiseWindow();
-  const auto raster = form.rasters.open(rasterPath);
   fitView(form, *raster);
 
   s.Filename = chosen;
@@ -149,7 +185,7 @@ bool runLoad(Form& form, QString& rasterPath) {
   writeSizeRatiosAndProposal(form, rasterPath);
   form.view.setDrawWidth(5);
   showGrid(form);
-  readBackIndex(form);
+  readBackCorners(form, *raster);
   return true;
 }
 
@@ -158,7 +194,10 @@ bool runLoad(Form& form, QString& rasterPath) {
 QString rasterDialogTitle() { return QStringLiteral("ラスター 呼び出し"); }
 
 QStringList rasterDialogFilters() {
-  return {QStringLiteral("BITMAP (*.BMP* *.bmp* *.Bmp*)"), QStringLiteral("すべてのファイル (*)")};
+  return {QStringLiteral("BITMAP (*.BMP* *.bmp* *.Bmp*)"),
+          QStringLiteral("GeoTIFF・PNG・JPEG・JPEG 2000 (*.tif *.TIF *.tiff *.TIFF *.png *.PNG "
+                         "*.jpg *.JPG *.jpeg *.JPEG *.jp2 *.JP2 *.j2k *.J2K)"),
+          QStringLiteral("すべてのファイル (*)")};
 }
 
 bool loadRaster(Form& form) {

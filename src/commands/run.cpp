@@ -134,6 +134,7 @@ RunPlan planRun(Form& form) {
   plan.baseName = rasterBaseName(s.Filename);
   plan.indexFileName = plan.baseName + QStringLiteral(".AR2");
   const auto raster = form.rasters.open(s.Filename);
+  plan.coordinateSystem = raster->georeference().coordinateSystem;
 
   plan.images.push_back(planOverview(s, plan.baseName + QStringLiteral("_0.JPG"), *raster));
   checkPixels(plan.images.front(), QStringLiteral("全体図"));

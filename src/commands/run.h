@@ -34,6 +34,7 @@ struct RunPlan {
   int tileRows = 0;          // rows and columns the loops pass through
   int tileColumns = 0;
   std::vector<PlannedImage> images;  // the overview first, then the tiles in run order
+  QString coordinateSystem;  // the raster's, as WKT; empty when it names none
   // The session values the run leaves behind.
   float Cell_X = 0, Cell_Y = 0;
 };
@@ -53,7 +54,9 @@ struct RunOutcome {
 };
 
 // Renders, encodes and writes every image of the plan (each under a temporary
-// name, renamed when complete), `jobs` workers at a time (0: every core),
+// name, renamed when complete; with `worldFiles`, a world file and, when the
+// plan has a coordinate system, NAME.JPG.aux.xml beside each), `jobs` workers
+// at a time (0: every core),
 // reporting through `progress` and stopping after the images in flight when it
 // is cancelled. Throws Failure naming the cause and the file.
 RunOutcome executeRun(const RunPlan& plan, const RasterSource& source,

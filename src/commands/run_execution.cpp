@@ -161,6 +161,12 @@ class Execution {
       writeFileAtomically(
           QDir(plan_.outputFolder).filePath(worldFileName(image.fileName)),
           std::span(reinterpret_cast<const std::uint8_t*>(text.constData()), std::size_t(text.size())));
+      if (!plan_.coordinateSystem.isEmpty()) {
+        const QByteArray aux = auxXmlText(plan_.coordinateSystem);
+        writeFileAtomically(
+            QDir(plan_.outputFolder).filePath(image.fileName + QStringLiteral(".aux.xml")),
+            std::span(reinterpret_cast<const std::uint8_t*>(aux.constData()), std::size_t(aux.size())));
+      }
     }
     if (last) {
       std::lock_guard lock(mutex_);

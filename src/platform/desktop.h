@@ -16,6 +16,10 @@ struct Progress {
   const int total;
   std::atomic<int> done{0};
   std::atomic<bool> cancelRequested{false};
+  // Work that usually ends at once (opening a bitmap) shows its progress
+  // only when it lasts longer than this.
+  int showAfterMilliseconds = 0;
+  bool inPercent = false;  // `done` counts hundredths, not items
 };
 
 class Desktop {
@@ -35,6 +39,9 @@ class Desktop {
   // meanwhile; `work` must not touch widgets.
   virtual void runWithProgress(const QString& label, Progress& progress,
                                const std::function<void()>& work) = 0;
+  // Something the user may want to know that stops nothing. The window keeps
+  // quiet; the batch tool says it on stderr.
+  virtual void note(const QString& /*text*/) {}
 };
 
 }  // namespace pelmora

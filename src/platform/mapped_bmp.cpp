@@ -12,10 +12,6 @@
 namespace pelmora {
 namespace {
 
-PixelLayout layoutFor(int bitsPerPixel) {
-  return bitsPerPixel == 32 ? PixelLayout::BGRX32 : PixelLayout::BGR24;
-}
-
 std::uintptr_t pageSize() {
   static const std::uintptr_t size = std::uintptr_t(sysconf(_SC_PAGESIZE));
   return size;
@@ -24,7 +20,7 @@ std::uintptr_t pageSize() {
 }  // namespace
 
 MappedBmp::MappedBmp(int fd, std::int64_t fileSize, BmpLayout layout, const QString& path)
-    : RasterSource(layout.width, layout.height, layoutFor(layout.bitsPerPixel)),
+    : RasterSource(layout.width, layout.height),
       layout_(std::move(layout)) {
   mappedBytes_ = std::size_t(layout_.pixelOffset + layout_.stride * layout_.height);
   if (std::int64_t(mappedBytes_) > fileSize)
@@ -50,11 +46,15 @@ const std::uint8_t* MappedBmp::storedRow(int y) const {
 const std::uint8_t* MappedBmp::row(int y, std::vector<std::uint8_t>& scratch) const {
   const std::uint8_t* stored = storedRow(y);
   const int bits = layout_.bitsPerPixel;
-  if (bits >= 24) return stored;
+  if (bits == 24) return stored;
 
   const std::size_t w = std::size_t(width());
   if (scratch.size() < w * 3) scratch.resize(w * 3);
   std::uint8_t* out = scratch.data();
+  if (bits == 32) {
+    for (std::size_t x = 0; x < w; ++x) std::memcpy(out + 3 * x, stored + 4 * x, 3);
+    return out;
+  }
   const auto* palette = layout_.palette.data();
   auto put = [&](std::size_t x, unsigned index) {
     std::memcpy(out + 3 * x, palette[index].data(), 3);
@@ -70,7 +70,7 @@ const std::uint8_t* MappedBmp::row(int y, std::vector<std::uint8_t>& scratch) co
 }
 
 const std::uint8_t* MappedBmp::rowInPlace(int y) const {
-  return layout_.bitsPerPixel >= 24 ? storedRow(y) : nullptr;
+  return layout_.bitsPerPixel == 24 ? storedRow(y) : nullptr;
 }
 
 void MappedBmp::willRead(int first, int last) const {

@@ -10,14 +10,15 @@ RasterCache::Key RasterCache::keyOf(const QString& path) {
   return Key{path, info.size(), info.lastModified()};
 }
 
-std::shared_ptr<const RasterSource> RasterCache::open(const QString& path) {
+std::shared_ptr<const RasterSource> RasterCache::open(const QString& path, Progress* progress) {
   const Key key = keyOf(path);
   std::lock_guard lock(mutex_);
   if (source_ && key.size >= 0 && key == key_) return source_;
-  // Drop the old raster first: two maps at once may not fit in memory.
-  source_.reset();
-  key_ = Key{};
-  auto opened = openRaster(path);
+  // No source holds its raster in memory (a mapping, or a file read row by
+  // row), so the old one can stay while the new one opens: a cancelled or
+  // failed opening leaves the cache as it was.
+  auto opened = openRaster(path, progress);
+  if (!opened) return nullptr;
   key_ = key;
   source_ = opened;
   return opened;

@@ -14,8 +14,10 @@ namespace pelmora {
 class RasterCache {
  public:
   // The raster at `path`, opened anew only when the path, the size or the
-  // modification time differ from the cached one. Throws Failure like openRaster.
-  std::shared_ptr<const RasterSource> open(const QString& path);
+  // modification time differ from the cached one; the cached raster stays
+  // until the new one is open. Null when `progress` asked to cancel the
+  // opening. Throws Failure like openRaster.
+  std::shared_ptr<const RasterSource> open(const QString& path, Progress* progress = nullptr);
 
   // The cached raster if `path` names it and the file is unchanged, else null.
   // Never opens a file.

@@ -10,7 +10,7 @@
 
 #include "base/failure.h"
 #include "platform/bmp_header.h"
-#include "platform/decoded_raster.h"
+#include "platform/gdal_raster.h"
 #include "platform/mapped_bmp.h"
 
 namespace pelmora {
@@ -34,7 +34,7 @@ Failure cannotOpen(int error, const QString& path) {
 
 }  // namespace
 
-std::shared_ptr<const RasterSource> openRaster(const QString& path) {
+std::shared_ptr<const RasterSource> openRaster(const QString& path, Progress* progress) {
   if (path.isEmpty()) throw Failure(QStringLiteral("ファイルが見つかりません。"), path);
   FileDescriptor file;
   file.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
@@ -48,14 +48,18 @@ std::shared_ptr<const RasterSource> openRaster(const QString& path) {
   if (got < 0) throw cannotOpen(errno, path);
   if (looksLikeBmp(head, std::size_t(got))) {
     try {
-      if (auto layout = inspectBmp(head, std::size_t(got), status.st_size))
-        return std::make_shared<MappedBmp>(file.fd, status.st_size, std::move(*layout), path);
+      if (auto layout = inspectBmp(head, std::size_t(got), status.st_size)) {
+        auto bitmap = std::make_shared<MappedBmp>(file.fd, status.st_size, std::move(*layout), path);
+        // A bitmap carries no placement of its own; a world file beside it may.
+        bitmap->setGeoreference(readWorldFile(path, bitmap->width(), bitmap->height()));
+        return bitmap;
+      }
     } catch (const Failure& failure) {
       if (!failure.file().isEmpty()) throw;
       throw Failure(failure.cause(), path);
     }
   }
-  return decodeRaster(path);
+  return decodeWithGdal(path, progress);
 }
 
 }  // namespace pelmora

@@ -1,5 +1,6 @@
-// A decoded (or memory-mapped) raster as the renderer sees it: a size and rows
-// of pixels in blue-green-red order, 3 or 4 bytes per pixel, top row first.
+// A raster as the renderer sees it: a size and rows of 24-bit pixels in
+// blue-green-red order, top row first, whatever the file stores. One row format
+// means one drawing path, so the same pixels give the same image from any file.
 #pragma once
 
 #include <QString>
@@ -7,11 +8,12 @@
 #include <memory>
 #include <vector>
 
+#include "platform/georeference.h"
+#include "platform/pixel_layout.h"
+
 namespace pelmora {
 
-enum class PixelLayout { BGR24, BGRX32 };
-
-inline int bytesPerPixel(PixelLayout layout) { return layout == PixelLayout::BGR24 ? 3 : 4; }
+struct Progress;
 
 class RasterSource {
  public:
@@ -19,34 +21,40 @@ class RasterSource {
 
   int width() const { return width_; }
   int height() const { return height_; }
-  PixelLayout layout() const { return layout_; }
 
-  // Row y (0 = top) in layout(): width() pixels. Formats stored otherwise
-  // (palettes) expand the row into `scratch`, which the caller keeps per
-  // thread so that nothing is allocated per row. Thread-safe.
+  // Row y (0 = top): width() pixels of 3 bytes. Sources that do not hold the
+  // row in that form where it lies put it into `scratch`, which the caller
+  // keeps per thread so that nothing is allocated per row. Thread-safe. May
+  // throw Failure when the file can no longer be read.
   virtual const std::uint8_t* row(int y, std::vector<std::uint8_t>& scratch) const = 0;
 
-  // Row y where it lies when it is stored in layout(), else null; lets a
-  // reader prefetch rows ahead without expanding them.
+  // Row y where it lies in memory when the source holds it as row() gives it,
+  // else null; lets a reader prefetch rows ahead without reading them.
   virtual const std::uint8_t* rowInPlace(int /*y*/) const { return nullptr; }
 
   // Tells the operating system that rows [first, last) are about to be read
-  // in order; a no-op for sources held in memory.
+  // in order.
   virtual void willRead(int /*first*/, int /*last*/) const {}
 
+  // Where the file puts the raster on the ground, as the file (or a world file
+  // beside it) says.
+  const Georeference& georeference() const { return georeference_; }
+  void setGeoreference(Georeference georeference) { georeference_ = std::move(georeference); }
+
  protected:
-  RasterSource(int width, int height, PixelLayout layout)
-      : width_(width), height_(height), layout_(layout) {}
+  RasterSource(int width, int height) : width_(width), height_(height) {}
 
  private:
   int width_;
   int height_;
-  PixelLayout layout_;
+  Georeference georeference_;
 };
 
-// Opens the raster at `path`: uncompressed BMPs are mapped, not decoded; every
-// other format goes through Qt's image reader once. Throws Failure naming the
-// cause and the file when the file cannot be read as a raster.
-std::shared_ptr<const RasterSource> openRaster(const QString& path);
+// Opens the raster at `path`: uncompressed bitmaps are mapped, not decoded;
+// every other format is decoded once through GDAL, reporting to `progress`
+// (done of total) when given. Returns null when `progress` asked to cancel
+// before the opening ended. Throws Failure naming the cause and the file when
+// the file cannot be read as a raster of 8-bit gray, palette, RGB or RGBA.
+std::shared_ptr<const RasterSource> openRaster(const QString& path, Progress* progress = nullptr);
 
 }  // namespace pelmora

@@ -21,7 +21,7 @@ struct Plan {
   AxisTaps across;
   AxisTaps down;                  // when blending down
   std::vector<AreaRow> areaDown;  // when averaging down
-  rows::BilinearAcross bilinear;  // when `across` is bilinear and the source 24-bit and 2 wide
+  rows::BilinearAcross bilinear;  // when `across` is bilinear and the source 2 wide
   bool useBilinear = false;
   std::uint8_t* origin = nullptr;  // canvas pixel of the first clipped row and column
   std::ptrdiff_t stride = 0;
@@ -42,9 +42,8 @@ void prefetchAcross(const Plan& plan, std::int32_t y) {
   if (y >= plan.source->height()) return;
   const std::uint8_t* row = plan.source->rowInPlace(y);
   if (!row) return;
-  const int bytes = bytesPerPixel(plan.source->layout());
-  const std::uint8_t* begin = row + std::ptrdiff_t(plan.across.first.front()) * bytes;
-  const std::uint8_t* end = row + std::ptrdiff_t(plan.across.first.back() + 2) * bytes;
+  const std::uint8_t* begin = row + std::ptrdiff_t(plan.across.first.front()) * 3;
+  const std::uint8_t* end = row + std::ptrdiff_t(plan.across.first.back() + 2) * 3;
   for (const std::uint8_t* p = begin; p < end; p += 64) __builtin_prefetch(p);
 }
 
@@ -192,19 +191,15 @@ void drawRaster(const RasterSource& source, const ImageBuffer& canvas, const QRe
     plan.areaDown = areaRows(source.height(), dh, top - y, rowCount);
   else
     plan.down = axisTaps(source.height(), dh, top - y, rowCount);
-  const bool source32 = source.layout() == PixelLayout::BGRX32;
-  plan.useBilinear = !plan.across.area && !plan.across.identity && !source32 &&
-                     source.width() >= 2 && plan.areaDown.empty();
+  plan.useBilinear = !plan.across.area && !plan.across.identity && source.width() >= 2 &&
+                     plan.areaDown.empty();
   if (plan.useBilinear) plan.bilinear = rows::bilinearAcross(plan.across, source.width());
   const int D = bytesPerPixel(canvas.layout);
   plan.origin = canvas.data + top * canvas.stride + left * D;
   plan.stride = canvas.stride;
 
-  if (source32 && D == 4)
-    drawBands<4, 4>(plan, rowCount, threads);
-  else if (source32)
-    drawBands<4, 3>(plan, rowCount, threads);
-  else if (D == 4)
+  // Every source hands out 24-bit rows.
+  if (D == 4)
     drawBands<3, 4>(plan, rowCount, threads);
   else
     drawBands<3, 3>(plan, rowCount, threads);

@@ -73,9 +73,10 @@ TEST_F(LoadTest, FourThousandByThreeThousandAtTheInitialTexts) {
   EXPECT_EQ(desktop.maximised, 1);
   EXPECT_TRUE(desktop.messages.isEmpty());
   EXPECT_EQ(desktop.lastDialogTitle, "ラスター 呼び出し");
-  ASSERT_EQ(desktop.lastDialogFilters.size(), 2);
+  ASSERT_EQ(desktop.lastDialogFilters.size(), 3);
   EXPECT_TRUE(desktop.lastDialogFilters[0].startsWith("BITMAP"));
-  EXPECT_TRUE(desktop.lastDialogFilters[1].startsWith("すべてのファイル"));
+  EXPECT_TRUE(desktop.lastDialogFilters[1].contains("*.tif"));
+  EXPECT_TRUE(desktop.lastDialogFilters[2].startsWith("すべてのファイル"));
 }
 
 TEST_F(LoadTest, ViewShowsTheRasterAndRedGridLines) {

@@ -6,6 +6,7 @@
 
 #include "base/failure.h"
 #include "base/numbers.h"
+#include "support/image_raster.h"
 #include "support/test_rasters.h"
 
 #include <QDir>
@@ -23,19 +24,7 @@ namespace {
 using testing::decodePosition;
 using testing::positionImage;
 
-// A raster held in memory as 32-bit rows.
-class ImageSource final : public RasterSource {
- public:
-  explicit ImageSource(QImage image)
-      : RasterSource(image.width(), image.height(), PixelLayout::BGRX32),
-        image_(image.convertToFormat(QImage::Format_RGB32)) {}
-  const std::uint8_t* row(int y, std::vector<std::uint8_t>&) const override {
-    return image_.constScanLine(y);
-  }
-
- private:
-  QImage image_;
-};
+using ImageSource = testing::ImageRaster;
 
 // Turns the canvas into a file of its own raw pixels (width, height and
 // quality first), so that a test sees exactly what the encoder was given.

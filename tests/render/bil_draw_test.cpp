@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 
-#include "platform/decoded_raster.h"
+#include "support/image_raster.h"
 #include "render/bil.h"
 #include "support/test_rasters.h"
 
@@ -22,13 +22,13 @@ QImage canvasOf(int w, int h, QImage::Format format = QImage::Format_RGB32,
   return canvas;
 }
 
-// The image as both kinds of source: a mapped 24-bit bitmap and a decoded
-// 32-bit raster held in memory.
+// The image as both kinds of source: a mapped 24-bit bitmap and a raster
+// held in memory.
 std::vector<std::shared_ptr<const RasterSource>> sourcesOf(const QImage& image) {
   static QTemporaryDir dir;
   static int files = 0;
   const QString path = dir.filePath(QString::number(++files) + ".bmp");
-  return {openRaster(testing::writeBmp24(path, image)), std::make_shared<DecodedRaster>(image)};
+  return {openRaster(testing::writeBmp24(path, image)), std::make_shared<testing::ImageRaster>(image)};
 }
 
 QImage drawn(const RasterSource& source, QImage canvas, QRect destination, int threads = 1) {
@@ -40,7 +40,7 @@ TEST(DrawRasterTest, OneToOneCopiesTheRegionExactly) {
   QTemporaryDir dir;
   const QImage image = positionImage(600, 300);
   const auto mapped = openRaster(testing::writeBmp24(dir.filePath("p.bmp"), image));
-  const DecodedRaster decoded(image);
+  const testing::ImageRaster decoded(image);
   for (const RasterSource* source : {mapped.get(), static_cast<const RasterSource*>(&decoded)}) {
     for (auto format : {QImage::Format_RGB32, QImage::Format_BGR888}) {
       const QImage canvas = drawn(*source, canvasOf(50, 40, format), QRect(-350, -260, 600, 300));
@@ -71,7 +71,7 @@ TEST(DrawRasterTest, TheRunsSlightShrinkSamplesPixelCentres) {
 }
 
 TEST(DrawRasterTest, OnlyTheDestinationInsideTheCanvasIsWritten) {
-  const DecodedRaster source(positionImage(20, 10));
+  const testing::ImageRaster source(positionImage(20, 10));
   const QRgb background = qRgb(17, 34, 51);
   for (const QRect destination :
        {QRect(5, 7, 20, 10), QRect(-5, -3, 20, 10), QRect(30, 25, 20, 10), QRect(-10, 2, 80, 12)}) {

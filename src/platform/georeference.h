@@ -1,0 +1,37 @@
+// Where a raster lies on the ground, as its file or a world file beside it
+// says: the north-up edges in map units and the coordinate system, read
+// through GDAL. A turned (rotated or sheared) placement is not used: the
+// tiles and the index describe axis-aligned extents only.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace pelmora {
+
+// The raster's outer edges (not pixel centres): northings of the top and
+// bottom edges, eastings of the left and right edges.
+struct NorthUpEdges {
+  double top = 0, bottom = 0, left = 0, right = 0;
+  bool operator==(const NorthUpEdges&) const = default;
+};
+
+struct Georeference {
+  std::optional<NorthUpEdges> edges;  // none without a usable placement
+  bool turnedIgnored = false;         // a rotated or sheared placement was found and not used
+  QString coordinateSystem;           // WKT; empty when the file names none
+};
+
+// The edges a GDAL geotransform gives a raster of width × height pixels;
+// none (turnedIgnored set) for a rotated, sheared or not north-up transform.
+Georeference georeferenceFromTransform(const double transform[6], int width, int height);
+
+// The placement of a world file beside `path` (the format's own, such as
+// NAME.bpw or NAME.bmpw for a bitmap, or NAME.wld); empty when there is none.
+Georeference readWorldFile(const QString& path, int width, int height);
+
+// The text of NAME.aux.xml that gives an image the coordinate system `wkt`,
+// its axes in the east-then-north order of world files.
+QByteArray auxXmlText(const QString& wkt);
+
+}  // namespace pelmora
