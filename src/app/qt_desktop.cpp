@@ -119,20 +119,10 @@ float QtDesktop::windowHeight() const { return float(window_.frameGeometry().hei
 
 void QtDesktop::runWithProgress(const QString& label, Progress& progress,
                                 const std::function<void()>& work) {
-  RunProgressDialog dialog(label, progress.total, progress.inPercent, &window_);
-  QObject::connect(&dialog, &RunProgressDialog::cancelRequested, &dialog,
-                   [&progress] { progress.cancelRequested = true; });
-
-  QTimer poll;
-  poll.setInterval(50);
-  QObject::connect(&poll, &QTimer::timeout, &dialog, [&] { dialog.setValue(progress.done.load()); });
-
   std::exception_ptr failure;
   QEventLoop loop;
   QFutureWatcher<void> watcher;
   QObject::connect(&watcher, &QFutureWatcher<void>::finished, &loop, &QEventLoop::quit);
-
-  dialog.setValue(0);
   watcher.setFuture(QtConcurrent::run(&workThread_, [&work, &failure] {
     try {
       work();
@@ -140,20 +130,27 @@ void QtDesktop::runWithProgress(const QString& label, Progress& progress,
       failure = std::current_exception();
     }
   }));
-  // Until the dialog shows, the window takes no input: it is not blocked yet.
+  // Until the dialog shows, the window takes no input: nothing blocks it yet.
   if (progress.showAfterMilliseconds > 0) {
     QTimer::singleShot(progress.showAfterMilliseconds, &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
   }
   if (!watcher.isFinished()) {
+    // Made only now: a progress dialog shows itself on its first value.
+    RunProgressDialog dialog(label, progress.total, progress.inPercent, &window_);
+    QObject::connect(&dialog, &RunProgressDialog::cancelRequested, &dialog,
+                     [&progress] { progress.cancelRequested = true; });
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] { dialog.setValue(progress.done.load()); });
     dialog.setValue(progress.done.load());
     dialog.show();
     poll.start();
     loop.exec();
+    poll.stop();
+    dialog.hide();
   }
-  poll.stop();
   watcher.waitForFinished();
-  dialog.hide();
   if (failure) std::rethrow_exception(failure);
 }
 

@@ -148,12 +148,15 @@ class Decoder {
     int blockWidth = 0, blockHeight = 0;
     GDALGetBlockSize(GDALGetRasterBand(first, 1), &blockWidth, &blockHeight);
     blockHeight = std::clamp(blockHeight, 1, height_);
-    // Whole block rows, about 16 MB of output at a time.
-    const std::size_t budget = std::size_t(16) << 20;
-    const std::size_t rowsInBudget = std::max<std::size_t>(1, budget / rowBytes_);
-    chunkRows_ = int(std::max<std::size_t>(1, rowsInBudget / std::size_t(blockHeight)) * blockHeight);
-    if (std::size_t(blockHeight) > rowsInBudget) chunkRows_ = int(rowsInBudget);
-    chunkRows_ = std::min(chunkRows_, height_);
+    // Whole block rows, so that no block is decoded twice, of about 4 MB of
+    // output at a time; a block row of a quarter gigabyte or more (one strip
+    // for the whole raster) is read in parts instead.
+    const std::size_t rowsInBudget = std::max<std::size_t>(1, (std::size_t(4) << 20) / rowBytes_);
+    const std::size_t rowsAtMost = std::max<std::size_t>(1, (std::size_t(256) << 20) / rowBytes_);
+    std::size_t rows = std::max<std::size_t>(1, rowsInBudget / std::size_t(blockHeight)) *
+                       std::size_t(blockHeight);
+    if (rows > rowsAtMost) rows = rowsInBudget;
+    chunkRows_ = int(std::min<std::size_t>(rows, std::size_t(height_)));
     chunks_ = (height_ + chunkRows_ - 1) / chunkRows_;
     // TIFF blocks are compressed one by one: any thread can start anywhere.
     // Other formats (PNG, JPEG) decode from the start: one reader in file order.
@@ -297,11 +300,20 @@ DecodedFile::DecodedFile(int width, int height, int fd)
 DecodedFile::~DecodedFile() { ::close(fd_); }
 
 const std::uint8_t* DecodedFile::row(int y, std::vector<std::uint8_t>& scratch) const {
+  return rowColumns(y, 0, width(), scratch);
+}
+
+const std::uint8_t* DecodedFile::rowColumns(int y, int first, int end,
+                                            std::vector<std::uint8_t>& scratch) const {
   if (scratch.size() < rowBytes_) scratch.resize(rowBytes_);
+  first = std::clamp(first, 0, width());
+  end = std::clamp(end, first, width());
+  const std::size_t begin = std::size_t(first) * 3, bytes = std::size_t(end - first) * 3;
+  const std::int64_t offset = std::int64_t(y) * std::int64_t(rowBytes_) + std::int64_t(begin);
   std::size_t got = 0;
-  const std::int64_t offset = std::int64_t(y) * std::int64_t(rowBytes_);
-  while (got < rowBytes_) {
-    const ssize_t n = ::pread(fd_, scratch.data() + got, rowBytes_ - got, offset + std::int64_t(got));
+  while (got < bytes) {
+    const ssize_t n =
+        ::pread(fd_, scratch.data() + begin + got, bytes - got, offset + std::int64_t(got));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0)
       throw Failure(QStringLiteral("一時ファイル（%1）を読めません: %2")

@@ -22,6 +22,8 @@ class DecodedFile final : public RasterSource {
   DecodedFile& operator=(const DecodedFile&) = delete;
 
   const std::uint8_t* row(int y, std::vector<std::uint8_t>& scratch) const override;
+  const std::uint8_t* rowColumns(int y, int first, int end,
+                                 std::vector<std::uint8_t>& scratch) const override;
   void willRead(int first, int last) const override;
 
  private:

@@ -28,6 +28,13 @@ class RasterSource {
   // throw Failure when the file can no longer be read.
   virtual const std::uint8_t* row(int y, std::vector<std::uint8_t>& scratch) const = 0;
 
+  // Row y as row() gives it, of which only columns [first, end) need hold
+  // the raster's pixels: a source that copies rows copies only those.
+  virtual const std::uint8_t* rowColumns(int y, int /*first*/, int /*end*/,
+                                         std::vector<std::uint8_t>& scratch) const {
+    return row(y, scratch);
+  }
+
   // Row y where it lies in memory when the source holds it as row() gives it,
   // else null; lets a reader prefetch rows ahead without reading them.
   virtual const std::uint8_t* rowInPlace(int /*y*/) const { return nullptr; }

@@ -60,6 +60,13 @@ void blendBand(const Plan& plan, int from, int to) {
   std::int32_t rowOf[2] = {-1, -1};
   std::vector<std::uint8_t> mixed(D == 3 ? 0 : n);
 
+  // The columns the taps use; a source that copies rows copies only these.
+  const std::int32_t firstColumn = h.first.front();
+  const std::int32_t endColumn = h.first.back() + h.count.back();
+  auto read = [&](std::int32_t y) {
+    return plan.source->rowColumns(y, firstColumn, endColumn, scratch);
+  };
+
   plan.source->willRead(v.first[from], v.first[to - 1] + v.count[to - 1]);
   for (int j = from; j < to; ++j) {
     std::uint8_t* out = plan.origin + std::ptrdiff_t(j) * plan.stride;
@@ -67,7 +74,7 @@ void blendBand(const Plan& plan, int from, int to) {
     const int count = v.count[j];
     prefetchAcross(plan, first + count + 1);
     if (count == 1 && h.identity) {
-      rows::copyPixels<S, D>(plan.source->row(first, scratch) + std::size_t(h.first[0]) * S, pixels,
+      rows::copyPixels<S, D>(read(first) + std::size_t(h.first[0]) * S, pixels,
                              out);
       continue;
     }
@@ -75,7 +82,7 @@ void blendBand(const Plan& plan, int from, int to) {
       const std::int32_t y = first + k;
       std::uint16_t* slot = ring.data() + std::size_t(y & 1) * n;
       if (rowOf[y & 1] != y) {
-        resampleAcross<S>(plan, plan.source->row(y, scratch), slot);
+        resampleAcross<S>(plan, read(y), slot);
         rowOf[y & 1] = y;
       }
       resampled[k] = slot;
@@ -109,6 +116,9 @@ void averageBand(const Plan& plan, int from, int to) {
   std::vector<std::uint32_t> sums32(span);
   std::vector<std::uint8_t> bgr(pixels * 3);
   const std::size_t offset = std::size_t(firstColumn) * S;
+  auto read = [&](std::int32_t y, std::vector<std::uint8_t>& into) {
+    return plan.source->rowColumns(y, firstColumn, endColumn, into);
+  };
 
   plan.source->willRead(plan.areaDown[from].first, plan.areaDown[to - 1].last + 1);
   for (int j = from; j < to; ++j) {
@@ -119,8 +129,8 @@ void averageBand(const Plan& plan, int from, int to) {
     bool firstChunk = true;
     for (std::int32_t y = rows.first + 1; y < rows.last;) {
       const std::int32_t end = std::min(rows.last, y + 257);
-      rows::widenRow(plan.source->row(y++, scratch) + offset, span, sums16.data());
-      for (; y < end; ++y) rows::addRow(plan.source->row(y, scratch) + offset, span, sums16.data());
+      rows::widenRow(read(y++, scratch) + offset, span, sums16.data());
+      for (; y < end; ++y) rows::addRow(read(y, scratch) + offset, span, sums16.data());
       if (firstChunk)
         rows::widenInto<false>(sums16.data(), span, sums32.data());
       else
@@ -128,8 +138,8 @@ void averageBand(const Plan& plan, int from, int to) {
       firstChunk = false;
     }
     if (firstChunk) std::fill(sums32.begin(), sums32.end(), 0u);
-    const std::uint8_t* top = plan.source->row(rows.first, scratch) + offset;
-    const std::uint8_t* bottom = plan.source->row(rows.last, scratch2) + offset;
+    const std::uint8_t* top = read(rows.first, scratch) + offset;
+    const std::uint8_t* bottom = read(rows.last, scratch2) + offset;
     rows::areaDown(top, rows.wFirst, bottom, rows.wLast, sums32.data(), rows.middle, span,
                    averaged.data());
     rows::tapsAcross<S>(averaged.data(), local, across.data());

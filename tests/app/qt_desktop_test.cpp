@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -147,6 +148,36 @@ class QtDesktopTest : public QObject {
     QVERIFY(progress.cancelRequested);
     QVERIFY(progress.done < 1000);
     QVERIFY(stillShownAfterCancel);
+  }
+
+  void workThatMayEndAtOnceShowsItsDialogOnlyAfterTheDelay() {
+    auto window = shownWindow();
+    Progress quick(100);
+    quick.showAfterMilliseconds = 500;
+    bool shown = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] { shown |= QApplication::activeModalWidget() != nullptr; });
+    watch.start(5);
+    window->desktop().runWithProgress(QStringLiteral("x"), quick, [&quick] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      quick.done = 100;
+    });
+    QVERIFY(!shown);
+
+    Progress slow(100);
+    slow.showAfterMilliseconds = 200;
+    slow.inPercent = true;
+    QString barText;
+    answerNextDialog<QProgressDialog>([&](QProgressDialog* dialog) {
+      slow.done = 37;
+      QTest::qWait(100);
+      barText = dialog->findChild<QProgressBar*>()->text();
+      dialog->findChild<QPushButton*>()->click();
+    });
+    window->desktop().runWithProgress(QStringLiteral("x"), slow, [&slow] {
+      while (!slow.cancelRequested) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    });
+    QCOMPARE(barText, QStringLiteral("37%"));
   }
 
   void aFailureOfTheWorkIsRaisedOnTheUiThread() {

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace pelmora {
 namespace {
 
@@ -225,6 +227,75 @@ TEST_F(BatchTool, UsageErrorsAndHelp) {
   EXPECT_TRUE(captured->out.startsWith("Usage: pelmora-tile"));
   EXPECT_EQ(run({"--version"}), kCompleted);
   EXPECT_TRUE(captured->out.startsWith("pelmora-tile "));
+}
+
+// Rasters in other formats, made by GDAL from the fixture's bitmap.
+class BatchFormats : public BatchTool {
+ protected:
+  QString translated(const QString& name, const QStringList& options) {
+    const QString to = dir.filePath(name);
+    EXPECT_TRUE(testing::runGdalTool("gdal_translate", QStringList{"-q"} + options + QStringList{raster, to}));
+    return to;
+  }
+  // The files of a 2 × 3 run on `file` into the folder `out`, by name.
+  std::map<QString, QByteArray> runInto(const QString& file, const QString& out,
+                                        const QStringList& extra = {}) {
+    const QString folder = dir.filePath(out);
+    EXPECT_EQ(run(QStringList{"-r", "2", "-c", "3", "-q", "90", "-o", folder, "--quiet"} + extra +
+                  QStringList{file}),
+              kCompleted)
+        << captured->err.toStdString();
+    std::map<QString, QByteArray> files;
+    for (const QString& name : QDir(folder).entryList(QDir::Files)) files[name] = readFile(folder + "/" + name);
+    return files;
+  }
+};
+
+TEST_F(BatchFormats, TheSamePixelsGiveTheSameImagesFromEveryFormat) {
+  const auto expected = runInto(raster, "bmp");
+  ASSERT_EQ(expected.size(), 8u);  // the overview, six tiles, the index
+  QDir(dir.path()).mkdir("32");
+  const QString bmp32 = testing::writeBmp(dir.filePath("32/sheet12.bmp"), testing::positionImage(400, 300),
+                                          testing::BmpOptions{32});
+  EXPECT_EQ(runInto(bmp32, "out32"), expected);
+  for (const QString& options : {"tif -co COMPRESS=LZW -co TILED=YES -co BLOCKXSIZE=64 -co BLOCKYSIZE=64",
+                                 "png -of PNG", "jp2 -of JP2OpenJPEG -co REVERSIBLE=YES -co QUALITY=100"}) {
+    QStringList words = options.split(u' ');
+    const QString extension = words.takeFirst();
+    SCOPED_TRACE(extension.toStdString());
+    EXPECT_EQ(runInto(translated("sheet12." + extension, words), extension), expected);
+  }
+}
+
+TEST_F(BatchFormats, AGeoTiffsCornersAndCoordinateSystemReachTheTilesWorldFiles) {
+  const QString tif =
+      translated("sheet12.tif", {"-a_srs", "EPSG:6677", "-a_ullr", "-8000", "-36000", "-7600", "-36300"});
+  const auto files = runInto(tif, "out", {"--world-files"});
+  ASSERT_TRUE(files.count("sheet12_4.JPG.aux.xml"));
+  EXPECT_TRUE(files.count("sheet12_0.JPG.aux.xml"));
+  QString info;
+  ASSERT_TRUE(testing::runGdalTool("gdalinfo", {dir.filePath("out/sheet12_4.JPG")}, &info));
+  EXPECT_TRUE(info.contains("ID[\"EPSG\",6677]")) << info.toStdString();
+  // Tile 4: bottom row, left column; world files carry no edge stretch of their own.
+  EXPECT_TRUE(info.contains("Upper Left  (   -8000.000,  -36150.000)")) << info.toStdString();
+}
+
+TEST_F(BatchFormats, ARotatedPlacementIsIgnoredAndSaidSo) {
+  writeFile(dir.filePath("sheet12.wld"), "0.5\n0.1\n0\n-0.5\n100\n500\n");
+  ASSERT_EQ(run({"--dry-run", raster}), kCompleted);
+  EXPECT_TRUE(captured->out.startsWith("右上X: 45\n"));  // the placeholders
+  EXPECT_TRUE(captured->err.contains("回転")) << captured->err.toStdString();
+  EXPECT_TRUE(captured->err.contains(raster));
+}
+
+TEST_F(BatchFormats, ADamagedFileStopsTheLoadAndNothingIsWritten) {
+  const QString tif = translated("sheet12.tif", {"-co", "COMPRESS=LZW"});
+  const QByteArray whole = readFile(tif);
+  writeFile(tif, whole.left(whole.size() / 2));
+  const QString out = dir.filePath("out");
+  EXPECT_EQ(run({"-o", out, tif}), kStopped);
+  EXPECT_TRUE(captured->err.contains(tif)) << captured->err.toStdString();
+  EXPECT_TRUE(QDir(out).entryList(QDir::Files).isEmpty());
 }
 
 }  // namespace

@@ -154,6 +154,42 @@ TEST_F(LoadTest, EarlierIndexGivesTheCornersBack) {
   EXPECT_TRUE(desktop.messages.isEmpty());
 }
 
+TEST_F(LoadTest, AGeoTiffsOwnCornersFillTheFieldsUnlessAnIndexLiesBesideIt) {
+  const QString tif = dir.filePath("geo.tif");
+  ASSERT_TRUE(testing::runGdalTool(
+      "gdal_translate", {"-q", "-a_srs", "EPSG:6677", "-a_ullr", "-1000.5", "2000", "1300", "1800.25",
+                         raster("geo.bmp", 40, 20), tif}));
+  ASSERT_TRUE(load(tif));
+  EXPECT_EQ(text(Field::Text1), "2000");     // top edge, north
+  EXPECT_EQ(text(Field::Text2), "1300");     // right edge, east
+  EXPECT_EQ(text(Field::Text3), "1800.25");  // bottom edge
+  EXPECT_EQ(text(Field::Text4), "-1000.5");  // left edge
+  EXPECT_EQ(form.session.W_DY, 2300.5);
+  EXPECT_TRUE(desktop.messages.isEmpty());
+
+  writeIndex("geo.AR2", "x,1,2,3,4");
+  ASSERT_TRUE(load(tif));
+  EXPECT_EQ(text(Field::Text1), "3");
+  EXPECT_EQ(text(Field::Text4), "2");
+}
+
+TEST_F(LoadTest, CancellingTheDecodingLeavesTheWindowAsItWas) {
+  const QString bmp = raster("a.bmp", 40, 20);
+  ASSERT_TRUE(load(bmp));
+  const QString tif = dir.filePath("b.tif");
+  ASSERT_TRUE(testing::runGdalTool("gdal_translate", {"-q", raster("b.bmp", 30, 50), tif}));
+  const QImage canvas = view.canvas();
+  const QString before = text(Field::Text10);
+  desktop.cancelRun = true;
+  EXPECT_FALSE(load(tif));
+  EXPECT_EQ(text(Field::Text10), before);
+  EXPECT_EQ(form.session.Filename, bmp);
+  EXPECT_EQ(form.session.P_X, 300);
+  EXPECT_EQ(view.canvas(), canvas);
+  EXPECT_EQ(desktop.maximised, 1);
+  EXPECT_TRUE(desktop.messages.isEmpty());
+}
+
 TEST_F(LoadTest, AShortIndexLineStopsTheLoadWithNothingHalfWritten) {
   writeIndex("sheet.AR2", "x,1,2,3");
   EXPECT_FALSE(load(raster("sheet.bmp", 400, 200)));

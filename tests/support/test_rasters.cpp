@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QHash>
+#include <QProcess>
+#include <cstdio>
 #include <stdexcept>
 
 namespace pelmora::testing {
@@ -171,6 +173,19 @@ QString writeBytes(const QString& path, const QByteArray& bytes) {
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
     throw std::runtime_error("cannot write " + path.toStdString());
   return path;
+}
+
+bool runGdalTool(const QString& tool, const QStringList& arguments, QString* out) {
+  QProcess process;
+  process.start(tool, arguments);
+  if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+      process.exitCode() != 0) {
+    std::fprintf(stderr, "%s failed: %s\n", qPrintable(tool),
+                 process.readAllStandardError().constData());
+    return false;
+  }
+  if (out) *out = QString::fromUtf8(process.readAllStandardOutput());
+  return true;
 }
 
 }  // namespace pelmora::testing

@@ -39,4 +39,8 @@ QString writeBmp(const QString& path, const QImage& image, const BmpOptions& opt
                  const QList<QRgb>& palette = {});
 QString writeBytes(const QString& path, const QByteArray& bytes);
 
+// Runs GDAL's `tool` (gdal_translate, gdalinfo) with `arguments`, its
+// standard output into `out` when given; false (the error on stderr) when it failed.
+bool runGdalTool(const QString& tool, const QStringList& arguments, QString* out = nullptr);
+
 }  // namespace pelmora::testing
