@@ -258,9 +258,9 @@ TEST_F(BatchFormats, TheSamePixelsGiveTheSameImagesFromEveryFormat) {
   const QString bmp32 = testing::writeBmp(dir.filePath("32/sheet12.bmp"), testing::positionImage(400, 300),
                                           testing::BmpOptions{32});
   EXPECT_EQ(runInto(bmp32, "out32"), expected);
-  for (const QString& options : {"tif -co COMPRESS=LZW -co TILED=YES -co BLOCKXSIZE=64 -co BLOCKYSIZE=64",
+  for (const char* options : {"tif -co COMPRESS=LZW -co TILED=YES -co BLOCKXSIZE=64 -co BLOCKYSIZE=64",
                                  "png -of PNG", "jp2 -of JP2OpenJPEG -co REVERSIBLE=YES -co QUALITY=100"}) {
-    QStringList words = options.split(u' ');
+    QStringList words = QString::fromUtf8(options).split(u' ');
     const QString extension = words.takeFirst();
     SCOPED_TRACE(extension.toStdString());
     EXPECT_EQ(runInto(translated("sheet12." + extension, words), extension), expected);
