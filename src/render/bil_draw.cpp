@@ -6,6 +6,7 @@
 // blended down in pairs; when shrinking in height, the rows under each
 // canvas row are averaged down first and that one row is resampled across.
 #include <algorithm>
+#include <exception>
 #include <thread>
 #include <vector>
 
@@ -159,12 +160,24 @@ void drawBands(const Plan& plan, int rowCount, int threads) {
   };
   // Bands of at least 32 rows: below that a thread costs more than it saves.
   const int bands = std::clamp(std::min(threads, (rowCount + 31) / 32), 1, 64);
+  // A source may fail to read a row (Failure): carried back to the caller
+  // rather than ending the process from a helper thread.
+  std::vector<std::exception_ptr> failures(static_cast<std::size_t>(bands));
+  auto guarded = [&band, &failures](int index, int from, int to) {
+    try {
+      band(from, to);
+    } catch (...) {
+      failures[std::size_t(index)] = std::current_exception();
+    }
+  };
   std::vector<std::thread> helpers;
   for (int i = 1; i < bands; ++i)
-    helpers.emplace_back(band, int(std::int64_t(rowCount) * i / bands),
+    helpers.emplace_back(guarded, i, int(std::int64_t(rowCount) * i / bands),
                          int(std::int64_t(rowCount) * (i + 1) / bands));
-  band(0, int(std::int64_t(rowCount) / bands));
+  guarded(0, 0, int(std::int64_t(rowCount) / bands));
   for (auto& helper : helpers) helper.join();
+  for (const auto& failure : failures)
+    if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace
