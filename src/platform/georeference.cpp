@@ -1,5 +1,6 @@
 #include "platform/georeference.h"
 
+#include <cpl_error.h>
 #include <gdal.h>
 #include <ogr_srs_api.h>
 
@@ -21,14 +22,16 @@ Georeference georeferenceFromTransform(const double t[6], int width, int height)
 }
 
 Georeference readWorldFile(const QString& path, int width, int height) {
-  ensureGdal();
+  // Needs none of GDAL's drivers: registering them all would cost every
+  // bitmap load a tenth of a second.
+  CPLPushErrorHandler(CPLQuietErrorHandler);
   const QByteArray name = QFile::encodeName(path);
   double transform[6];
   // No extension given: GDAL tries the format's own two (.bpw, .bmpw for .bmp).
-  if (GDALReadWorldFile(name.constData(), nullptr, transform) ||
-      GDALReadWorldFile(name.constData(), "wld", transform))
-    return georeferenceFromTransform(transform, width, height);
-  return {};
+  const bool found = GDALReadWorldFile(name.constData(), nullptr, transform) ||
+                     GDALReadWorldFile(name.constData(), "wld", transform);
+  CPLPopErrorHandler();
+  return found ? georeferenceFromTransform(transform, width, height) : Georeference{};
 }
 
 QByteArray auxXmlText(const QString& wkt) {
