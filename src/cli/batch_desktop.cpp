@@ -30,7 +30,11 @@ void BatchDesktop::runWithProgress(const QString& label, Progress& progress,
                                    const std::function<void()>& work) {
   {
     const QString shown = subject_.isEmpty() ? label : subject_ + QStringLiteral(": ") + label;
-    ProgressWatch watch(progress, shown, console_.errIsTerminal && !quiet_);
+    // Work without a count is waiting: said once, whatever --quiet says, since
+    // it explains a run that seems to hang.
+    const bool waiting = progress.total == 0;
+    if (waiting) console_.err(QStringLiteral("pelmora-tile: ") + shown + u'\n');
+    ProgressWatch watch(progress, shown, console_.errIsTerminal && !quiet_ && !waiting);
     work();
   }
   if (progress.cancelRequested) cancelled_ = true;

@@ -10,10 +10,10 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
-extern "C" void onInterrupt(int) {
+extern "C" void onInterrupt(int signal) {
   interrupted = 1;
-  // A second Ctrl-C ends the process at once.
-  std::signal(SIGINT, SIG_DFL);
+  // A second Ctrl-C (or kill) ends the process at once.
+  std::signal(signal, SIG_DFL);
 }
 
 }  // namespace
@@ -31,6 +31,7 @@ ProgressWatch::ProgressWatch(Progress& progress, QString label, bool drawBar)
     : progress_(progress), label_(label.toUtf8()), drawBar_(drawBar) {
   interrupted = 0;
   std::signal(SIGINT, onInterrupt);
+  std::signal(SIGTERM, onInterrupt);
   thread_ = std::thread([this] { watch(); });
 }
 
@@ -42,6 +43,7 @@ ProgressWatch::~ProgressWatch() {
   wake_.notify_all();
   thread_.join();
   std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
   if (drawBar_ && (drawn_ || progress_.showAfterMilliseconds == 0)) draw(true);
 }
 

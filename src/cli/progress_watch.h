@@ -1,6 +1,6 @@
 // Watches long work from a thread of its own: draws a progress bar on the
-// terminal's stderr and turns Ctrl-C into a cancel request, so that a stopped
-// run still ends with its files whole and the earlier index kept.
+// terminal's stderr and turns Ctrl-C and SIGTERM into a cancel request, so
+// that a stopped run removes what it began and keeps the earlier files.
 #pragma once
 
 #include "platform/desktop.h"

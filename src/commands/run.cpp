@@ -2,13 +2,15 @@
 
 #include "base/failure.h"
 #include "base/numbers.h"
+#include "platform/file_lock.h"
 #include "session/field_number.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTemporaryFile>
+#include <QThread>
 #include <cmath>
+#include <optional>
 
 namespace pelmora {
 namespace {
@@ -22,6 +24,7 @@ constexpr double kPi = 3.14159265359;
 constexpr double kMaxImages = 1e6;
 
 const QString kFinished = QStringLiteral("完了しました");
+const QString kWaiting = QStringLiteral("同じ画像をこのフォルダーへ登録している別の実行が終わるのを待っています…");
 
 // The canvas a view of that many layout units gets, as the view sizes itself.
 int pixelsFor(float units) { return View(units, 0, false).pixelWidth(); }
@@ -88,25 +91,13 @@ void checkOutputFolder(const QString& folder) {
     throw Failure(QStringLiteral("出力先のフォルダーに書き込めません: ") + probe.errorString(), folder);
 }
 
-void writeIndex(const RunPlan& plan) {
-  const QString path = QDir(plan.outputFolder).filePath(plan.indexFileName);
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly))
-    throw Failure(QStringLiteral("索引ファイルを作れません: ") + file.errorString(), path);
-  for (const PlannedImage& image : plan.images) {
-    const QByteArray line = indexLineBytes(image.record);
-    if (file.write(line) != line.size())
-      throw Failure(QStringLiteral("索引ファイルを書き込めません: ") + file.errorString(), path);
-  }
-  if (!file.commit())
-    throw Failure(QStringLiteral("索引ファイルを書き込めません: ") + file.errorString(), path);
-}
-
 // The view keeps the size of one cell and shows the last image; the session's
 // corner points describe it. A run that cut no tile leaves the view the size
 // of the overview it shows: a cell of counts below 1 can be many times the
 // raster, far too large a canvas to hold for nothing.
-void showLastImage(Form& form, const RunPlan& plan, const QImage& lastImage) {
+// The last image is rendered whole again for a view that keeps pixels: the
+// workers hold bands only, and the view shows the rendering, not a decoded JPEG.
+void showLastImage(Form& form, const RunPlan& plan, const RasterSource& raster) {
   Session& s = form.session;
   s.Cell_X = plan.Cell_X;
   s.Cell_Y = plan.Cell_Y;
@@ -119,7 +110,10 @@ void showLastImage(Form& form, const RunPlan& plan, const QImage& lastImage) {
   } else {
     form.view.fitToPicture(plan.images.front().pixelWidth, plan.images.front().pixelHeight);
   }
-  form.view.setCanvas(lastImage);
+  if (form.view.keepsPixels())
+    form.view.setCanvas(renderImage(plan.images.back(), raster, form.runOptions.jobs > 0
+                                                                   ? form.runOptions.jobs
+                                                                   : int(QThread::idealThreadCount())));
   form.view.refresh();
 }
 
@@ -203,12 +197,31 @@ QStringList indexLines(const RunPlan& plan) {
   return lines;
 }
 
+QString runLockPath(const RunPlan& plan) {
+  return QDir(plan.outputFolder).filePath(u'.' + plan.baseName + QStringLiteral(".pelmora-lock"));
+}
+
 bool runRegistration(Form& form) {
   if (form.session.P_X == 0 || form.session.P_Y == 0) return false;
   try {
     const RunPlan plan = planRun(form);
     const auto raster = form.rasters.open(plan.rasterPath);
     checkOutputFolder(plan.outputFolder);
+    const QString cancelled =
+        QStringLiteral("キャンセルしました。画像も索引ファイルも前のままです。\nファイル: ") +
+        QDir(plan.outputFolder).filePath(plan.indexFileName);
+
+    std::optional<FileLock> lock = FileLock::tryAcquire(runLockPath(plan));
+    if (!lock) {
+      Progress waiting(0);
+      form.desktop.runWithProgress(kWaiting, waiting, [&] {
+        lock = FileLock::acquire(runLockPath(plan), waiting.cancelRequested);
+      });
+      if (!lock) {
+        form.desktop.showMessage(cancelled);
+        return false;
+      }
+    }
 
     Progress progress(int(plan.images.size()));
     RunOutcome outcome;
@@ -217,13 +230,11 @@ bool runRegistration(Form& form) {
                            form.runOptions.worldFiles);
     });
     if (outcome.cancelled) {
-      form.desktop.showMessage(
-          QStringLiteral("キャンセルしました。書き出した画像は残りますが、索引ファイルは更新していません。\nファイル: ") +
-          QDir(plan.outputFolder).filePath(plan.indexFileName));
+      form.desktop.showMessage(cancelled);
       return false;
     }
-    writeIndex(plan);
-    showLastImage(form, plan, outcome.lastImage);
+    lock.reset();
+    showLastImage(form, plan, *raster);
     form.desktop.showMessage(kFinished);
     return true;
   } catch (const Failure& failure) {

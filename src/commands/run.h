@@ -1,7 +1,7 @@
 // Command2, "登録開始": the registration run. A pure plan (every image's name,
 // pixel size, renderer geometry and world corners), checked before anything is
 // written, then an execution that renders and encodes the images in parallel
-// and an index committed only when every image is written.
+// and commits the images and the index together.
 #pragma once
 
 #include "commands/ar2_index.h"
@@ -50,18 +50,28 @@ QStringList indexLines(const RunPlan& plan);
 // What the execution reports.
 struct RunOutcome {
   bool cancelled = false;
-  QImage lastImage;          // the last image rendered in run order (the view shows it)
 };
 
-// Renders, encodes and writes every image of the plan (each under a temporary
-// name, renamed when complete; with `worldFiles`, a world file and, when the
-// plan has a coordinate system, NAME.JPG.aux.xml beside each), `jobs` workers
-// at a time (0: every core),
-// reporting through `progress` and stopping after the images in flight when it
-// is cancelled. Throws Failure naming the cause and the file.
+// Renders and encodes every image of the plan band by band, `jobs` workers at
+// a time (0: every core), each into a temporary file in the output folder
+// (with `worldFiles`, a world file and, when the plan has a coordinate
+// system, NAME.JPG.aux.xml beside each), then the index, and renames them
+// all into place at once, the index last; images the earlier index named and
+// this one does not are removed then.
+// Reports through `progress` and stops within a band of rows when cancelled.
+// A run that stops, cancelled or failing, leaves the folder's earlier files
+// as they were and removes its temporaries; those a killed run left are
+// removed when it starts. The caller holds the run's lock (runLockPath()).
+// Throws Failure naming the cause and the file.
 RunOutcome executeRun(const RunPlan& plan, const RasterSource& source,
                       const JpegEncoderFactory& makeEncoder, int jobs, Progress& progress,
                       bool worldFiles);
+
+// The lock file that serialises runs on one raster into one folder.
+QString runLockPath(const RunPlan& plan);
+
+// One planned image rendered whole, as the view shows it after the run.
+QImage renderImage(const PlannedImage& image, const RasterSource& source, int threads);
 
 // The whole command: guard, plan and checks, execution with progress, the
 // index committed, the view showing the last tile, "完了しました". Failures show

@@ -1,16 +1,19 @@
 // The run's execution: workers take the planned images in run order, each
-// rendering into a canvas of its own that is reused from image to image,
-// encoding it in memory and writing the file whole under its final name.
+// rendering a band of rows at a time into a buffer of its own and handing it
+// straight to the encoder, whose bytes go to the image's temporary file. When
+// every image is written the index follows, and the whole set is renamed into
+// place, the index last; a run that stops leaves the earlier set as it was.
 #include "commands/run.h"
 #include "commands/world_file.h"
-#include "platform/atomic_file.h"
 #include "platform/jpeg_encoder.h"
+#include "platform/staged_files.h"
 
 #include "base/failure.h"
 
 #include <QDir>
-
-#include <sys/mman.h>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <atomic>
@@ -22,57 +25,28 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace pelmora {
 namespace {
 
-// One worker's canvas, grown to the largest image it has held. Fresh memory
-// costs seconds per gigabyte on first touch, so it is allocated once and
-// reused rather than allocated per image.
-class Canvas {
+// One worker's band of rows, grown to the widest image it has held and
+// reused: its size depends on an image's width, never on its height.
+class Band {
  public:
-  // A white canvas of width × height pixels but where `destination` will be
-  // drawn, which is left as it is since the renderer covers all of it.
+  // A band of width × height pixels, white but where `destination` (in band
+  // pixels) will be drawn, which the renderer covers whole.
   ImageBuffer prepare(int width, int height, const QRect& destination) {
     const std::ptrdiff_t stride = (std::ptrdiff_t(width) * 3 + 3) & ~std::ptrdiff_t(3);
     const std::size_t bytes = std::size_t(stride) * std::size_t(height);
-    if (bytes > capacity_) {
-      memory_.reset();
-      capacity_ = 0;
-      memory_.reset(allocate(bytes));
-      capacity_ = bytes;
-    }
-    const ImageBuffer buffer{memory_.get(), width, height, stride, PixelLayout::BGR24};
+    if (bytes > memory_.size()) memory_.resize(bytes);
+    const ImageBuffer buffer{memory_.data(), width, height, stride, PixelLayout::BGR24};
     whiten(buffer, destination.intersected(QRect(0, 0, width, height)));
     return buffer;
   }
 
-  // Hands the canvas over as an image that owns its memory; the next
-  // prepare() allocates afresh.
-  QImage release(const ImageBuffer& buffer) {
-    capacity_ = 0;
-    return QImage(memory_.release(), buffer.width, buffer.height, buffer.stride,
-                  QImage::Format_BGR888, [](void* memory) { std::free(memory); }, buffer.data);
-  }
-
  private:
-  // Canvases of megabytes go on huge pages where the system offers them: a
-  // fault per 4 KB page is most of what fresh memory costs on first touch.
-  static std::uint8_t* allocate(std::size_t bytes) {
-    constexpr std::size_t kHugePage = std::size_t(2) << 20;
-    void* memory = nullptr;
-    if (bytes < kHugePage) {
-      memory = std::malloc(bytes);
-    } else {
-      const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-      if (posix_memalign(&memory, kHugePage, rounded) != 0) memory = nullptr;
-      if (memory) madvise(memory, rounded, MADV_HUGEPAGE);  // a hint: failure changes nothing
-    }
-    if (!memory) throw std::bad_alloc();
-    return static_cast<std::uint8_t*>(memory);
-  }
-
   static void whiten(const ImageBuffer& buffer, const QRect& drawn) {
     const std::size_t rowBytes = std::size_t(buffer.width) * 3;
     for (int y = 0; y < buffer.height; ++y) {
@@ -87,43 +61,55 @@ class Canvas {
     }
   }
 
-  struct Free {
-    void operator()(std::uint8_t* memory) const { std::free(memory); }
-  };
-  std::unique_ptr<std::uint8_t, Free> memory_;
-  std::size_t capacity_ = 0;
+  std::vector<std::uint8_t> memory_;
 };
+
+// What GIS software reads beside NAME.JPG for its coordinate system.
+const QString kAuxSuffix = QStringLiteral(".aux.xml");
+
+std::span<const std::uint8_t> bytesOf(const QByteArray& text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.constData()), std::size_t(text.size())};
+}
+
+// The files a run on `baseName` writes: its index, its images and their world
+// files (and their .aux.xml). Only these are ever cleaned up or removed on
+// its behalf.
+bool isImageName(const QString& baseName, const QString& name) {
+  static const QRegularExpression tail(QStringLiteral("^_[0-9]+\\.JPG$"));
+  return name.startsWith(baseName) && tail.match(QStringView(name).mid(baseName.size())).hasMatch();
+}
+bool isRunFileName(const QString& baseName, const QString& name) {
+  static const QRegularExpression tail(QStringLiteral("^(_[0-9]+\\.(JPG|jgw|JPG\\.aux\\.xml)|\\.AR2)$"));
+  return name.startsWith(baseName) && tail.match(QStringView(name).mid(baseName.size())).hasMatch();
+}
 
 class Execution {
  public:
   Execution(const RunPlan& plan, const RasterSource& source, const JpegEncoderFactory& makeEncoder,
-            int workers, Progress& progress, bool worldFiles)
+            int workers, Progress& progress, bool worldFiles, StagedSet& staged)
       : plan_(plan),
         source_(source),
         makeEncoder_(makeEncoder),
         progress_(progress),
         worldFiles_(worldFiles),
-        drawThreads_(std::max<int>(1, workers / int(plan.images.size()))) {}
+        staged_(staged),
+        drawThreads_(std::max<int>(1, workers / int(plan.images.size()))),
+        // With threads to spare, a band gives each of them rows enough to be
+        // worth starting.
+        bandRows_(drawThreads_ > 1 ? 32 * drawThreads_ : JpegEncoder::kBandRows) {}
 
   // One worker: images in run order until none is left, the run is
   // cancelled or another worker failed.
   void work() {
-    Canvas canvas;
+    Band band;
     std::unique_ptr<JpegEncoder> encoder;
-    while (!stop_.load()) {
+    for (;;) {
       const std::size_t index = next_.fetch_add(1);
-      if (index >= plan_.images.size()) return;
-      if (progress_.cancelRequested.load()) {
-        std::lock_guard lock(mutex_);
-        cancelled_ = true;
-        stop_ = true;
-        return;
-      }
+      if (index >= plan_.images.size() || stopping()) return;
       const PlannedImage& image = plan_.images[index];
       const QString path = QDir(plan_.outputFolder).filePath(image.fileName);
       try {
-        produce(image, path, index + 1 == plan_.images.size(), canvas, encoder);
-        ++progress_.done;
+        if (produce(image, band, encoder)) ++progress_.done;
       } catch (const Failure& failure) {
         stopWith(Failure(failure.cause(), failure.file().isEmpty() ? path : failure.file()));
       } catch (const std::bad_alloc&) {
@@ -136,42 +122,57 @@ class Execution {
     }
   }
 
-  RunOutcome finish() {
+  // True when the run was cancelled; throws the first failure.
+  bool finish() {
     if (failure_) throw *failure_;
-    RunOutcome outcome;
-    outcome.cancelled = cancelled_;
-    outcome.lastImage = std::move(lastImage_);
-    return outcome;
+    return cancelled_;
   }
 
  private:
-  void produce(const PlannedImage& image, const QString& path, bool last, Canvas& canvas,
-               std::unique_ptr<JpegEncoder>& encoder) {
-    const QRect destination = image.geometry.destination();
-    const ImageBuffer buffer = canvas.prepare(image.pixelWidth, image.pixelHeight, destination);
-    drawRaster(source_, buffer, destination, drawThreads_);
+  // Checked between bands, so that a cancel or a failure elsewhere does not
+  // wait for a whole image.
+  bool stopping() {
+    if (stop_.load()) return true;
+    if (!progress_.cancelRequested.load()) return false;
+    std::lock_guard lock(mutex_);
+    cancelled_ = true;
+    stop_ = true;
+    return true;
+  }
+
+  // Writes one image (and its world file) to its temporary file; false when
+  // the run stopped meanwhile, the temporary then being removed.
+  bool produce(const PlannedImage& image, Band& band, std::unique_ptr<JpegEncoder>& encoder) {
     if (!encoder) {
       encoder = makeEncoder_();
       if (!encoder) throw Failure(QStringLiteral("JPEG に変換できません。"));
     }
-    writeFileAtomically(path, encoder->encode(buffer.data, buffer.width, buffer.height, buffer.stride,
-                                              buffer.layout, plan_.quality));
+    const int width = image.pixelWidth, height = image.pixelHeight;
+    const QRect destination = image.geometry.destination();
+    StagedFile file = staged_.create(image.fileName);
+    encoder->start(width, height, PixelLayout::BGR24, plan_.quality);
+    for (int top = 0; top < height; top += bandRows_) {
+      if (stopping()) return false;
+      const int rows = std::min(bandRows_, height - top);
+      // The band is the canvas seen from its row `top`: the destination moves up.
+      const QRect shifted = destination.translated(0, -top);
+      const ImageBuffer buffer = band.prepare(width, rows, shifted);
+      drawRaster(source_, buffer, shifted, drawThreads_);
+      file.write(encoder->writeRows(buffer.data, rows, buffer.stride));
+    }
+    file.write(encoder->finish());
+    file.finish();
     if (worldFiles_) {
-      const QByteArray text = worldFileText(image).toUtf8();
-      writeFileAtomically(
-          QDir(plan_.outputFolder).filePath(worldFileName(image.fileName)),
-          std::span(reinterpret_cast<const std::uint8_t*>(text.constData()), std::size_t(text.size())));
+      StagedFile world = staged_.create(worldFileName(image.fileName));
+      world.write(bytesOf(worldFileText(image).toUtf8()));
+      world.finish();
       if (!plan_.coordinateSystem.isEmpty()) {
-        const QByteArray aux = auxXmlText(plan_.coordinateSystem);
-        writeFileAtomically(
-            QDir(plan_.outputFolder).filePath(image.fileName + QStringLiteral(".aux.xml")),
-            std::span(reinterpret_cast<const std::uint8_t*>(aux.constData()), std::size_t(aux.size())));
+        StagedFile aux = staged_.create(image.fileName + kAuxSuffix);
+        aux.write(bytesOf(auxXmlText(plan_.coordinateSystem)));
+        aux.finish();
       }
     }
-    if (last) {
-      std::lock_guard lock(mutex_);
-      lastImage_ = canvas.release(buffer);
-    }
+    return true;
   }
 
   void stopWith(Failure failure) {
@@ -185,15 +186,47 @@ class Execution {
   const JpegEncoderFactory& makeEncoder_;
   Progress& progress_;
   const bool worldFiles_;
+  StagedSet& staged_;
   const int drawThreads_;
+  const int bandRows_;
 
   std::atomic<std::size_t> next_{0};
   std::atomic<bool> stop_{false};
   std::mutex mutex_;
   std::optional<Failure> failure_;
   bool cancelled_ = false;
-  QImage lastImage_;
 };
+
+void writeIndex(const RunPlan& plan, StagedSet& staged) {
+  StagedFile index = staged.create(plan.indexFileName);
+  QByteArray lines;
+  for (const PlannedImage& image : plan.images) lines += indexLineBytes(image.record);
+  index.write(bytesOf(lines));
+  index.finish();
+}
+
+// What the index about to be replaced names; nothing when there is none or
+// it cannot be read, and then nothing is removed for it.
+QStringList earlierImageNames(const QString& indexPath) {
+  if (!QFileInfo(indexPath).isFile()) return {};
+  try {
+    return indexImageNames(indexPath);
+  } catch (const Failure&) {
+    return {};
+  }
+}
+
+// Images the earlier index named that the new one does not: what is left of
+// an earlier run with more tiles. Names of any other shape are left alone,
+// whatever that index says.
+void removeStaleImages(const RunPlan& plan, const QStringList& earlier) {
+  QStringList current;
+  for (const PlannedImage& image : plan.images) current << image.fileName;
+  for (const QString& name : earlier) {
+    if (!isImageName(plan.baseName, name) || current.contains(name)) continue;
+    ::unlink(QFile::encodeName(QDir(plan.outputFolder).filePath(name)).constData());
+  }
+}
 
 }  // namespace
 
@@ -203,7 +236,11 @@ RunOutcome executeRun(const RunPlan& plan, const RasterSource& source,
   if (plan.images.empty()) return {};
   if (jobs <= 0) jobs = int(std::max(1u, std::thread::hardware_concurrency()));
   const int workers = std::min<int>(jobs, int(plan.images.size()));
-  Execution execution(plan, source, makeEncoder, jobs, progress, worldFiles);
+  removeLeftoverTemporaries(plan.outputFolder,
+                            [&plan](const QString& name) { return isRunFileName(plan.baseName, name); });
+
+  StagedSet staged(plan.outputFolder);
+  Execution execution(plan, source, makeEncoder, jobs, progress, worldFiles, staged);
   {
     std::vector<std::jthread> threads;
     threads.reserve(std::size_t(workers - 1));
@@ -214,7 +251,31 @@ RunOutcome executeRun(const RunPlan& plan, const RasterSource& source,
     }
     execution.work();
   }
-  return execution.finish();
+  RunOutcome outcome;
+  outcome.cancelled = execution.finish() || progress.cancelRequested.load();
+  if (outcome.cancelled) return outcome;
+
+  writeIndex(plan, staged);
+  QStringList order;
+  for (const PlannedImage& image : plan.images) order << image.fileName;
+  if (worldFiles)
+    for (const PlannedImage& image : plan.images) {
+      order << worldFileName(image.fileName);
+      if (!plan.coordinateSystem.isEmpty()) order << image.fileName + kAuxSuffix;
+    }
+  order << plan.indexFileName;
+  const QStringList earlier = earlierImageNames(QDir(plan.outputFolder).filePath(plan.indexFileName));
+  staged.commit(order);
+  removeStaleImages(plan, earlier);
+  return outcome;
+}
+
+QImage renderImage(const PlannedImage& image, const RasterSource& source, int threads) {
+  QImage canvas(image.pixelWidth, image.pixelHeight, QImage::Format_RGB32);
+  if (canvas.isNull()) throw std::bad_alloc();
+  canvas.fill(Qt::white);
+  drawRaster(source, bufferOf(canvas), image.geometry.destination(), threads);
+  return canvas;
 }
 
 }  // namespace pelmora

@@ -34,7 +34,8 @@ class Desktop {
   virtual void maximiseWindow() = 0;
   // The main window's outer height in layout units.
   virtual float windowHeight() const = 0;
-  // Runs `work` to its end while showing `progress` with a way to cancel it.
+  // Runs `work` to its end while showing `progress` with a way to cancel it;
+  // a total of 0 is work without a count, such as waiting for another run.
   // The window runs it off the user-interface thread and takes no other input
   // meanwhile; `work` must not touch widgets.
   virtual void runWithProgress(const QString& label, Progress& progress,

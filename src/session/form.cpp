@@ -5,7 +5,7 @@
 namespace pelmora {
 
 Form::Form(Fields& fields, View& view, Desktop& desktop)
-    : fields(fields), view(view), desktop(desktop), makeEncoder(makeTurboJpegEncoder) {
+    : fields(fields), view(view), desktop(desktop), makeEncoder(makeJpegEncoder) {
   fields.setCornerChangedHandler([this] { recomputeExtents(this->fields, session); });
 }
 

@@ -22,16 +22,19 @@ struct EncoderLog {
 
 class RecordingEncoder : public JpegEncoder {
  public:
-  RecordingEncoder(EncoderLog& log) : log_(log), real_(makeTurboJpegEncoder()) {}
-  std::span<const std::uint8_t> encode(const std::uint8_t* pixels, int width, int height,
-                                       std::ptrdiff_t stride, PixelLayout layout, int quality) override {
+  RecordingEncoder(EncoderLog& log) : log_(log), real_(makeJpegEncoder()) {}
+  void start(int width, int height, PixelLayout layout, int quality) override {
     {
       std::lock_guard lock(log_.mutex);
       log_.qualities.push_back(quality);
       if (log_.fail) throw Failure(QStringLiteral("JPEG に変換できません: test"));
     }
-    return real_->encode(pixels, width, height, stride, layout, quality);
+    real_->start(width, height, layout, quality);
   }
+  std::span<const std::uint8_t> writeRows(const std::uint8_t* rows, int count, std::ptrdiff_t stride) override {
+    return real_->writeRows(rows, count, stride);
+  }
+  std::span<const std::uint8_t> finish() override { return real_->finish(); }
 
  private:
   EncoderLog& log_;

@@ -1,8 +1,10 @@
-// The TurboJPEG encoder: what it writes decodes back to the canvas, as a
-// baseline 4:2:0 JPEG, from either pixel layout and any row stride.
+// The band-wise JPEG encoder: TurboJPEG's very bytes for the whole canvas
+// whatever the bands, a baseline 4:2:0 JPEG that decodes back to the canvas,
+// from either pixel layout and any row stride.
 #include "platform/jpeg_encoder.h"
 
 #include "base/failure.h"
+#include "support/turbojpeg_reference.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -38,8 +40,7 @@ struct Canvas {
     return qRgb(p[2], p[1], p[0]);
   }
   std::vector<std::uint8_t> encodeWith(JpegEncoder& encoder, int quality) const {
-    auto jpeg = encoder.encode(bytes.data(), width, height, stride, layout, quality);
-    return {jpeg.begin(), jpeg.end()};
+    return encodeWhole(encoder, bytes.data(), width, height, stride, layout, quality);
   }
 };
 
@@ -77,8 +78,47 @@ std::vector<int> baselineSampling(const std::vector<std::uint8_t>& jpeg) {
   return {};
 }
 
-TEST(TurboJpegEncoder, WritesBaseline420ThatDecodesToTheCanvasFromEitherLayout) {
-  auto encoder = makeTurboJpegEncoder();
+TEST(JpegEncoder, GivesTurboJpegsBytesForTheWholeCanvasWhateverTheBands) {
+  auto encoder = makeJpegEncoder();
+  for (PixelLayout layout : {PixelLayout::BGR24, PixelLayout::BGRX32})
+    for (const QSize size : {QSize(123, 77), QSize(1, 1), QSize(16, 16), QSize(301, 35)})
+      for (int quality : {1, 25, 50, 95, 96, 100}) {
+        SCOPED_TRACE(::testing::Message() << size.width() << "x" << size.height() << " q" << quality
+                                        << (layout == PixelLayout::BGR24 ? " BGR" : " BGRX"));
+        const Canvas canvas(size.width(), size.height(), layout, 3);
+        const std::vector<std::uint8_t> reference = pelmora::testing::turboJpegBytes(
+            canvas.bytes.data(), canvas.width, canvas.height, canvas.stride, layout, quality);
+        EXPECT_EQ(canvas.encodeWith(*encoder, quality), reference);
+        // Bands that split block rows: the encoder holds rows back, same bytes.
+        std::vector<std::uint8_t> uneven;
+        encoder->start(canvas.width, canvas.height, layout, quality);
+        for (int top = 0; top < canvas.height; top += 7) {
+          const auto bytes = encoder->writeRows(canvas.bytes.data() + canvas.stride * top,
+                                                std::min(7, canvas.height - top), canvas.stride);
+          uneven.insert(uneven.end(), bytes.begin(), bytes.end());
+        }
+        const auto last = encoder->finish();
+        uneven.insert(uneven.end(), last.begin(), last.end());
+        EXPECT_EQ(uneven, reference);
+      }
+}
+
+TEST(JpegEncoder, RefusesRowsBeyondTheImageAndAnUnfinishedImage) {
+  auto encoder = makeJpegEncoder();
+  const Canvas canvas(40, 20, PixelLayout::BGR24, 0);
+  encoder->start(40, 20, PixelLayout::BGR24, 50);
+  encoder->writeRows(canvas.bytes.data(), 16, canvas.stride);
+  EXPECT_THROW(encoder->writeRows(canvas.bytes.data(), 16, canvas.stride), Failure);
+  encoder->start(40, 20, PixelLayout::BGR24, 50);
+  encoder->writeRows(canvas.bytes.data(), 16, canvas.stride);
+  EXPECT_THROW(encoder->finish(), Failure);  // four rows short
+  // A fresh start after either leaves no trace of them.
+  EXPECT_EQ(canvas.encodeWith(*encoder, 50),
+            pelmora::testing::turboJpegBytes(canvas.bytes.data(), 40, 20, canvas.stride, PixelLayout::BGR24, 50));
+}
+
+TEST(JpegEncoder, WritesBaseline420ThatDecodesToTheCanvasFromEitherLayout) {
+  auto encoder = makeJpegEncoder();
   for (PixelLayout layout : {PixelLayout::BGR24, PixelLayout::BGRX32}) {
     const Canvas canvas(123, 77, layout, 5);  // odd sizes and a padded stride
     const auto jpeg = canvas.encodeWith(*encoder, 95);
@@ -92,8 +132,8 @@ TEST(TurboJpegEncoder, WritesBaseline420ThatDecodesToTheCanvasFromEitherLayout) 
   }
 }
 
-TEST(TurboJpegEncoder, ReusesItsBufferAcrossSizesWithoutMixingResults) {
-  auto encoder = makeTurboJpegEncoder();
+TEST(JpegEncoder, ReusesItsBufferAcrossSizesWithoutMixingResults) {
+  auto encoder = makeJpegEncoder();
   const Canvas large(640, 480, PixelLayout::BGR24, 0);
   const Canvas small(16, 8, PixelLayout::BGR24, 0);
   const auto first = large.encodeWith(*encoder, 50);
@@ -104,19 +144,19 @@ TEST(TurboJpegEncoder, ReusesItsBufferAcrossSizesWithoutMixingResults) {
   EXPECT_LT(tiny.size(), first.size());
 }
 
-TEST(TurboJpegEncoder, ClampsQualityToWhatTheLibraryAccepts) {
-  auto encoder = makeTurboJpegEncoder();
+TEST(JpegEncoder, ClampsQualityToWhatTheLibraryAccepts) {
+  auto encoder = makeJpegEncoder();
   const Canvas canvas(64, 64, PixelLayout::BGR24, 0);
   EXPECT_EQ(canvas.encodeWith(*encoder, 255), canvas.encodeWith(*encoder, 100));
   EXPECT_EQ(canvas.encodeWith(*encoder, 0), canvas.encodeWith(*encoder, 1));
   EXPECT_GT(canvas.encodeWith(*encoder, 90).size(), canvas.encodeWith(*encoder, 25).size());
 }
 
-TEST(TurboJpegEncoder, RefusesWhatJpegCannotHoldWithTheLibrarysReason) {
-  auto encoder = makeTurboJpegEncoder();
+TEST(JpegEncoder, RefusesWhatJpegCannotHoldWithTheLibrarysReason) {
+  auto encoder = makeJpegEncoder();
   std::vector<std::uint8_t> row(70000 * 3, 0);
   try {
-    encoder->encode(row.data(), 70000, 1, std::ptrdiff_t(row.size()), PixelLayout::BGR24, 50);
+    encodeWhole(*encoder, row.data(), 70000, 1, std::ptrdiff_t(row.size()), PixelLayout::BGR24, 50);
     FAIL() << "a 70000-pixel-wide JPEG was accepted";
   } catch (const Failure& failure) {
     EXPECT_TRUE(failure.cause().startsWith(QStringLiteral("JPEG に変換できません: "))) << failure.what();

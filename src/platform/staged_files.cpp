@@ -1,0 +1,176 @@
+#include "platform/staged_files.h"
+
+#include "base/failure.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace pelmora {
+namespace {
+
+const QString kStagedSuffix = QStringLiteral(".pelmora-tmp");
+
+QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
+
+[[noreturn]] void failWrite(int error, const QString& path) {
+  throw Failure(QStringLiteral("ファイルを書き込めません: ") + fileErrorReason(error), path);
+}
+
+}  // namespace
+
+QString fileErrorReason(int error) {
+  const QString system = QString::fromLocal8Bit(std::system_category().message(error));
+  QString plain;
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT: plain = QStringLiteral("ディスクの空きが足りません"); break;
+    case EACCES:
+    case EPERM: plain = QStringLiteral("書き込みが許可されていません"); break;
+    case EROFS: plain = QStringLiteral("読み取り専用の場所です"); break;
+    case EISDIR: plain = QStringLiteral("同じ名前のフォルダーがあります"); break;
+    case ENOENT:
+    case ENOTDIR: plain = QStringLiteral("フォルダーがありません"); break;
+    default: return system;
+  }
+  return plain + QStringLiteral(" (") + system + u')';
+}
+
+QString stagedNameOf(const QString& fileName) { return u'.' + fileName + kStagedSuffix; }
+
+std::optional<QString> fileNameOfStaged(const QString& stagedName) {
+  if (!stagedName.startsWith(u'.') || !stagedName.endsWith(kStagedSuffix) ||
+      stagedName.size() <= 1 + kStagedSuffix.size())
+    return std::nullopt;
+  return stagedName.mid(1, stagedName.size() - 1 - kStagedSuffix.size());
+}
+
+// ---------------------------------------------------------------------------
+
+StagedFile::StagedFile(StagedSet& set, QString name, QString finalPath, int fd)
+    : set_(&set), name_(std::move(name)), finalPath_(std::move(finalPath)), fd_(fd) {}
+
+StagedFile::StagedFile(StagedFile&& other) noexcept
+    : set_(other.set_), name_(std::move(other.name_)), finalPath_(std::move(other.finalPath_)), fd_(other.fd_) {
+  other.set_ = nullptr;
+  other.fd_ = -1;
+}
+
+StagedFile::~StagedFile() {
+  if (fd_ >= 0) ::close(fd_);
+  if (set_) set_->abandoned(name_);
+}
+
+void StagedFile::fail(int error) {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  set_->abandoned(name_);
+  set_ = nullptr;
+  failWrite(error, finalPath_);
+}
+
+void StagedFile::write(std::span<const std::uint8_t> bytes) {
+  const std::uint8_t* next = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t written = ::write(fd_, next, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      fail(errno);
+    }
+    next += written;
+    left -= std::size_t(written);
+  }
+}
+
+void StagedFile::finish() {
+  // A full disk or a failing device may only show here, at the flush or the close.
+  int error = ::fsync(fd_) != 0 ? errno : 0;
+  if (::close(fd_) != 0 && error == 0) error = errno;
+  fd_ = -1;
+  if (error != 0) fail(error);
+  set_->finished(name_);
+  set_ = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+
+StagedSet::StagedSet(QString folder) : folder_(std::move(folder)) {}
+
+StagedSet::~StagedSet() {
+  for (const auto& [name, finished] : staged_)
+    ::unlink(encoded(QDir(folder_).filePath(stagedNameOf(name))).constData());
+}
+
+StagedFile StagedSet::create(const QString& name) {
+  const QString finalPath = QDir(folder_).filePath(name);
+  const QByteArray temporary = encoded(QDir(folder_).filePath(stagedNameOf(name)));
+  {
+    std::lock_guard lock(mutex_);
+    staged_[name] = false;
+  }
+  // 0666 so that the umask decides the permissions, as for any new file.
+  const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    const int error = errno;
+    abandoned(name);
+    failWrite(error, finalPath);
+  }
+  return StagedFile(*this, name, finalPath, fd);
+}
+
+void StagedSet::finished(const QString& name) {
+  std::lock_guard lock(mutex_);
+  staged_[name] = true;
+}
+
+void StagedSet::abandoned(const QString& name) {
+  ::unlink(encoded(QDir(folder_).filePath(stagedNameOf(name))).constData());
+  std::lock_guard lock(mutex_);
+  staged_.erase(name);
+}
+
+void StagedSet::commit(const QStringList& names) {
+  std::lock_guard lock(mutex_);
+  for (const QString& name : names) {
+    const auto staged = staged_.find(name);
+    if (staged == staged_.end() || !staged->second)
+      throw Failure(QStringLiteral("ファイルが書き終わっていません。"), QDir(folder_).filePath(name));
+    // rename() would refuse it only after the files before it were renamed.
+    struct stat status;
+    if (::stat(encoded(QDir(folder_).filePath(name)).constData(), &status) == 0 && S_ISDIR(status.st_mode))
+      failWrite(EISDIR, QDir(folder_).filePath(name));
+  }
+  for (const QString& name : names) {
+    const QString finalPath = QDir(folder_).filePath(name);
+    if (::rename(encoded(QDir(folder_).filePath(stagedNameOf(name))).constData(),
+                 encoded(finalPath).constData()) != 0)
+      failWrite(errno, finalPath);
+    staged_.erase(name);
+  }
+  const int fd = ::open(encoded(folder_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0 || ::fsync(fd) != 0) {
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
+    throw Failure(QStringLiteral("フォルダーを書き込めません: ") + fileErrorReason(error), folder_);
+  }
+  ::close(fd);
+}
+
+int removeLeftoverTemporaries(const QString& folder, const std::function<bool(const QString&)>& ours) {
+  int removed = 0;
+  const QStringList hidden =
+      QDir(folder).entryList({QStringLiteral(".*") + kStagedSuffix}, QDir::Files | QDir::Hidden | QDir::System);
+  for (const QString& entry : hidden) {
+    const std::optional<QString> name = fileNameOfStaged(entry);
+    if (name && ours(*name) && ::unlink(encoded(QDir(folder).filePath(entry)).constData()) == 0) ++removed;
+  }
+  return removed;
+}
+
+}  // namespace pelmora
