@@ -18,15 +18,17 @@ TEST(ProgressBar, FillsInProportionAndAlignsTheCount) {
   EXPECT_EQ(progressBarText("run", 0, 0, 4), "run [####] 0/0");
 }
 
-TEST(ProgressWatch, InterruptRequestsCancelWhileWorkRuns) {
-  Progress progress(10);
-  {
-    ProgressWatch watch(progress, "run", /*drawBar=*/false);
-    std::raise(SIGINT);
-    for (int i = 0; i < 50 && !progress.cancelRequested; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+TEST(ProgressWatch, InterruptOrTerminateRequestsCancelWhileWorkRuns) {
+  for (const int signal : {SIGINT, SIGTERM}) {
+    Progress progress(10);
+    {
+      ProgressWatch watch(progress, "run", /*drawBar=*/false);
+      std::raise(signal);
+      for (int i = 0; i < 50 && !progress.cancelRequested; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(progress.cancelRequested) << signal;
   }
-  EXPECT_TRUE(progress.cancelRequested);
 
   Progress next(10);
   {

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace pelmora::testing {
 
@@ -16,6 +17,9 @@ class ScriptedDesktop : public Desktop {
   bool cancelRun = false;    // press cancel as soon as the run starts
 
   QStringList messages;
+  QStringList progressLabels;  // every runWithProgress, in order
+  // Runs as runWithProgress begins, on the thread that called it.
+  std::function<void(const QString& label, Progress& progress)> onProgress;
   int dialogsShown = 0;
   int maximised = 0;
   QString lastDialogTitle;
@@ -30,8 +34,10 @@ class ScriptedDesktop : public Desktop {
   void showMessage(const QString& text) override { messages << text; }
   void maximiseWindow() override { ++maximised; }
   float windowHeight() const override { return height; }
-  void runWithProgress(const QString&, Progress& progress,
+  void runWithProgress(const QString& label, Progress& progress,
                        const std::function<void()>& work) override {
+    progressLabels << label;
+    if (onProgress) onProgress(label, progress);
     if (cancelRun) progress.cancelRequested = true;
     work();
   }
