@@ -41,24 +41,26 @@ bench_map() {
 }
 
 # best_of COMMAND... : runs it $repeats times (after eval "$before_each" when
-# set) and leaves "wall_seconds cpu_seconds peak_kilobytes" in $measured: the
-# best wall time with that run's CPU time, and the largest peak of the runs.
+# set) and leaves "wall_seconds cpu_seconds peak_kilobytes anon_kilobytes" in
+# $measured: the best wall time with that run's CPU time, and the largest
+# peaks (resident, and private of the command's own process) of the runs.
 measured="$work/measured.$script"
 best_of() {
-  local best="" best_cpu="" peak=0 seconds cpu rss
+  local best="" best_cpu="" peak=0 anon_peak=0 seconds cpu rss anon
   for _ in $(seq "$repeats"); do
     [ -n "${before_each:-}" ] && eval "$before_each"
     if ! "$measure" "$work/once.$script" "$@" >/dev/null; then
       echo "$script: failed: $*" >&2
       exit 2
     fi
-    read -r seconds cpu rss <"$work/once.$script"
+    read -r seconds cpu rss anon <"$work/once.$script"
     if [ -z "$best" ] || awk -v a="$seconds" -v b="$best" 'BEGIN { exit !(a < b) }'; then
       best=$seconds best_cpu=$cpu
     fi
     [ "$rss" -gt "$peak" ] && peak=$rss
+    [ "$anon" -gt "$anon_peak" ] && anon_peak=$anon
   done
-  echo "$best $best_cpu $peak" >"$measured"
+  echo "$best $best_cpu $peak $anon_peak" >"$measured"
 }
 
 # Other work on the machine takes cores from a two-worker run more than from
