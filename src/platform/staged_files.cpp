@@ -56,7 +56,11 @@ StagedFile::StagedFile(StagedSet& set, QString name, QString finalPath, int fd)
     : set_(&set), name_(std::move(name)), finalPath_(std::move(finalPath)), fd_(fd) {}
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
-    : set_(other.set_), name_(std::move(other.name_)), finalPath_(std::move(other.finalPath_)), fd_(other.fd_) {
+    : set_(other.set_),
+      name_(std::move(other.name_)),
+      finalPath_(std::move(other.finalPath_)),
+      fd_(other.fd_),
+      offset_(other.offset_) {
   other.set_ = nullptr;
   other.fd_ = -1;
 }
@@ -86,15 +90,16 @@ void StagedFile::write(std::span<const std::uint8_t> bytes) {
     next += written;
     left -= std::size_t(written);
   }
+  // The disk starts on what is written while the rest is made, so that the
+  // flush before the commit finds little left to do. Only a hint: the flush
+  // reports any error.
+  ::sync_file_range(fd_, off_t(offset_), off_t(bytes.size()), SYNC_FILE_RANGE_WRITE);
+  offset_ += (long long)bytes.size();
 }
 
 void StagedFile::finish() {
-  // A full disk or a failing device may only show here, at the flush or the close.
-  int error = ::fsync(fd_) != 0 ? errno : 0;
-  if (::close(fd_) != 0 && error == 0) error = errno;
+  set_->finished(name_, fd_);
   fd_ = -1;
-  if (error != 0) fail(error);
-  set_->finished(name_);
   set_ = nullptr;
 }
 
@@ -103,7 +108,14 @@ void StagedFile::finish() {
 StagedSet::StagedSet(QString folder) : folder_(std::move(folder)) {}
 
 StagedSet::~StagedSet() {
-  for (const auto& [name, finished] : staged_)
+  {
+    std::lock_guard lock(mutex_);
+    closing_ = true;
+  }
+  changed_.notify_all();
+  if (flusher_.joinable()) flusher_.join();
+  for (const auto& [name, fd] : toFlush_) ::close(fd);
+  for (const auto& [name, state] : staged_)
     ::unlink(encoded(QDir(folder_).filePath(stagedNameOf(name))).constData());
 }
 
@@ -112,7 +124,8 @@ StagedFile StagedSet::create(const QString& name) {
   const QByteArray temporary = encoded(QDir(folder_).filePath(stagedNameOf(name)));
   {
     std::lock_guard lock(mutex_);
-    staged_[name] = false;
+    if (flushFailure_) throw *flushFailure_;
+    staged_[name] = State::writing;
   }
   // 0666 so that the umask decides the permissions, as for any new file.
   const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -124,9 +137,38 @@ StagedFile StagedSet::create(const QString& name) {
   return StagedFile(*this, name, finalPath, fd);
 }
 
-void StagedSet::finished(const QString& name) {
-  std::lock_guard lock(mutex_);
-  staged_[name] = true;
+void StagedSet::finished(const QString& name, int fd) {
+  std::unique_lock lock(mutex_);
+  // A bound on the descriptors held open while the disk catches up.
+  changed_.wait(lock, [this] { return toFlush_.size() < 64; });
+  staged_[name] = State::flushing;
+  toFlush_.emplace_back(name, fd);
+  if (!flusher_.joinable()) flusher_ = std::thread([this] { flush(); });
+  changed_.notify_all();
+}
+
+void StagedSet::flush() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] { return closing_ || !toFlush_.empty(); });
+    if (closing_) return;  // what is left is abandoned, not flushed
+    const auto [name, fd] = toFlush_.front();
+    toFlush_.pop_front();
+    ++flushing_;
+    lock.unlock();
+    // A full disk or a failing device may only show here, at the flush or the close.
+    int error = ::fsync(fd) != 0 ? errno : 0;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    lock.lock();
+    --flushing_;
+    if (error == 0) {
+      if (staged_.count(name)) staged_[name] = State::flushed;
+    } else if (!flushFailure_) {
+      flushFailure_ = Failure(QStringLiteral("ファイルを書き込めません: ") + fileErrorReason(error),
+                              QDir(folder_).filePath(name));
+    }
+    changed_.notify_all();
+  }
 }
 
 void StagedSet::abandoned(const QString& name) {
@@ -136,10 +178,12 @@ void StagedSet::abandoned(const QString& name) {
 }
 
 void StagedSet::commit(const QStringList& names) {
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return toFlush_.empty() && flushing_ == 0; });
+  if (flushFailure_) throw *flushFailure_;
   for (const QString& name : names) {
     const auto staged = staged_.find(name);
-    if (staged == staged_.end() || !staged->second)
+    if (staged == staged_.end() || staged->second != State::flushed)
       throw Failure(QStringLiteral("ファイルが書き終わっていません。"), QDir(folder_).filePath(name));
     // rename() would refuse it only after the files before it were renamed.
     struct stat status;

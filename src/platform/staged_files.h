@@ -3,14 +3,19 @@
 // is renamed into place at once, in an order the caller gives.
 #pragma once
 
+#include "base/failure.h"
+
 #include <QString>
 #include <QStringList>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <span>
+#include <thread>
 
 namespace pelmora {
 
@@ -31,8 +36,8 @@ class StagedFile {
 
   // Appends bytes. Throws Failure with the system's reason and the final path.
   void write(std::span<const std::uint8_t> bytes);
-  // Flushes the content to the disk and closes the file; the set may then
-  // commit it. Throws Failure like write().
+  // Hands the complete file to its set, which flushes it to the disk in the
+  // background and may then commit it.
   void finish();
 
  private:
@@ -44,6 +49,7 @@ class StagedFile {
   QString name_;
   QString finalPath_;
   int fd_;
+  long long offset_ = 0;
 };
 
 class StagedSet {
@@ -55,25 +61,39 @@ class StagedSet {
   StagedSet& operator=(const StagedSet&) = delete;
 
   // Starts the file `name` (no folder) under its temporary name, replacing a
-  // leftover temporary of that name. Thread-safe.
+  // leftover temporary of that name. Thread-safe. Throws Failure when a file
+  // of the set failed to reach the disk.
   StagedFile create(const QString& name);
 
-  // Renames the finished files `names` into place in that order, then flushes
-  // the folder, so that the last name appears only after all the others.
-  // Checks first that no folder stands where a file goes. Throws Failure
-  // naming the file; files renamed before a failure stay renamed.
+  // Once every finished file `names` is on the disk, renames them into place
+  // in that order, then flushes the folder, so that the last name appears
+  // only after all the others. Checks first that no folder stands where a
+  // file goes. Throws Failure naming the file; files renamed before a failure
+  // stay renamed.
   void commit(const QStringList& names);
 
   const QString& folder() const { return folder_; }
 
  private:
   friend class StagedFile;
-  void finished(const QString& name);
+  enum class State { writing, flushing, flushed };
+  void finished(const QString& name, int fd);
   void abandoned(const QString& name);
+  // Flushes finished files one after the other while the workers go on, so
+  // that the disk's waits overlap their work; a flush per file as each is
+  // finished would hold up its worker, and all of them at the commit the
+  // whole run.
+  void flush();
 
   QString folder_;
   std::mutex mutex_;
-  std::map<QString, bool> staged_;  // name -> finished
+  std::condition_variable changed_;
+  std::map<QString, State> staged_;
+  std::deque<std::pair<QString, int>> toFlush_;  // finished files and their descriptors
+  int flushing_ = 0;
+  bool closing_ = false;
+  std::optional<Failure> flushFailure_;
+  std::thread flusher_;
 };
 
 // Removes the temporaries in `folder` that stand for a name `ours` accepts:
