@@ -238,8 +238,12 @@ TEST_F(RunCommit, TwoRunsOnOneRasterTakeTurnsAndLeaveOneConsistentSet) {
     bWaits = true;
     changed.notify_all();
   };
-  std::thread first([&] { EXPECT_TRUE(runRegistration(a.form)); });
-  while (a.started.load() == 0) std::this_thread::yield();
+  std::atomic<bool> aEnded{false};
+  std::thread first([&] {
+    EXPECT_TRUE(runRegistration(a.form));
+    aEnded = true;
+  });
+  while (a.started.load() == 0 && !aEnded.load()) std::this_thread::yield();
   std::thread second([&] { EXPECT_TRUE(runRegistration(b.form)); });
   first.join();
   second.join();
