@@ -1,5 +1,6 @@
 #include "platform/mapped_bmp.h"
 
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -19,11 +20,13 @@ std::uintptr_t pageSize() {
 
 }  // namespace
 
-MappedBmp::MappedBmp(int fd, std::int64_t fileSize, BmpLayout layout, const QString& path)
+MappedBmp::MappedBmp(int fd, const struct stat& status, BmpLayout layout, const QString& path)
     : RasterSource(layout.width, layout.height),
-      layout_(std::move(layout)) {
+      layout_(std::move(layout)),
+      path_(path),
+      opened_(status) {
   mappedBytes_ = std::size_t(layout_.pixelOffset + layout_.stride * layout_.height);
-  if (std::int64_t(mappedBytes_) > fileSize)
+  if (std::int64_t(mappedBytes_) > status.st_size)
     throw Failure(QStringLiteral("ビットマップの画素データがファイルに収まっていません。"), path);
   mapping_ = mmap(nullptr, mappedBytes_, PROT_READ, MAP_SHARED, fd, 0);
   if (mapping_ == MAP_FAILED) {
@@ -32,10 +35,27 @@ MappedBmp::MappedBmp(int fd, std::int64_t fileSize, BmpLayout layout, const QStr
                       .arg(QString::fromLocal8Bit(std::strerror(errno))),
                   path);
   }
+  guard_ = std::make_unique<MappingGuard>(mapping_, mappedBytes_);
+  fd_ = fcntl(fd, F_DUPFD_CLOEXEC, 0);
 }
 
 MappedBmp::~MappedBmp() {
+  guard_.reset();
   if (mapping_) munmap(mapping_, mappedBytes_);
+  if (fd_ >= 0) close(fd_);
+}
+
+void MappedBmp::throwChanged() const {
+  throw Failure(QStringLiteral("画像ファイルが読み込み中に変更されました。"), path_);
+}
+
+void MappedBmp::checkUnchanged() const {
+  if (guard_->damaged()) throwChanged();
+  struct stat now {};
+  if (fd_ < 0 || fstat(fd_, &now) != 0) return;  // nothing to compare with: the guard alone
+  if (now.st_size != opened_.st_size || now.st_mtim.tv_sec != opened_.st_mtim.tv_sec ||
+      now.st_mtim.tv_nsec != opened_.st_mtim.tv_nsec)
+    throwChanged();
 }
 
 const std::uint8_t* MappedBmp::storedRow(int y) const {
@@ -44,6 +64,8 @@ const std::uint8_t* MappedBmp::storedRow(int y) const {
 }
 
 const std::uint8_t* MappedBmp::row(int y, std::vector<std::uint8_t>& scratch) const {
+  // A fault in an earlier row stops every reader at its next row.
+  if (guard_->damaged()) throwChanged();
   const std::uint8_t* stored = storedRow(y);
   const int bits = layout_.bitsPerPixel;
   if (bits == 24) return stored;
@@ -53,6 +75,7 @@ const std::uint8_t* MappedBmp::row(int y, std::vector<std::uint8_t>& scratch) co
   std::uint8_t* out = scratch.data();
   if (bits == 32) {
     for (std::size_t x = 0; x < w; ++x) std::memcpy(out + 3 * x, stored + 4 * x, 3);
+    if (guard_->damaged()) throwChanged();
     return out;
   }
   const auto* palette = layout_.palette.data();
@@ -66,6 +89,7 @@ const std::uint8_t* MappedBmp::row(int y, std::vector<std::uint8_t>& scratch) co
   } else {
     for (std::size_t x = 0; x < w; ++x) put(x, (stored[x >> 3] >> (7 - (x & 7))) & 1);
   }
+  if (guard_->damaged()) throwChanged();
   return out;
 }
 

@@ -49,7 +49,7 @@ std::shared_ptr<const RasterSource> openRaster(const QString& path, Progress* pr
   if (looksLikeBmp(head, std::size_t(got))) {
     try {
       if (auto layout = inspectBmp(head, std::size_t(got), status.st_size)) {
-        auto bitmap = std::make_shared<MappedBmp>(file.fd, status.st_size, std::move(*layout), path);
+        auto bitmap = std::make_shared<MappedBmp>(file.fd, status, std::move(*layout), path);
         // A bitmap carries no placement of its own; a world file beside it may.
         bitmap->setGeoreference(readWorldFile(path, bitmap->width(), bitmap->height()));
         return bitmap;

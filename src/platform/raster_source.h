@@ -48,6 +48,11 @@ class RasterSource {
   const Georeference& georeference() const { return georeference_; }
   void setGeoreference(Georeference georeference) { georeference_ = std::move(georeference); }
 
+  // Throws Failure naming the file when it changed on disk since it was
+  // opened (truncated, rewritten): rows read from it may be wrong. Readers call
+  // it after their last row; row() also throws once the damage is known.
+  virtual void checkUnchanged() const {}
+
  protected:
   RasterSource(int width, int height) : width_(width), height_(height) {}
 

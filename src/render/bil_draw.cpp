@@ -226,6 +226,7 @@ void drawRaster(const RasterSource& source, const ImageBuffer& canvas, const QRe
     drawBands<3, 4>(plan, rowCount, threads);
   else
     drawBands<3, 3>(plan, rowCount, threads);
+  source.checkUnchanged();
 }
 
 }  // namespace pelmora

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDateTime>
+#include <QFile>
 #include <QImageReader>
 #include <QTemporaryDir>
 
@@ -142,6 +144,44 @@ TEST_F(RasterSourceTest, MalformedHeadersAreRefusedWithTheirCause) {
   const QString cut = refusal(path("cut.png"), png.left(png.size() / 2));
   EXPECT_TRUE(cut.startsWith("画像を読み込めません: ")) << cut.toStdString();
   EXPECT_TRUE(cut.contains("64 × 48")) << cut.toStdString();
+}
+
+// A raster cut short or rewritten after it was opened: every read that follows
+// fails naming the file, where the mapping alone would end the process.
+TEST_F(RasterSourceTest, AFileChangedUnderTheReaderFailsInsteadOfEndingTheProcess) {
+  const auto palette = testing::testPalette(8);
+  for (int bits : {24, 8}) {
+    SCOPED_TRACE(bits);
+    const QString file = path(QStringLiteral("changing%1.bmp").arg(bits));
+    testing::writeBmp(file, testing::paletteImage(97, 600, palette), BmpOptions{bits}, palette);
+    const auto source = openRaster(file);
+    source->checkUnchanged();
+    ASSERT_TRUE(QFile::resize(file, 100));
+
+    std::vector<std::uint8_t> scratch;
+    unsigned sum = 0;
+    try {
+      for (int y = 0; y < source->height(); ++y) {
+        const std::uint8_t* row = source->row(y, scratch);
+        for (int x = 0; x < source->width() * 3; ++x) sum += row[x];
+      }
+      source->checkUnchanged();
+      ADD_FAILURE() << "every row read, sum " << sum;
+    } catch (const Failure& failure) {
+      EXPECT_EQ(failure.cause(), "画像ファイルが読み込み中に変更されました。");
+      EXPECT_EQ(failure.file(), file);
+    }
+  }
+
+  // Rewritten in place at the same size: only the modification time tells.
+  const QString file = testing::writeBmp24(path("rewritten.bmp"), testing::positionImage(8, 8));
+  const auto source = openRaster(file);
+  QFile touched(file);
+  ASSERT_TRUE(touched.open(QIODevice::ReadWrite));
+  ASSERT_TRUE(touched.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                  QFileDevice::FileModificationTime));
+  touched.close();
+  EXPECT_THROW(source->checkUnchanged(), Failure);
 }
 
 TEST_F(RasterSourceTest, MissingFilesAndFoldersAreNotFound) {

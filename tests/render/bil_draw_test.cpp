@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <array>
 #include <cmath>
 
+#include "base/failure.h"
 #include "support/image_raster.h"
 #include "render/bil.h"
 #include "support/test_rasters.h"
@@ -166,6 +168,81 @@ TEST(DrawRasterTest, BandsAndLayoutsAgree) {
                     .convertToFormat(QImage::Format_RGB32),
                 drawn(*source, canvasOf(300, 400), destination, 1));
     }
+  }
+}
+
+// One colour everywhere, held in a single row.
+class FlatSource : public RasterSource {
+ public:
+  FlatSource(int width, int height, QRgb colour)
+      : RasterSource(width, height), row_(std::size_t(width) * 3) {
+    for (std::size_t i = 0; i < row_.size(); i += 3) {
+      row_[i] = std::uint8_t(qBlue(colour));
+      row_[i + 1] = std::uint8_t(qGreen(colour));
+      row_[i + 2] = std::uint8_t(qRed(colour));
+    }
+  }
+  const std::uint8_t* row(int, std::vector<std::uint8_t>&) const override { return row_.data(); }
+
+ private:
+  std::vector<std::uint8_t> row_;
+};
+
+TEST(DrawRasterTest, AreaAveragingKeepsAFlatRasterFlatAtRatiosThatAreNotWhole) {
+  const QRgb colour = qRgb(201, 77, 254);
+  for (auto format : {QImage::Format_RGB32, QImage::Format_BGR888}) {
+    for (auto [source, destination] :
+         {std::pair{1000, 333}, {700, 300}, {50, 29}, {9, 2}, {4099, 1365}}) {
+      // Shrunk down only, across only, and both; drawn from an offset.
+      for (auto [w, h, dw, dh] : {std::array{7, source, 7, destination},
+                                  std::array{source, 7, destination, 7},
+                                  std::array{source, source, destination, destination}}) {
+        const QImage canvas =
+            drawn(FlatSource(w, h, colour), canvasOf(dw - 1, dh - 1, format),
+                  QRect(-1, -1, dw, dh), 2);
+        for (int y = 0; y < canvas.height(); ++y)
+          for (int x = 0; x < canvas.width(); ++x)
+            ASSERT_EQ(canvas.pixel(x, y), colour) << w << "×" << h << "→" << dw << "×" << dh
+                                                  << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
+// A source whose rows from `failFrom` on cannot be read, as a raster cut
+// short under the reader.
+class FailingSource : public RasterSource {
+ public:
+  FailingSource(int failFrom, bool changedAfterwards)
+      : RasterSource(50, 400),
+        row_(150, 0x80),
+        failFrom_(failFrom),
+        changedAfterwards_(changedAfterwards) {}
+  const std::uint8_t* row(int y, std::vector<std::uint8_t>&) const override {
+    if (y >= failFrom_) throw Failure(QStringLiteral("changed"), QStringLiteral("f.bmp"));
+    return row_.data();
+  }
+  void checkUnchanged() const override {
+    if (changedAfterwards_) throw Failure(QStringLiteral("changed"), QStringLiteral("f.bmp"));
+  }
+
+ private:
+  std::vector<std::uint8_t> row_;
+  int failFrom_;
+  bool changedAfterwards_;
+};
+
+TEST(DrawRasterTest, AFailedReadInAnyBandReachesTheCaller) {
+  for (int threads : {1, 4}) {
+    for (QRect destination : {QRect(0, 0, 50, 400), QRect(0, 0, 25, 100)}) {
+      EXPECT_THROW(drawn(FailingSource(300, false), canvasOf(50, 400), destination, threads),
+                   Failure);
+      EXPECT_THROW(drawn(FailingSource(0, false), canvasOf(50, 400), destination, threads),
+                   Failure);
+    }
+    // Every row read, but the file changed meanwhile.
+    EXPECT_THROW(drawn(FailingSource(400, true), canvasOf(50, 400), QRect(0, 0, 50, 400), threads),
+                 Failure);
   }
 }
 
