@@ -58,11 +58,23 @@ IndexFirstRecord::IndexFirstRecord(const QString& path) : path_(path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
     throw Failure(QStringLiteral("索引ファイルを読めません: ") + file.errorString(), path);
-  const QByteArray line = file.readLine();
+  // The first line ends at CR LF, LF or CR alone, whichever comes first.
+  QByteArray line;
+  qsizetype end = -1;
+  while (end < 0) {
+    const QByteArray chunk = file.read(4096);
+    if (chunk.isEmpty()) {
+      if (file.error() != QFileDevice::NoError)
+        throw Failure(QStringLiteral("索引ファイルを読めません: ") + file.errorString(), path);
+      break;
+    }
+    const qsizetype searchFrom = line.size();
+    line += chunk;
+    for (qsizetype i = searchFrom; i < line.size() && end < 0; ++i)
+      if (line[i] == '\r' || line[i] == '\n') end = i;
+  }
   if (line.isEmpty()) throw Failure(QStringLiteral("索引ファイルが空です。"), path);
-  QString text = QString::fromUtf8(line);
-  while (text.endsWith(u'\n') || text.endsWith(u'\r')) text.chop(1);
-  fields_ = text.split(u',');
+  fields_ = QString::fromUtf8(end < 0 ? line : line.left(end)).split(u',');
 }
 
 double IndexFirstRecord::number(int fieldNumber) const {

@@ -21,6 +21,27 @@ std::int32_t i32(const std::uint8_t* p) { return std::int32_t(u32(p)); }
 
 Failure brokenHeader() { return Failure(QStringLiteral("ビットマップのヘッダーが壊れています。")); }
 
+// Every size derived from the header goes through these two: a header may
+// claim any width, height and offset, and their products must not wrap.
+struct SizeArithmetic {
+  std::int64_t width, height;
+  Failure tooLarge() const {
+    return Failure(QStringLiteral("ビットマップの大きさ（%1 × %2 画素）が扱える範囲を超えています。")
+                       .arg(width)
+                       .arg(height));
+  }
+  std::int64_t times(std::int64_t a, std::int64_t b) const {
+    std::int64_t product;
+    if (__builtin_mul_overflow(a, b, &product)) throw tooLarge();
+    return product;
+  }
+  std::int64_t plus(std::int64_t a, std::int64_t b) const {
+    std::int64_t sum;
+    if (__builtin_add_overflow(a, b, &sum)) throw tooLarge();
+    return sum;
+  }
+};
+
 }  // namespace
 
 bool looksLikeBmp(const std::uint8_t* head, std::size_t headSize) {
@@ -81,16 +102,17 @@ std::optional<BmpLayout> inspectBmp(const std::uint8_t* head, std::size_t headSi
   if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)
     throw Failure(QStringLiteral("ビットマップの色数（%1 ビット）が不正です。").arg(bits));
 
+  const SizeArithmetic size{width, height};
   BmpLayout layout;
   layout.width = int(width);
   layout.height = int(height);
   layout.bitsPerPixel = bits;
   layout.topDown = topDown;
-  layout.stride = (width * bits + 31) / 32 * 4;
+  layout.stride = size.times(size.plus(size.times(width, bits), 31) / 32, 4);
   layout.pixelOffset = u32(head + 10);
   if (layout.pixelOffset < tableStart) throw brokenHeader();
-  const std::int64_t pixelBytes = layout.stride * height;  // < 2^31 * 2^37: no overflow
-  if (layout.pixelOffset + pixelBytes > fileSize)
+  const std::int64_t pixelBytes = size.times(layout.stride, height);
+  if (size.plus(layout.pixelOffset, pixelBytes) > fileSize)
     throw Failure(
         QStringLiteral("ビットマップの画素データがファイルに収まっていません"
                        "（ファイルが途中で切れています）。"));
@@ -100,7 +122,8 @@ std::optional<BmpLayout> inspectBmp(const std::uint8_t* head, std::size_t headSi
     if (colorsUsed > 256) throw Failure(QStringLiteral("ビットマップのパレットが壊れています。"));
     const std::int64_t stored = std::min<std::int64_t>(colorsUsed ? colorsUsed : indices, indices);
     const int entryBytes = core ? 3 : 4;
-    if (tableStart + stored * entryBytes > std::min<std::int64_t>(fileSize, std::int64_t(headSize)))
+    if (size.plus(tableStart, size.times(stored, entryBytes)) >
+        std::min<std::int64_t>(fileSize, std::int64_t(headSize)))
       throw Failure(QStringLiteral("ビットマップのパレットが壊れています。"));
     layout.palette.assign(std::size_t(indices), {0, 0, 0});
     for (std::int64_t i = 0; i < stored; ++i) {

@@ -49,6 +49,21 @@ TEST(IndexReadBack, FieldsTwoToFiveOfTheFirstLine) {
   EXPECT_EQ(record.number(5), 3000.7);
 }
 
+TEST(IndexReadBack, TheFirstLineEndsAtCrLfLfOrCrAlone) {
+  QTemporaryDir dir;
+  for (const char* end : {"\r\n", "\n", "\r"}) {
+    SCOPED_TRACE(::testing::PrintToString(std::string(end)));
+    const QByteArray two = QByteArray("x, 1, 2, 3, 4") + end + "y, 5, 6, 7, 8" + end;
+    const IndexFirstRecord record(writeFile(dir, "ends.AR2", two));
+    EXPECT_EQ(record.number(2), 1);
+    EXPECT_EQ(record.number(5), 4);
+  }
+  // A first line longer than one read, without any line end.
+  const IndexFirstRecord alone(
+      writeFile(dir, "long.AR2", QByteArray(10000, 'n') + ", 1, 2, 3, 4"));
+  EXPECT_EQ(alone.number(5), 4);
+}
+
 TEST(IndexReadBack, ANameHoldingACommaStillReads) {
   QTemporaryDir dir;
   const IndexFirstRecord record(writeFile(dir, "a,b.AR2", "a,b_0.JPG,-521.5,-82.25,-520,-81\r\n"));

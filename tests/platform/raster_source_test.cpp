@@ -126,6 +126,13 @@ TEST_F(RasterSourceTest, MalformedHeadersAreRefusedWithTheirCause) {
       refusal(file, patched(18, QByteArray("\xff\xff\xff\x7f", 4))).contains("収まっていません"));
   EXPECT_TRUE(
       refusal(file, patched(22, QByteArray("\x00\x00\x00\x80", 4))).contains("幅または高さ"));
+  // Rows times height beyond 64 bits: refused for the size it claims.
+  QByteArray huge = patched(18, QByteArray("\xff\xff\xff\x7f", 4));
+  huge.replace(22, 4, QByteArray("\xff\xff\xff\x7f", 4));
+  for (const char* bits : {"\x18\x00", "\x20\x00"}) {
+    const QString cause = refusal(file, huge.replace(28, 2, QByteArray(bits, 2)));
+    EXPECT_EQ(cause, "ビットマップの大きさ（2147483647 × 2147483647 画素）が扱える範囲を超えています。");
+  }
 
   const auto palette = testing::testPalette(8);
   QByteArray indexed =
