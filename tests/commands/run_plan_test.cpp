@@ -166,8 +166,11 @@ TEST_F(PlanTest, ChecksBeforeAnythingIsWritten) {
   setGrid("100", "1");  // cells of 0.2 pixels
   EXPECT_TRUE(failureOf().contains("1 ピクセル"));
   setGrid("1", "1");
-  form.session.F_H = 70000 * 15;  // an overview beyond what a JPEG can hold
+  form.session.F_H = 65501 * 15;  // an overview one pixel beyond what a JPEG can hold
   EXPECT_TRUE(failureOf().contains("65500"));
+  form.session.F_H = 65500 * 15;  // exactly the largest side a JPEG holds
+  EXPECT_EQ(failureOf(), "");
+  EXPECT_EQ(planRun(form).images[0].pixelWidth, 65500);
   form.session.F_H = 16200;
   fields.setText(Field::Text11, "300");
   EXPECT_TRUE(failureOf().contains("JPG画質"));

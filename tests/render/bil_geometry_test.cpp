@@ -42,6 +42,17 @@ TEST(BilGeometryTest, ColumnIsSnappedButRowIsNot) {
   EXPECT_EQ(g.y, -5);
 }
 
+TEST(BilGeometryTest, ARegionStartingPastHalfAColumnSnapsToTheNextColumn) {
+  // Columns 1.5625, 2.8125 and 3.75 round up; 3.4375 down; 2.5 to the even neighbour.
+  for (auto [start, column] :
+       {std::pair{0.625f, 2}, {1.125f, 3}, {1.5f, 4}, {1.375f, 3}, {1.0f, 2}}) {
+    const auto g = bilGeometry(10, 10, 150, 150, corners(0, 0, 4, 4, 1, start, 3, start + 2));
+    EXPECT_EQ(g.c, column) << start;
+    EXPECT_EQ(g.zoom, 2.0f);
+    EXPECT_EQ(g.x, -2 * column) << start;
+  }
+}
+
 TEST(BilGeometryTest, ZeroSpansDivideByZero) {
   const CornerPoints spans[] = {
       corners(0, 0, 80, 0, 0, 0, 80, 100),     // B_YE = B_Y0
