@@ -44,6 +44,11 @@ double readRadix(const QString& text, qsizetype pos, int radix) {
 
 QString fromChars(double value, int significantDigits) {
   if (value == 0) value = 0;  // no "-0"
+  // The largest doubles round up past the double range at 15 digits, and such
+  // a text would not read back: they are written rounded towards zero.
+  constexpr double kLargestAt15 = 1.79769313486231e308;
+  if (significantDigits == 15 && std::abs(value) > kLargestAt15)
+    value = std::copysign(kLargestAt15, value);
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
                                     std::chars_format::general, significantDigits);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <clocale>
 #include <cmath>
 
@@ -109,6 +110,16 @@ TEST(PlainText, ExponentFormAtTheBoundariesOfPercentG) {
   EXPECT_EQ(plainText(9999999.0f), "9999999");
   EXPECT_EQ(plainText(1e7f), "1E+07");
   EXPECT_EQ(plainText(1e-5f), "1E-05");
+}
+
+// Found by fuzzing: the largest doubles rounded up to 15 digits lie beyond a
+// double, so the index and the fields wrote texts that did not read back.
+TEST(PlainText, TheLargestDoublesReadBack) {
+  for (double value : {DBL_MAX, -DBL_MAX, 1.797693134862315e308, 1.79769313486231e308}) {
+    EXPECT_EQ(readStrict(signPositionText(value)), std::copysign(1.79769313486231e308, value));
+    EXPECT_EQ(readLenient(plainText(value)), std::copysign(1.79769313486231e308, value));
+  }
+  EXPECT_EQ(plainText(1.7976931348623e308), "1.7976931348623E+308");
 }
 
 TEST(SignPositionText, BlankWhereTheMinusWouldStand) {
