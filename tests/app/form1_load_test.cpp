@@ -177,6 +177,34 @@ class Form1Load : public QObject {
     QVERIFY(!window->isMaximized());
     QCOMPARE(window->form().session.P_X, 0.0f);
   }
+
+  // A click that reaches a button while a command waits in its nested event
+  // loop (here the load's file dialog) starts nothing: no second dialog, no message.
+  void aSecondClickWhileACommandRunsDoesNothing() {
+    auto window = shownWindow();
+    int mostDialogs = 0;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&] {
+      int open = 0;
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && qobject_cast<QDialog*>(w)) ++open;
+      mostDialogs = std::max(mostDialogs, open);
+      if (open > 1)  // without the guard: close the second one rather than hang
+        if (auto* extra = qobject_cast<QDialog*>(QApplication::activeModalWidget())) extra->reject();
+    });
+    watch.start(10);
+    answerNextDialog<QFileDialog>(
+        [&](QFileDialog* dialog) {
+          for (const char* name : {"Command1", "Command2", "Command3"})
+            control<QPushButton>(*window, name)->click();
+          QTest::qWait(100);
+          dialog->reject();
+        },
+        3000);
+    QTest::mouseClick(control(*window, "Command1"), Qt::LeftButton);
+    watch.stop();
+    QCOMPARE(mostDialogs, 1);
+  }
 };
 
 QTEST_MAIN(Form1Load)
