@@ -16,8 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   const pelmora::ParsedCommandLine parsed = pelmora::parseCommandLine(arguments);
-  if (parsed.error.isEmpty() && !parsed.options.help && !parsed.options.version &&
-      parsed.options.raster.trimmed().isEmpty())
-    __builtin_trap();  // a run without a raster must be a usage error
+  if (parsed.error.isEmpty() && !parsed.options.help && !parsed.options.version) {
+    // A run without a raster, or with an empty one, must be a usage error.
+    if (parsed.options.rasters.isEmpty()) __builtin_trap();
+    for (const QString& raster : parsed.options.rasters)
+      if (raster.trimmed().isEmpty()) __builtin_trap();
+  }
   return 0;
 }

@@ -42,7 +42,7 @@ inline void typeText(QWidget* w, const QString& text) {
 // dialog.
 template <class D>
 void answerNextDialog(std::function<void(D*)> answer, int timeoutMs = 10000) {
-  auto* timer = new QTimer;
+  auto* timer = new QTimer(qApp);  // deleted with the application if never stopped
   auto elapsed = std::make_shared<int>(0);
   auto answered = std::make_shared<bool>(false);
   QObject::connect(timer, &QTimer::timeout, [timer, elapsed, answered, answer, timeoutMs] {
