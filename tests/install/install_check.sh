@@ -24,9 +24,9 @@ module="$(find "$prefix" -path '*/lib*/pelmora/pelmora-gdal.so')"
 [ -f "$module" ] || fail "no GDAL module in LIBDIR/pelmora"
 [ ! -x "$module" ] || fail "$module is executable"
 for program in pelmora pelmora-tile; do
-  ! ldd "$prefix/bin/$program" | grep -q gdal || fail "$program links GDAL instead of loading the module"
+  [[ "$(ldd "$prefix/bin/$program")" != *gdal* ]] || fail "$program links GDAL instead of loading the module"
 done
-ldd "$module" | grep -q libgdal || fail "$module does not link GDAL"
+[[ "$(ldd "$module")" == *libgdal* ]] || fail "$module does not link GDAL"
 scratch="$prefix/scratch"
 mkdir -p "$scratch"
 gdal_translate -q "$(dirname "$0")/../../samples/sample_map.bmp" "$scratch/map.tif"
