@@ -31,6 +31,10 @@ endforeach()
 add_custom_target(pelmora_packaging_files ALL DEPENDS ${packaging_files})
 
 install(TARGETS pelmora pelmora-tile RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Where the programs look for it, relative to their own folder; not executable,
+# as Debian wants of a shared library.
+install(TARGETS pelmora-gdal LIBRARY DESTINATION ${PELMORA_GDAL_MODULE_DIR}
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(FILES packaging/pelmora.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size ${icon_sizes})
   install(FILES ${packaging_out}/icons/${size}/pelmora.png
@@ -59,11 +63,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# Libraries come from the binaries (dpkg-shlibdeps). What the programs load at
-# run time without linking it is named here: the Japanese font the window's
-# texts need, Qt's Japanese dialog texts, and Qt's plugins for the image
-# formats other than BMP.
+# Libraries come from the binaries (dpkg-shlibdeps), GDAL's from the module
+# pelmora-gdal.so. What the programs load at run time without linking it is
+# named here: the Japanese font the window's texts need and Qt's Japanese
+# dialog texts.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-translations-l10n, qt6-image-formats-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xvfb")
 include(CPack)

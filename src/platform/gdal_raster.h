@@ -1,10 +1,5 @@
-// Every raster that is not an uncompressed bitmap: decoded once through GDAL,
-// on every core where the format allows reading its blocks out of order, into
-// an unnamed temporary file of 24-bit rows that the renderer then reads with
-// pread. Decoding once serves the load's drawing, the overview and every tile
-// alike; reading the file with pread rather than mapping it keeps it out of
-// the process's resident memory. The file has no name, so the system removes
-// it when the raster is released or the process ends, however it ends.
+// Rasters that are not uncompressed bitmaps: decoded by pelmora-gdal.so,
+// which is loaded for the first of them (see gdal_module_api.h).
 #pragma once
 
 #include <QString>
@@ -14,26 +9,9 @@
 
 namespace pelmora {
 
-class DecodedFile final : public RasterSource {
- public:
-  DecodedFile(int width, int height, int fd);  // takes `fd`
-  ~DecodedFile() override;
-  DecodedFile(const DecodedFile&) = delete;
-  DecodedFile& operator=(const DecodedFile&) = delete;
-
-  const std::uint8_t* row(int y, std::vector<std::uint8_t>& scratch) const override;
-  const std::uint8_t* rowColumns(int y, int first, int end,
-                                 std::vector<std::uint8_t>& scratch) const override;
-  void willRead(int first, int last) const override;
-
- private:
-  int fd_;
-  std::size_t rowBytes_;
-};
-
-// Decodes `path` with GDAL; null when `progress` asked to cancel. Throws
-// Failure naming the file and the cause (GDAL's own, or the pixel type it
-// has when that is not 8-bit gray, palette, RGB or RGBA).
+// Decodes `path` through GDAL, with the placement the file carries; null when
+// `progress` asked to cancel. Throws Failure naming the file and the cause,
+// or the module and the reason it could not be loaded.
 std::shared_ptr<const RasterSource> decodeWithGdal(const QString& path, Progress* progress);
 
 }  // namespace pelmora

@@ -1,12 +1,10 @@
 #include "platform/georeference.h"
 
-#include <cpl_error.h>
-#include <gdal.h>
-#include <ogr_srs_api.h>
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
 
-#include <QFile>
-
-#include "platform/gdal_setup.h"
+#include "platform/gdal_module.h"
 
 namespace pelmora {
 
@@ -21,33 +19,36 @@ Georeference georeferenceFromTransform(const double t[6], int width, int height)
   return result;
 }
 
+QStringList worldFileCandidates(const QString& path) {
+  // GDAL's own rule: the extension's first and last letters and "w", the
+  // extension and "w", then "wld", each in lower case, then in upper case.
+  const QFileInfo info(path);
+  const QString extension = info.suffix();
+  QStringList extensions;
+  if (extension.size() >= 2)
+    extensions << QString(extension.front()) + extension.back() + QLatin1Char('w') << extension + QLatin1Char('w');
+  extensions << QStringLiteral("wld");
+  const QString base = QDir(info.path()).filePath(info.completeBaseName()) + QLatin1Char('.');
+  QStringList candidates;
+  for (const QString& each : extensions) candidates << base + each.toLower() << base + each.toUpper();
+  return candidates;
+}
+
 Georeference readWorldFile(const QString& path, int width, int height) {
-  // Needs none of GDAL's drivers: registering them all would cost every
-  // bitmap load a tenth of a second.
-  CPLPushErrorHandler(CPLQuietErrorHandler);
-  const QByteArray name = QFile::encodeName(path);
+  // A few stats spare the bitmap without a world file (the usual case) from
+  // loading GDAL at all.
+  const QStringList candidates = worldFileCandidates(path);
+  if (std::none_of(candidates.begin(), candidates.end(),
+                   [](const QString& name) { return QFileInfo::exists(name); }))
+    return {};
   double transform[6];
-  // No extension given: GDAL tries the format's own two (.bpw, .bmpw for .bmp).
-  const bool found = GDALReadWorldFile(name.constData(), nullptr, transform) ||
-                     GDALReadWorldFile(name.constData(), "wld", transform);
-  CPLPopErrorHandler();
-  return found ? georeferenceFromTransform(transform, width, height) : Georeference{};
+  if (!gdalModule().readWorldFile(path, transform)) return {};
+  return georeferenceFromTransform(transform, width, height);
 }
 
 QByteArray auxXmlText(const QString& wkt) {
-  ensureGdal();
-  QByteArray mapping;
-  if (OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr)) {
-    const QByteArray text = wkt.toUtf8();
-    if (OSRSetFromUserInput(srs, text.constData()) == OGRERR_NONE) {
-      // World files give east before north, whatever order the system's axes have.
-      OSRSetAxisMappingStrategy(srs, OAMS_TRADITIONAL_GIS_ORDER);
-      int count = 0;
-      const int* axes = OSRGetDataAxisToSRSAxisMapping(srs, &count);
-      for (int i = 0; i < count; ++i) mapping += (i ? "," : "") + QByteArray::number(axes[i]);
-    }
-    OSRDestroySpatialReference(srs);
-  }
+  // World files give east before north, whatever order the system's axes have.
+  const QByteArray mapping = gdalModule().eastNorthAxisMapping(wkt);
   QByteArray escaped = wkt.toUtf8();
   escaped.replace('&', "&amp;").replace('<', "&lt;").replace('>', "&gt;");
   QByteArray xml = "<PAMDataset>\n  <SRS";

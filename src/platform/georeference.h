@@ -1,10 +1,11 @@
 // Where a raster lies on the ground, as its file or a world file beside it
 // says: the north-up edges in map units and the coordinate system, read
-// through GDAL. A turned (rotated or sheared) placement is not used: the
+// through GDAL (pelmora-gdal.so, loaded only when needed). A turned (rotated or sheared) placement is not used: the
 // tiles and the index describe axis-aligned extents only.
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace pelmora {
@@ -28,10 +29,16 @@ Georeference georeferenceFromTransform(const double transform[6], int width, int
 
 // The placement of a world file beside `path` (the format's own, such as
 // NAME.bpw or NAME.bmpw for a bitmap, or NAME.wld); empty when there is none.
+// Loads GDAL only when one of worldFileCandidates(path) exists; throws
+// Failure when it is needed and cannot be loaded.
 Georeference readWorldFile(const QString& path, int width, int height);
 
+// The names GDAL tries for the world file of `path`, in its order.
+QStringList worldFileCandidates(const QString& path);
+
 // The text of NAME.aux.xml that gives an image the coordinate system `wkt`,
-// its axes in the east-then-north order of world files.
+// its axes in the east-then-north order of world files. Loads GDAL; throws
+// Failure when it cannot be loaded.
 QByteArray auxXmlText(const QString& wkt);
 
 }  // namespace pelmora

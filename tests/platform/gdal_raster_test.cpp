@@ -131,6 +131,11 @@ TEST_F(GdalRasterTest, ThePlacementOfAGeoTiffOrOfAWorldFileBesideABitmap) {
   EXPECT_TRUE(world.coordinateSystem.isEmpty());
 
   QFile::remove(path("p.bpw"));
+  // The bitmap's other world file name, in upper case.
+  testing::writeBytes(path("p.BMPW"), "0.5\n0\n0\n-0.5\n200.25\n500.25\n");
+  EXPECT_EQ(openRaster(bmp)->georeference().edges, (NorthUpEdges{500.5, 490.5, 200, 220}));
+
+  QFile::remove(path("p.BMPW"));
   testing::writeBytes(path("p.wld"), "0.5\n0.1\n0\n-0.5\n100.25\n500.25\n");
   const Georeference turned = openRaster(bmp)->georeference();
   EXPECT_EQ(turned.edges, std::nullopt);

@@ -1,4 +1,4 @@
-#include "platform/gdal_setup.h"
+#include "platform/gdal/gdal_setup.h"
 
 #include <cpl_conv.h>
 #include <cpl_error.h>

@@ -1,0 +1,53 @@
+// The one boundary between the programs and pelmora-gdal.so, the module that
+// holds every call into GDAL. Linking GDAL pulls about a hundred shared
+// libraries into a process and costs every start a tenth of a second or more,
+// while most runs cut an uncompressed bitmap that never needs it; so the
+// programs load the module (platform/gdal_module.h) only when a raster or a
+// georeference needs GDAL, and call it only through this table.
+//
+// Both sides are built from the same sources with default visibility, so
+// C++ types may cross: a Failure thrown in the module is caught by the caller,
+// and a raster made in the module is destroyed through its virtual destructor
+// (the module is never unloaded, so its code outlives every object it made).
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace pelmora {
+
+class RasterSource;
+struct Progress;
+
+// Raised whenever the table changes; a module of another build is refused.
+inline constexpr int kGdalModuleVersion = 1;
+
+// Where a decoded file says it lies, as GDAL gives it.
+struct GdalPlacement {
+  bool hasTransform = false;  // false without one, or with GDAL's identity default
+  double transform[6] = {};
+  QString coordinateSystem;  // WKT; empty when the file names none
+};
+
+struct GdalModuleApi {
+  int version;  // kGdalModuleVersion of the module's build
+
+  // Decodes the raster at `path` (any format GDAL reads) into a new raster
+  // the caller owns, and its placement into `placement`; null when `progress`
+  // asked to cancel. Throws Failure naming the file and the cause.
+  RasterSource* (*decode)(const QString& path, Progress* progress, GdalPlacement& placement);
+
+  // The transform of the world file beside `path`: the format's own (NAME.bpw,
+  // NAME.bmpw for a bitmap) or NAME.wld. False when there is none it can read.
+  bool (*readWorldFile)(const QString& path, double transform[6]);
+
+  // How the axes of the coordinate system `wkt` map to east-then-north data,
+  // as GDAL writes it ("2,1"); empty when GDAL cannot read `wkt`.
+  QByteArray (*eastNorthAxisMapping)(const QString& wkt);
+};
+
+}  // namespace pelmora
+
+// The module's only exported entry point: its table, valid for the process's life.
+extern "C" const pelmora::GdalModuleApi* pelmora_gdal_module_api();
+inline constexpr const char kGdalModuleEntry[] = "pelmora_gdal_module_api";
