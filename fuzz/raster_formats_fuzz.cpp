@@ -9,7 +9,13 @@
 #include <vector>
 
 #include "base/failure.h"
+#include "platform/gdal_module.h"
 #include "platform/raster_source.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  pelmora::setGdalModuleFallback(QStringLiteral(PELMORA_GDAL_MODULE));
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const int fd = memfd_create("raster", MFD_CLOEXEC);

@@ -19,6 +19,7 @@
 #include "base/failure.h"
 #include "platform/desktop.h"
 #include "platform/gdal/gdal_setup.h"
+#include "platform/gdal/jp2_boxes.h"
 
 namespace pelmora {
 namespace {
@@ -332,6 +333,7 @@ void DecodedFile::willRead(int first, int last) const {
 std::unique_ptr<RasterSource> decodeFile(const QString& path, Progress* progress,
                                          GdalPlacement& placement) {
   ensureGdal();
+  checkJp2Boxes(path);
   Dataset dataset = openDataset(path);
   const int width = GDALGetRasterXSize(dataset.handle);
   const int height = GDALGetRasterYSize(dataset.handle);
