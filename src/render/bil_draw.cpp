@@ -30,10 +30,11 @@ struct Plan {
 
 template <int S>
 void resampleAcross(const Plan& plan, const std::uint8_t* source, std::uint16_t* out) {
+  static_assert(S == 3, "the row loops read 24-bit pixels");
   if (plan.useBilinear)
     rows::bilinearAcross24(source, plan.bilinear, out);
   else
-    rows::tapsAcross<S>(source, plan.across, out);
+    rows::tapsAcross(source, plan.across, out);
 }
 
 // Starts loading the part of source row y that the canvas needs, a row or two
@@ -104,6 +105,7 @@ void blendBand(const Plan& plan, int from, int to) {
 // each down first. Only the source columns that the canvas needs are read.
 template <int S, int D>
 void averageBand(const Plan& plan, int from, int to) {
+  static_assert(S == 3, "the row loops read 24-bit pixels");
   const AxisTaps& h = plan.across;
   const std::size_t pixels = h.first.size();
   const std::int32_t firstColumn = h.first.front();
@@ -133,9 +135,9 @@ void averageBand(const Plan& plan, int from, int to) {
       rows::widenRow(read(y++, scratch) + offset, span, sums16.data());
       for (; y < end; ++y) rows::addRow(read(y, scratch) + offset, span, sums16.data());
       if (firstChunk)
-        rows::widenInto<false>(sums16.data(), span, sums32.data());
+        rows::widenInto(false, sums16.data(), span, sums32.data());
       else
-        rows::widenInto<true>(sums16.data(), span, sums32.data());
+        rows::widenInto(true, sums16.data(), span, sums32.data());
       firstChunk = false;
     }
     if (firstChunk) std::fill(sums32.begin(), sums32.end(), 0u);
@@ -143,7 +145,7 @@ void averageBand(const Plan& plan, int from, int to) {
     const std::uint8_t* bottom = read(rows.last, scratch2) + offset;
     rows::areaDown(top, rows.wFirst, bottom, rows.wLast, sums32.data(), rows.middle, span,
                    averaged.data());
-    rows::tapsAcross<S>(averaged.data(), local, across.data());
+    rows::tapsAcross(averaged.data(), local, across.data());
     rows::roundDown(across.data(), pixels * 3, bgr.data());
     rows::store<D>(bgr.data(), pixels, plan.origin + std::ptrdiff_t(j) * plan.stride);
   }
