@@ -150,7 +150,8 @@ void averageBand(const Plan& plan, int from, int to) {
   for (auto& f : local.first) f -= firstColumn;
 
   std::vector<std::uint8_t> scratch, scratch2;
-  std::vector<std::uint16_t> sums16(span), averaged(span), across(pixels * 3);
+  // One channel more in `averaged` and `across`: tapsAcrossPadded reads and writes it.
+  std::vector<std::uint16_t> sums16(span), averaged(span + 1), across(pixels * 3 + 1);
   std::vector<std::uint32_t> sums32(span);
   std::vector<std::uint8_t> bgr(pixels * 3);
   const std::size_t offset = std::size_t(firstColumn) * S;
@@ -180,7 +181,7 @@ void averageBand(const Plan& plan, int from, int to) {
     const std::uint8_t* bottom = read(rows.last, scratch2) + offset;
     rows::areaDown(top, rows.wFirst, bottom, rows.wLast, sums32.data(), rows.middle, span,
                    averaged.data());
-    rows::tapsAcross(averaged.data(), local, across.data());
+    rows::tapsAcrossPadded(averaged.data(), local, across.data());
     rows::roundDown(across.data(), pixels * 3, bgr.data());
     rows::store<D>(bgr.data(), pixels, plan.origin + std::ptrdiff_t(j) * plan.stride);
   }

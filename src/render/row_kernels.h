@@ -53,10 +53,14 @@ inline BilinearAcross bilinearAcross(const AxisTaps& taps, int sourceWidth) {
 // A 24-bit source row resampled across by runs (needs a source at least 2 wide).
 void bilinearAcross24(const std::uint8_t* source, const BilinearAcross& b, std::uint16_t* out);
 
-// Any taps across, from 24-bit pixels of 8-bit channels or of resampled
-// 16-bit channels; the result has 8 fraction bits.
+// Any taps across, from 24-bit pixels of 8-bit channels; the result has
+// 8 fraction bits.
 void tapsAcross(const std::uint8_t* source, const AxisTaps& h, std::uint16_t* out);
-void tapsAcross(const std::uint16_t* source, const AxisTaps& h, std::uint16_t* out);
+
+// The same from resampled 16-bit channels, a pixel's three channels at once:
+// it reads the channel after the last pixel the taps use and writes the one
+// after the last output pixel, which both buffers must hold.
+void tapsAcrossPadded(const std::uint16_t* source, const AxisTaps& h, std::uint16_t* out);
 
 // Two resampled rows blended down into 8-bit channels; the weights (over
 // kTapOne) are both above 0.
