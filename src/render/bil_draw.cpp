@@ -17,23 +17,59 @@
 namespace pelmora {
 namespace {
 
+// The taps across, with their runs when bilinear. They depend only on the
+// widths and the columns drawn: a run draws each image band by band with the
+// same ones, and working them out afresh for every band added a quarter to
+// the drawing of a tile.
+struct Across {
+  AxisTaps taps;
+  rows::BilinearAcross bilinear;  // when `taps` is bilinear, blended down, the source 2 wide
+  bool useBilinear = false;
+};
+
+const Across& acrossTaps(int sourceWidth, std::int64_t destWidth, std::int64_t from, int n,
+                         bool blendsDown) {
+  struct Cached {
+    bool valid = false;
+    int sourceWidth = 0, n = 0;
+    std::int64_t destWidth = 0, from = 0;
+    bool blendsDown = false;
+    Across across;
+  };
+  thread_local Cached cached;
+  if (cached.valid && cached.sourceWidth == sourceWidth && cached.destWidth == destWidth &&
+      cached.from == from && cached.n == n && cached.blendsDown == blendsDown)
+    return cached.across;
+  cached.valid = false;  // until the new taps are all there
+  Across& a = cached.across;
+  a.taps = axisTaps(sourceWidth, destWidth, from, n);
+  a.useBilinear = !a.taps.area && !a.taps.identity && sourceWidth >= 2 && blendsDown;
+  a.bilinear = a.useBilinear ? rows::bilinearAcross(a.taps, sourceWidth) : rows::BilinearAcross{};
+  cached.sourceWidth = sourceWidth;
+  cached.destWidth = destWidth;
+  cached.from = from;
+  cached.n = n;
+  cached.blendsDown = blendsDown;
+  cached.valid = true;
+  return a;
+}
+
 struct Plan {
   const RasterSource* source;
-  AxisTaps across;
+  const Across* across;
   AxisTaps down;                  // when blending down
   std::vector<AreaRow> areaDown;  // when averaging down
-  rows::BilinearAcross bilinear;  // when `across` is bilinear and the source 2 wide
-  bool useBilinear = false;
   std::uint8_t* origin = nullptr;  // canvas pixel of the first clipped row and column
   std::ptrdiff_t stride = 0;
 };
 
 template <int S>
 void resampleAcross(const Plan& plan, const std::uint8_t* source, std::uint16_t* out) {
-  if (plan.useBilinear)
-    rows::bilinearAcross24(source, plan.bilinear, out);
+  static_assert(S == 3, "the row loops read 24-bit pixels");
+  if (plan.across->useBilinear)
+    rows::bilinearAcross24(source, plan.across->bilinear, out);
   else
-    rows::tapsAcross<S>(source, plan.across, out);
+    rows::tapsAcross(source, plan.across->taps, out);
 }
 
 // Starts loading the part of source row y that the canvas needs, a row or two
@@ -43,15 +79,15 @@ void prefetchAcross(const Plan& plan, std::int32_t y) {
   if (y >= plan.source->height()) return;
   const std::uint8_t* row = plan.source->rowInPlace(y);
   if (!row) return;
-  const std::uint8_t* begin = row + std::ptrdiff_t(plan.across.first.front()) * 3;
-  const std::uint8_t* end = row + std::ptrdiff_t(plan.across.first.back() + 2) * 3;
+  const std::uint8_t* begin = row + std::ptrdiff_t(plan.across->taps.first.front()) * 3;
+  const std::uint8_t* end = row + std::ptrdiff_t(plan.across->taps.first.back() + 2) * 3;
   for (const std::uint8_t* p = begin; p < end; p += 64) __builtin_prefetch(p);
 }
 
 // Rows [from, to) of the clipped canvas, blending pairs of resampled rows.
 template <int S, int D>
 void blendBand(const Plan& plan, int from, int to) {
-  const AxisTaps& h = plan.across;
+  const AxisTaps& h = plan.across->taps;
   const AxisTaps& v = plan.down;
   const std::size_t pixels = h.first.size();
   const std::size_t n = pixels * 3;
@@ -104,7 +140,8 @@ void blendBand(const Plan& plan, int from, int to) {
 // each down first. Only the source columns that the canvas needs are read.
 template <int S, int D>
 void averageBand(const Plan& plan, int from, int to) {
-  const AxisTaps& h = plan.across;
+  static_assert(S == 3, "the row loops read 24-bit pixels");
+  const AxisTaps& h = plan.across->taps;
   const std::size_t pixels = h.first.size();
   const std::int32_t firstColumn = h.first.front();
   const std::int32_t endColumn = h.first.back() + h.count.back();
@@ -113,7 +150,8 @@ void averageBand(const Plan& plan, int from, int to) {
   for (auto& f : local.first) f -= firstColumn;
 
   std::vector<std::uint8_t> scratch, scratch2;
-  std::vector<std::uint16_t> sums16(span), averaged(span), across(pixels * 3);
+  // One channel more in `averaged` and `across`: tapsAcrossPadded reads and writes it.
+  std::vector<std::uint16_t> sums16(span), averaged(span + 1), across(pixels * 3 + 1);
   std::vector<std::uint32_t> sums32(span);
   std::vector<std::uint8_t> bgr(pixels * 3);
   const std::size_t offset = std::size_t(firstColumn) * S;
@@ -133,9 +171,9 @@ void averageBand(const Plan& plan, int from, int to) {
       rows::widenRow(read(y++, scratch) + offset, span, sums16.data());
       for (; y < end; ++y) rows::addRow(read(y, scratch) + offset, span, sums16.data());
       if (firstChunk)
-        rows::widenInto<false>(sums16.data(), span, sums32.data());
+        rows::widenInto(false, sums16.data(), span, sums32.data());
       else
-        rows::widenInto<true>(sums16.data(), span, sums32.data());
+        rows::widenInto(true, sums16.data(), span, sums32.data());
       firstChunk = false;
     }
     if (firstChunk) std::fill(sums32.begin(), sums32.end(), 0u);
@@ -143,7 +181,7 @@ void averageBand(const Plan& plan, int from, int to) {
     const std::uint8_t* bottom = read(rows.last, scratch2) + offset;
     rows::areaDown(top, rows.wFirst, bottom, rows.wLast, sums32.data(), rows.middle, span,
                    averaged.data());
-    rows::tapsAcross<S>(averaged.data(), local, across.data());
+    rows::tapsAcrossPadded(averaged.data(), local, across.data());
     rows::roundDown(across.data(), pixels * 3, bgr.data());
     rows::store<D>(bgr.data(), pixels, plan.origin + std::ptrdiff_t(j) * plan.stride);
   }
@@ -209,14 +247,11 @@ void drawRaster(const RasterSource& source, const ImageBuffer& canvas, const QRe
 
   Plan plan;
   plan.source = &source;
-  plan.across = axisTaps(source.width(), dw, left - x, int(right - left));
   if (averagesArea(source.height(), dh))
     plan.areaDown = areaRows(source.height(), dh, top - y, rowCount);
   else
     plan.down = axisTaps(source.height(), dh, top - y, rowCount);
-  plan.useBilinear = !plan.across.area && !plan.across.identity && source.width() >= 2 &&
-                     plan.areaDown.empty();
-  if (plan.useBilinear) plan.bilinear = rows::bilinearAcross(plan.across, source.width());
+  plan.across = &acrossTaps(source.width(), dw, left - x, int(right - left), plan.areaDown.empty());
   const int D = bytesPerPixel(canvas.layout);
   plan.origin = canvas.data + top * canvas.stride + left * D;
   plan.stride = canvas.stride;

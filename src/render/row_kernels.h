@@ -1,6 +1,7 @@
 // The inner loops of the drawing, one row at a time. Resampled rows carry
 // 8 fraction bits in 16-bit channels; the loops are written so that the
-// compiler turns them into vector code.
+// compiler turns them into vector code (row_kernels.cpp builds each for two
+// instruction sets).
 #pragma once
 
 #include <algorithm>
@@ -10,10 +11,6 @@
 #include <vector>
 
 #include "render/resample_taps.h"
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace pelmora::rows {
 
@@ -54,101 +51,38 @@ inline BilinearAcross bilinearAcross(const AxisTaps& taps, int sourceWidth) {
 }
 
 // A 24-bit source row resampled across by runs (needs a source at least 2 wide).
-inline void bilinearAcross24(const std::uint8_t* source, const BilinearAcross& b,
-                             std::uint16_t* out) {
-  const std::uint16_t* left = b.left.data();
-  const std::uint16_t* right = b.right.data();
-  for (const auto& run : b.runs) {
-    const std::uint8_t* s = source + 3 * std::ptrdiff_t(run.begin + run.shift);
-    const std::ptrdiff_t from = 3 * std::ptrdiff_t(run.begin), to = 3 * std::ptrdiff_t(run.end);
-    s -= from;
-    for (std::ptrdiff_t k = from; k < to; ++k)
-      out[k] = std::uint16_t(s[k] * left[k] + s[k + 3] * right[k]);
-  }
-}
+void bilinearAcross24(const std::uint8_t* source, const BilinearAcross& b, std::uint16_t* out);
 
-// Any taps across, from S-byte pixels of 8-bit channels (Scale 256) or of
-// resampled 16-bit channels (Scale 1); the result has 8 fraction bits.
-template <int S, typename In>
-void tapsAcross(const In* source, const AxisTaps& h, std::uint16_t* out) {
-  constexpr int shift = sizeof(In) == 1 ? kTapShift - 8 : kTapShift;
-  constexpr std::uint32_t half = 1u << (shift - 1);
-  const std::size_t n = h.first.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const In* p = source + std::size_t(h.first[i]) * S;
-    const std::int32_t* w = h.weights.data() + h.start[i];
-    std::uint32_t b = half, g = half, r = half;
-    for (std::int32_t k = 0, count = h.count[i]; k < count; ++k, p += S) {
-      const std::uint32_t wk = std::uint32_t(w[k]);
-      b += p[0] * wk;
-      g += p[1] * wk;
-      r += p[2] * wk;
-    }
-    out[3 * i] = std::uint16_t(b >> shift);
-    out[3 * i + 1] = std::uint16_t(g >> shift);
-    out[3 * i + 2] = std::uint16_t(r >> shift);
-  }
-}
+// Any taps across, from 24-bit pixels of 8-bit channels; the result has
+// 8 fraction bits.
+void tapsAcross(const std::uint8_t* source, const AxisTaps& h, std::uint16_t* out);
+
+// The same from resampled 16-bit channels, a pixel's three channels at once:
+// it reads the channel after the last pixel the taps use and writes the one
+// after the last output pixel, which both buffers must hold.
+void tapsAcrossPadded(const std::uint16_t* source, const AxisTaps& h, std::uint16_t* out);
 
 // Two resampled rows blended down into 8-bit channels; the weights (over
 // kTapOne) are both above 0.
-inline void blendDown(const std::uint16_t* a, const std::uint16_t* b, std::uint16_t wa,
-                      std::uint16_t wb, std::size_t n, std::uint8_t* out) {
-  // As 16-bit fractions of 65536 each weight fits 16 bits: the high half of
-  // the products is the blend with 8 fraction bits.
-  constexpr int up = 16 - kTapShift;
-  const std::uint16_t fa = std::uint16_t(wa << up), fb = std::uint16_t(wb << up);
-  std::size_t i = 0;
-#ifdef __SSE2__
-  const __m128i va = _mm_set1_epi16(std::int16_t(fa)), vb = _mm_set1_epi16(std::int16_t(fb));
-  const __m128i half = _mm_set1_epi16(128);
-  for (; i + 16 <= n; i += 16) {
-    auto blend8 = [&](std::size_t at) {
-      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + at));
-      const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + at));
-      const __m128i sum = _mm_add_epi16(_mm_mulhi_epu16(x, va), _mm_mulhi_epu16(y, vb));
-      return _mm_srli_epi16(_mm_adds_epu16(sum, half), 8);
-    };
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
-                     _mm_packus_epi16(blend8(i), blend8(i + 8)));
-  }
-#endif
-  for (; i < n; ++i)
-    out[i] = std::uint8_t(
-        ((((std::uint32_t(a[i]) * fa) >> 16) + ((std::uint32_t(b[i]) * fb) >> 16)) + 128) >> 8);
-}
+void blendDown(const std::uint16_t* a, const std::uint16_t* b, std::uint16_t wa, std::uint16_t wb,
+               std::size_t n, std::uint8_t* out);
 
-inline void roundDown(const std::uint16_t* a, std::size_t n, std::uint8_t* out) {
-  for (std::size_t i = 0; i < n; ++i) out[i] = std::uint8_t((a[i] + 128u) >> 8);
-}
+void roundDown(const std::uint16_t* a, std::size_t n, std::uint8_t* out);
 
 // Adds rows of 8-bit channels without weights; up to 257 rows fit.
-inline void addRow(const std::uint8_t* row, std::size_t n, std::uint16_t* sums) {
-  for (std::size_t i = 0; i < n; ++i) sums[i] = std::uint16_t(sums[i] + row[i]);
-}
-
-inline void widenRow(const std::uint8_t* row, std::size_t n, std::uint16_t* sums) {
-  for (std::size_t i = 0; i < n; ++i) sums[i] = row[i];
-}
+void addRow(const std::uint8_t* row, std::size_t n, std::uint16_t* sums);
+void widenRow(const std::uint8_t* row, std::size_t n, std::uint16_t* sums);
 
 // Adds the 16-bit sums into the 32-bit ones, or stores them when `add` is false.
-template <bool add>
-void widenInto(const std::uint16_t* sums, std::size_t n, std::uint32_t* wide) {
-  for (std::size_t i = 0; i < n; ++i) wide[i] = add ? wide[i] + sums[i] : sums[i];
-}
+void widenInto(bool add, const std::uint16_t* sums, std::size_t n, std::uint32_t* wide);
 
 // The area average down: first and last rows weighted by their cover, the
 // rows between by `middle` each, all over 2^20; the result has 8 fraction bits.
 // Rounded weights of thousands of rows may add up to a little over 2^20:
 // the result is clamped to white.
-inline void areaDown(const std::uint8_t* first, std::uint32_t wFirst, const std::uint8_t* last,
-                     std::uint32_t wLast, const std::uint32_t* middleSums, std::uint32_t middle,
-                     std::size_t n, std::uint16_t* out) {
-  constexpr std::uint32_t half = 1u << 11;
-  for (std::size_t i = 0; i < n; ++i)
-    out[i] = std::uint16_t(std::min(
-        (first[i] * wFirst + last[i] * wLast + middleSums[i] * middle + half) >> 12, 255u << 8));
-}
+void areaDown(const std::uint8_t* first, std::uint32_t wFirst, const std::uint8_t* last,
+              std::uint32_t wLast, const std::uint32_t* middleSums, std::uint32_t middle,
+              std::size_t n, std::uint16_t* out);
 
 // Three channels per pixel into the canvas's layout.
 template <int D>
