@@ -42,7 +42,7 @@ before_each="rm -rf '$out'; mkdir -p '$out'; sync"
 
 declare -A wall cpu peak
 record() {  # record NAME
-  read -r w c k <"$measured"
+  read -r w c k _ <"$measured"
   wall[$1]=$w
   cpu[$1]=$c
   peak[$1]=$(( k / 1024 ))
