@@ -21,17 +21,12 @@ class ScriptedDesktop : public pelmora::Desktop {
  public:
   explicit ScriptedDesktop(QString path) : path_(std::move(path)) {}
   QString chooseRasterFile(const QString&, const QStringList&) override { return path_; }
-  void showMessage(const QString& text) override {
-    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-    ++messages;
-  }
   void maximiseWindow() override {}
   float windowHeight() const override { return 16200; }
   void runWithProgress(const QString&, pelmora::Progress&,
                        const std::function<void()>& work) override {
     work();
   }
-  int messages = 0;
 
  private:
   QString path_;
@@ -59,18 +54,21 @@ int main(int argc, char** argv) {
   }
   const QString path = QFile::decodeName(argv[1]);
   pelmora::MemoryFields fields;
-  pelmora::View view(6480, 6495, true);
+  pelmora::View view;
   ScriptedDesktop desktop(path);
   pelmora::Form form(fields, view, desktop);
 
   const auto loadStart = std::chrono::steady_clock::now();
-  pelmora::loadRaster(form);
+  const pelmora::CommandOutcome loaded = pelmora::loadRaster(form);
   const double loadSeconds = secondsSince(loadStart);
-  if (desktop.messages > 0) return 1;
+  if (!loaded.isCompleted()) {
+    std::fprintf(stderr, "%s\n", loaded.message().toLocal8Bit().constData());
+    return 1;
+  }
 
   const auto opened = form.rasters.cached(path);
   const auto gridStart = std::chrono::steady_clock::now();
-  pelmora::showGrid(form);
+  const pelmora::CommandOutcome grid = pelmora::showGrid(form);
   const double gridSeconds = secondsSince(gridStart);
   const bool reopened = !opened || form.rasters.cached(path) != opened;
 
@@ -78,5 +76,6 @@ int main(int argc, char** argv) {
   getrusage(RUSAGE_SELF, &usage);
   std::printf("%.4f %.4f %ld %ld %d\n", loadSeconds, gridSeconds, usage.ru_maxrss,
               anonymousKilobytes(), reopened ? 1 : 0);
-  return desktop.messages > 0 ? 1 : 0;
+  if (!grid.isCompleted()) std::fprintf(stderr, "%s\n", grid.message().toLocal8Bit().constData());
+  return grid.isCompleted() ? 0 : 1;
 }

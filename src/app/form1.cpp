@@ -4,7 +4,7 @@
 #include "app/entry_fields.h"
 #include "app/picture_view.h"
 #include "app/window_font.h"
-#include "base/failure.h"
+#include "base/messages.h"
 #include "commands/grid.h"
 #include "commands/load.h"
 #include "commands/run.h"
@@ -12,7 +12,6 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <new>
 #include <optional>
 
 namespace pelmora {
@@ -21,10 +20,11 @@ namespace {
 
 const QColor kWindowColour(0xFF, 0xE0, 0xC0);
 
-// Positions and sizes in layout units, 15 to the pixel.
+// Positions and sizes in layout units.
 struct Box {
   int left, top, width, height;
-  QRect pixels() const { return QRect(left / 15, top / 15, width / 15, height / 15); }
+  QRect pixels() const { return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height)); }
+  static int toPixels(int units) { return int(units / kUnitsPerPixel); }
 };
 
 struct FontSize {
@@ -89,7 +89,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), view_(std::make_unique<View>())
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, kWindowColour);
   setPalette(palette);
-  resize(9120 / 15, 7965 / 15);
+  resize(Box::toPixels(9120), Box::toPixels(7965));
 
   const FontSize bold1125{k1125pt, true}, regular1125{k1125pt}, bold1425{k1425pt, true};
   const FontSize boldItalic12{k12pt, true, true}, regular12{k12pt};
@@ -97,7 +97,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), view_(std::make_unique<View>())
 
   auto* picture1 = new PictureView(*view_, this);
   picture1->setObjectName(QStringLiteral("Picture1"));
-  picture1->move(Box{2400, 120, 6480, 6495}.pixels().topLeft());
+  picture1->move(Box{2400, 120, int(kInitialViewWidth), int(kInitialViewHeight)}.pixels().topLeft());
   // The view takes the focus (by Tab and by a click) as the first control of
   // the focus order, so that leaving Text11 for it normalises the quality.
   picture1->setFocusPolicy(Qt::StrongFocus);
@@ -163,27 +163,27 @@ Form1::Form1(QWidget* parent) : QWidget(parent), view_(std::make_unique<View>())
   form_ = std::make_unique<Form>(*fields_, *view_, *desktop_);
 
   text11->setFocusLeaveAction([this] { normaliseQuality(*fields_); });
-  connect(command1, &QPushButton::clicked, this, [this] { runCommand(loadRaster); });
-  connect(command2, &QPushButton::clicked, this, [this] { runCommand([](Form& f) { runRegistration(f); }); });
-  connect(command3, &QPushButton::clicked, this, [this] { runCommand(showGrid); });
+  connect(command1, &QPushButton::clicked, this, &Form1::onLoad);
+  connect(command2, &QPushButton::clicked, this, &Form1::onRun);
+  connect(command3, &QPushButton::clicked, this, &Form1::onGrid);
 }
 
 Form1::~Form1() = default;
 
-void Form1::runCommand(const std::function<void(Form&)>& command) {
+void Form1::onLoad() { runCommand(loadRaster); }
+void Form1::onRun() { runCommand(runRegistration, messages::completed()); }
+void Form1::onGrid() { runCommand(showGrid); }
+
+void Form1::runCommand(CommandOutcome (*command)(Form&), const QString& completedMessage) {
   // A command waiting in a dialog or on its work keeps the window blocked;
   // this guards against a second command started from a nested event loop.
   if (commandRunning_) return;
   commandRunning_ = true;
-  try {
-    command(*form_);
-  } catch (const Failure& failure) {
-    desktop_->showMessage(failure.message());
-  } catch (const std::bad_alloc&) {
-    desktop_->showMessage(QStringLiteral("メモリが足りません。"));
-  } catch (const std::exception& error) {
-    desktop_->showMessage(QString::fromUtf8(error.what()));
-  }
+  const CommandOutcome outcome = command(*form_);
+  // The run's message comes once the view shows the last tile. A silent
+  // guard and a cancelled load have nothing to say.
+  const QString message = outcome.isCompleted() ? completedMessage : outcome.message();
+  if (!message.isEmpty()) desktop_->showMessage(message);
   commandRunning_ = false;
 }
 

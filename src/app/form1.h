@@ -5,11 +5,11 @@
 
 #include "app/qt_desktop.h"
 #include "app/qt_fields.h"
+#include "commands/outcome.h"
 #include "platform/view.h"
 #include "session/form.h"
 
 #include <QWidget>
-#include <functional>
 #include <memory>
 
 namespace pelmora {
@@ -25,8 +25,14 @@ class Form1 : public QWidget {
   QtDesktop& desktop() { return *desktop_; }
 
  private:
-  // Runs a button's command; a failure it lets through is shown, never lost.
-  void runCommand(const std::function<void(Form&)>& command);
+  // A slot per button: the command, then its outcome in a message box.
+  void onLoad();
+  void onRun();
+  void onGrid();
+  // Runs `command` unless another one is still running (from a nested event
+  // loop), then shows `completedMessage` when it completed and its own
+  // message otherwise; an empty message shows nothing.
+  void runCommand(CommandOutcome (*command)(Form&), const QString& completedMessage = {});
 
   std::unique_ptr<View> view_;
   std::unique_ptr<QtFields> fields_;

@@ -1,6 +1,7 @@
 #include "app/qt_desktop.h"
 
 #include "app/run_progress_dialog.h"
+#include "platform/view.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -115,7 +116,7 @@ void QtDesktop::maximiseWindow() {
   }
 }
 
-float QtDesktop::windowHeight() const { return float(window_.frameGeometry().height() * 15.0); }
+float QtDesktop::windowHeight() const { return float(window_.frameGeometry().height() * kUnitsPerPixel); }
 
 void QtDesktop::runWithProgress(const QString& label, Progress& progress,
                                 const std::function<void()>& work) {

@@ -16,7 +16,8 @@ class QtDesktop : public Desktop {
   explicit QtDesktop(QWidget& window);
 
   QString chooseRasterFile(const QString& title, const QStringList& filters) override;
-  void showMessage(const QString& text) override;
+  // A modal message box with an OK button, captioned "Pelmora".
+  void showMessage(const QString& text);
   void maximiseWindow() override;
   float windowHeight() const override;
   void runWithProgress(const QString& label, Progress& progress,

@@ -2,6 +2,8 @@
 // and, where there is one, the file it concerns. Shown in one place per front end.
 #pragma once
 
+#include "base/messages.h"
+
 #include <QString>
 #include <exception>
 
@@ -15,14 +17,20 @@ class Failure : public std::exception {
   const QString& cause() const { return cause_; }
   const QString& file() const { return file_; }
   // The text a message box or stderr shows: the cause, then the file on its own line.
-  QString message() const {
-    return file_.isEmpty() ? cause_ : cause_ + QStringLiteral("\nファイル: ") + file_;
-  }
+  QString message() const { return messages::withFile(cause_, file_); }
   const char* what() const noexcept override { return utf8_.constData(); }
 
+  // This failure, naming `file` when it names none of its own: a fault of
+  // arithmetic or memory concerns the file the step was working on.
+  Failure concerning(const QString& file) const { return file_.isEmpty() ? Failure(cause_, file) : *this; }
+
+  // The exception being handled as a failure concerning `file`: called
+  // inside a catch block, so that no exception ends a command unexplained.
+  static Failure fromCurrentException(const QString& file);
+
   // The arithmetic faults that end a command at the step where they occur.
-  static Failure divisionByZero() { return Failure(QStringLiteral("0 で除算しました。")); }
-  static Failure overflow() { return Failure(QStringLiteral("オーバーフローしました。")); }
+  static Failure divisionByZero() { return Failure(messages::divisionByZero()); }
+  static Failure overflow() { return Failure(messages::overflow()); }
 
  private:
   QString cause_;

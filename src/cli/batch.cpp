@@ -1,6 +1,7 @@
 #include "cli/batch.h"
 
 #include "base/failure.h"
+#include "base/messages.h"
 #include "cli/done_check.h"
 #include "cli/options.h"
 #include "commands/ar2_index.h"
@@ -43,7 +44,7 @@ void writeOptionsIntoFields(const BatchOptions& o, Fields& fields) {
   normaliseQuality(fields);
 }
 
-int dryRun(Form& form, const Console& console, const QString& subject) {
+void dryRun(Form& form, const Console& console, const QString& subject) {
   QString shown = subject.isEmpty() ? QString() : QStringLiteral("==> %1 <==\n").arg(subject);
   for (Field f : kShownFields) shown += captionOf(f) + QStringLiteral(": ") + form.fields.text(f) + u'\n';
   shown += form.fields.text(Field::Label9) + u'\n';
@@ -52,7 +53,6 @@ int dryRun(Form& form, const Console& console, const QString& subject) {
   QString lines = QStringLiteral("\n");
   for (const QString& line : indexLines(plan)) lines += line + u'\n';
   console.out(lines);
-  return kCompleted;
 }
 
 QString absoluteOutputFolder(const BatchOptions& options) {
@@ -81,12 +81,22 @@ QString checkRasters(const BatchOptions& options) {
 
 enum class Outcome { Cut, Skipped, Failed, Cancelled };
 
+Outcome resultOf(const CommandOutcome& outcome) {
+  switch (outcome.status) {
+    case CommandOutcome::Status::Completed: return Outcome::Cut;
+    case CommandOutcome::Status::Cancelled: return Outcome::Cancelled;
+    case CommandOutcome::Status::NotStarted:
+    case CommandOutcome::Status::Stopped: break;
+  }
+  return Outcome::Failed;
+}
+
 // Loads one raster into a fresh form (the initial texts, its own index read
 // back), writes the options into the fields and plans or runs.
 Outcome cutRaster(const BatchOptions& options, const QString& raster, const QString& subject,
                   const Console& console) {
   MemoryFields fields;
-  View view(6480, 6495, /*keepsPixels=*/false);
+  View view(kInitialViewWidth, kInitialViewHeight, /*keepsPixels=*/false);
   BatchDesktop desktop(QFileInfo(raster).absoluteFilePath(),
                        float(options.overviewPixels * kUnitsPerPixel), console, options.quiet, subject);
   Form form(fields, view, desktop);
@@ -100,20 +110,24 @@ Outcome cutRaster(const BatchOptions& options, const QString& raster, const QStr
     if (!options.quiet) console.out(raster + QStringLiteral(": skipped, its set is complete\n"));
     return Outcome::Skipped;
   }
-  try {
-    if (!loadRaster(form)) return Outcome::Failed;
-    writeOptionsIntoFields(options, fields);
-    if (options.dryRun) {
-      dryRun(form, console, subject);
-      return Outcome::Cut;
-    }
-    if (runRegistration(form)) return Outcome::Cut;
-    return desktop.cancelled() ? Outcome::Cancelled : Outcome::Failed;
-  } catch (const Failure& failure) {
-    const QString prefix = subject.isEmpty() ? QString() : subject + QStringLiteral(": ");
-    console.err(QStringLiteral("pelmora-tile: ") + prefix + failure.message() + u'\n');
-    return Outcome::Failed;
+  const CommandOutcome loaded = loadRaster(form);
+  if (!loaded.isCompleted()) {
+    reportOutcome(loaded, {console, subject, options.quiet, /*sayCompleted=*/false});
+    return resultOf(loaded);
   }
+  writeOptionsIntoFields(options, fields);
+  CommandOutcome outcome;
+  if (options.dryRun) {
+    try {
+      dryRun(form, console, subject);
+    } catch (...) {
+      outcome = CommandOutcome::stopped(Failure::fromCurrentException(form.session.Filename));
+    }
+  } else {
+    outcome = runRegistration(form);
+  }
+  reportOutcome(outcome, {console, subject, options.quiet, /*sayCompleted=*/!options.dryRun});
+  return resultOf(outcome);
 }
 
 // Creates the folder and those above it; the failure carries the system's
@@ -122,8 +136,7 @@ void makeOutputFolder(const QString& folder) {
   std::error_code error;
   std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(folder).toStdString()), error);
   if (error)
-    throw Failure(QStringLiteral("出力フォルダを作れません: ") + QString::fromLocal8Bit(error.message().c_str()),
-                  folder);
+    throw Failure(messages::cannotCreateOutputFolder(QString::fromLocal8Bit(error.message().c_str())), folder);
 }
 
 }  // namespace
@@ -151,8 +164,7 @@ int runBatch(const QStringList& arguments, const Console& console) {
     try {
       makeOutputFolder(absoluteOutputFolder(options));
     } catch (const Failure& failure) {
-      console.err(QStringLiteral("pelmora-tile: ") + failure.message() + u'\n');
-      return kStopped;
+      return reportOutcome(CommandOutcome::stopped(failure), {console, {}, options.quiet, false});
     }
   }
 
@@ -173,8 +185,7 @@ int runBatch(const QStringList& arguments, const Console& console) {
     const int notStarted = int(options.rasters.size()) - cut - skipped - failed - (cancelled ? 1 : 0);
     QString summary = QStringLiteral("%1 cut, %2 skipped, %3 failed").arg(cut).arg(skipped).arg(failed);
     if (cancelled) summary += QStringLiteral(", 1 cancelled, %1 not started").arg(notStarted);
-    if (!options.quiet || failed > 0 || cancelled)
-      console.err(QStringLiteral("pelmora-tile: ") + summary + u'\n');
+    if (!options.quiet || failed > 0 || cancelled) sayOnStderr(console, {}, summary);
   }
   return failed > 0 || cancelled ? kStopped : kCompleted;
 }

@@ -4,12 +4,11 @@
 #pragma once
 
 #include "cli/batch_desktop.h"
+#include "cli/outcome_report.h"
 
 #include <QStringList>
 
 namespace pelmora {
-
-enum ExitStatus { kCompleted = 0, kStopped = 1, kUsageError = 2 };
 
 // `arguments` excludes the program name. Returns the exit status.
 int runBatch(const QStringList& arguments, const Console& console);

@@ -1,5 +1,5 @@
 // The desktop as the batch tool plays it: the dialog answers with the raster
-// named on the command line, messages go to the console, long work runs on the
+// named on the command line, notes go to stderr, long work runs on the
 // calling thread with a progress bar on a terminal.
 #pragma once
 
@@ -17,9 +17,6 @@ struct Console {
   bool errIsTerminal = false;
 };
 
-// The one message the commands show when they completed.
-QString completedMessage();
-
 class BatchDesktop : public Desktop {
  public:
   // `subject` names the raster in every line when several are cut; empty for one.
@@ -27,15 +24,11 @@ class BatchDesktop : public Desktop {
                QString subject = {});
 
   QString chooseRasterFile(const QString& title, const QStringList& filters) override;
-  void showMessage(const QString& text) override;
   void maximiseWindow() override {}
   float windowHeight() const override { return windowHeight_; }
   void runWithProgress(const QString& label, Progress& progress,
                        const std::function<void()>& work) override;
   void note(const QString& text) override;
-
-  // True once a run was cancelled (Ctrl-C): the batch stops there.
-  bool cancelled() const { return cancelled_; }
 
  private:
   QString rasterPath_;
@@ -43,7 +36,6 @@ class BatchDesktop : public Desktop {
   const Console& console_;
   bool quiet_;
   QString subject_;
-  bool cancelled_ = false;
 };
 
 }  // namespace pelmora

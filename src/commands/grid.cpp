@@ -13,10 +13,6 @@ namespace {
 // Light red, colour 12 of the classic 16-colour palette.
 const QColor kGridColour(255, 0, 0);
 
-CornerPoints cornersOf(const Session& s) {
-  return {s.B_X0, s.B_Y0, s.B_XE, s.B_YE, s.B_X1, s.B_Y1, s.B_X2, s.B_Y2};
-}
-
 // Positions i × cell for i = 1, 2, ... while i ≤ count, each rounded to a
 // float. Beyond `limit` lines they would be closer than the view can show, so
 // only every step-th line and the last one are kept.
@@ -42,15 +38,23 @@ std::vector<QLineF> gridLines(float P_X, float P_Y, float Cell_X, float Cell_Y, 
   return lines;
 }
 
-void showGrid(Form& form) {
-  Fields& fields = form.fields;
-  Session& session = form.session;
+namespace {
+
+bool countsArePositive(const Fields& fields) {
   const double rows = readFieldNumber(fields, Field::Text5);
   const double columns = readFieldNumber(fields, Field::Text6);
-  if (!(rows > 0 && columns > 0)) return;
+  return rows > 0 && columns > 0;
+}
+
+}  // namespace
+
+void drawGrid(Form& form) {
+  Fields& fields = form.fields;
+  Session& session = form.session;
+  if (!countsArePositive(fields)) return;
 
   float zoom = 0;
-  bil(form.rasters, session.Filename, zoom, cornersOf(session), form.view);
+  bil(form.rasters, session.Filename, zoom, session.corners, form.view);
 
   session.Cell_X = toSingle(divide(session.P_X, readFieldNumber(fields, Field::Text5)));
   session.Cell_Y = toSingle(divide(session.P_Y, readFieldNumber(fields, Field::Text6)));
@@ -64,6 +68,17 @@ void showGrid(Form& form) {
                                readFieldNumber(fields, Field::Text6), rowLimit, columnLimit);
   form.view.drawLines(lines, kGridColour);
   form.view.refresh();
+}
+
+CommandOutcome showGrid(Form& form) {
+  try {
+    if (!countsArePositive(form.fields)) return CommandOutcome::notStarted();
+    drawGrid(form);
+    return CommandOutcome::completed();
+  } catch (...) {
+    // The window has always shown a fault of the grid by its cause alone.
+    return CommandOutcome::stopped(Failure::fromCurrentException({}));
+  }
 }
 
 }  // namespace pelmora

@@ -1,6 +1,7 @@
 // Command3, "分割図表示": redraws the raster and draws the division lines.
 #pragma once
 
+#include "commands/outcome.h"
 #include "session/form.h"
 
 #include <QLineF>
@@ -15,7 +16,13 @@ namespace pelmora {
 std::vector<QLineF> gridLines(float P_X, float P_Y, float Cell_X, float Cell_Y, double rows,
                                 double columns, double rowLimit, double columnLimit);
 
-// The command; throws Failure (the window shows it) on a renderer or division fault.
-void showGrid(Form& form);
+// Redraws the raster and the lines for the counts in the fields, as the load
+// does at its end; does nothing unless both counts are above 0. Throws
+// Failure on a renderer or division fault.
+void drawGrid(Form& form);
+
+// The command: drawGrid, not started (silently) for counts not above 0,
+// stopped on a renderer or division fault.
+CommandOutcome showGrid(Form& form);
 
 }  // namespace pelmora

@@ -1,6 +1,7 @@
 #include "commands/load.h"
 
 #include "base/failure.h"
+#include "base/messages.h"
 #include "base/numbers.h"
 #include "commands/ar2_index.h"
 #include "commands/grid.h"
@@ -16,7 +17,8 @@
 namespace pelmora {
 namespace {
 
-const QString kCornersFirst = QStringLiteral("先に右上と左下の実体系座標値を入力してください");
+// The window's height less this is the side of the square view.
+constexpr double kWindowBelowView = 700;
 
 QString trimmedRight(QString text) {
   while (text.endsWith(u' ')) text.chop(1);
@@ -32,7 +34,7 @@ void fitView(Form& form, const RasterSource& raster) {
   s.P_X = view.height();
   s.P_Y = view.width();
   s.F_H = form.desktop.windowHeight();
-  view.setHeight(toSingle(double(form.desktop.windowHeight()) - 700));
+  view.setHeight(toSingle(double(form.desktop.windowHeight()) - kWindowBelowView));
   view.setWidth(view.height());
   view.setScaleTop(0);
   view.setScaleLeft(0);
@@ -56,7 +58,7 @@ void writeSizeRatiosAndProposal(Form& form, const QString& path) {
   Session& s = form.session;
 
   const QFileInfo info(path);
-  if (!info.exists()) throw Failure(QStringLiteral("ファイルが見つかりません。"), path);
+  if (!info.exists()) throw Failure(messages::fileNotFound(), path);
   const double bytes = double(info.size());
   fields.setText(Field::Text9, plainText(floorInt(bytes / 10000) / 100));
   const double widthPerHeight = divide(s.P_Y, s.P_X);
@@ -79,9 +81,7 @@ void writeSizeRatiosAndProposal(Form& form, const QString& path) {
 void writeGeoreferencedCorners(Form& form, const RasterSource& raster) {
   const Georeference& georeference = raster.georeference();
   if (georeference.turnedIgnored)
-    form.desktop.note(QStringLiteral("回転または傾きのある地理参照は使いません。四隅の座標は入力値のままです。\n"
-                                     "ファイル: ") +
-                      form.session.Filename);
+    form.desktop.note(messages::withFile(messages::turnedGeoreferenceIgnored(), form.session.Filename));
   if (!georeference.edges) return;
   const NorthUpEdges& edges = *georeference.edges;
   Fields& fields = form.fields;
@@ -134,12 +134,12 @@ std::shared_ptr<const RasterSource> openWithProgress(Form& form, const QString& 
   progress.inPercent = true;
   progress.showAfterMilliseconds = 500;
   std::shared_ptr<const RasterSource> raster;
-  form.desktop.runWithProgress(QStringLiteral("画像を読み込んでいます…"), progress,
+  form.desktop.runWithProgress(messages::loadingRaster(), progress,
                                [&] { raster = form.rasters.open(path, &progress); });
   return raster;
 }
 
-bool runLoad(Form& form, QString& rasterPath) {
+CommandOutcome runLoad(Form& form, QString& rasterPath) {
   Fields& fields = form.fields;
   Session& s = form.session;
 
@@ -147,21 +147,20 @@ bool runLoad(Form& form, QString& rasterPath) {
   const double lowerLeftY = readFieldNumber(fields, Field::Text4);
   const double upperRightX = readFieldNumber(fields, Field::Text1);
   const double upperRightY = readFieldNumber(fields, Field::Text2);
-  if (lowerLeftX == upperRightX || lowerLeftY == upperRightY) {
-    form.desktop.showMessage(kCornersFirst);
-    return false;
-  }
+  if (lowerLeftX == upperRightX || lowerLeftY == upperRightY)
+    return CommandOutcome::notStarted(messages::cornersFirst());
 
-  const QString chosen = form.desktop.chooseRasterFile(rasterDialogTitle(), rasterDialogFilters());
+  const QString chosen =
+      form.desktop.chooseRasterFile(messages::rasterDialogTitle(), messages::rasterDialogFilters());
   if (trimmedRight(chosen).isEmpty()) {
     fields.setText(Field::Text10, chosen);
-    return false;
+    return CommandOutcome::cancelled();
   }
   // Opened before anything changes, so that cancelling the decoding leaves
   // the window as it was.
   rasterPath = chosen;
   const auto raster = openWithProgress(form, chosen);
-  if (!raster) return false;
+  if (!raster) return CommandOutcome::cancelled();
   fields.setText(Field::Text10, chosen);
   rasterPath = fields.text(Field::Text10);
 
@@ -169,38 +168,21 @@ bool runLoad(Form& form, QString& rasterPath) {
   fitView(form, *raster);
 
   s.Filename = chosen;
-  s.B_X0 = 0;
-  s.B_Y0 = 0;
-  s.B_XE = s.P_X;
-  s.B_YE = s.P_Y;
-  s.B_X1 = 0;
-  s.B_Y1 = 0;
-  s.B_X2 = form.view.scaleHeight();
-  s.B_Y2 = form.view.scaleWidth();
+  s.corners = {0, 0, s.P_X, s.P_Y, 0, 0, form.view.scaleHeight(), form.view.scaleWidth()};
   float zoom = 0;
-  bil(form.rasters, s.Filename, zoom,
-      {s.B_X0, s.B_Y0, s.B_XE, s.B_YE, s.B_X1, s.B_Y1, s.B_X2, s.B_Y2}, form.view);
+  bil(form.rasters, s.Filename, zoom, s.corners, form.view);
 
   writePlaceholderCorners(form);
   writeSizeRatiosAndProposal(form, rasterPath);
   form.view.setDrawWidth(5);
-  showGrid(form);
+  drawGrid(form);
   readBackCorners(form, *raster);
-  return true;
+  return CommandOutcome::completed();
 }
 
 }  // namespace
 
-QString rasterDialogTitle() { return QStringLiteral("ラスター 呼び出し"); }
-
-QStringList rasterDialogFilters() {
-  return {QStringLiteral("BITMAP (*.BMP* *.bmp* *.Bmp*)"),
-          QStringLiteral("GeoTIFF・PNG・JPEG・JPEG 2000 (*.tif *.TIF *.tiff *.TIFF *.png *.PNG "
-                         "*.jpg *.JPG *.jpeg *.JPEG *.jp2 *.JP2 *.j2k *.J2K)"),
-          QStringLiteral("すべてのファイル (*)")};
-}
-
-bool loadRaster(Form& form) {
+CommandOutcome loadRaster(Form& form) {
   // A load that stops part way would leave the path field, the view and the
   // record describing different rasters, and a run would then cut the earlier
   // raster under the new name shown. So a failure puts everything back.
@@ -208,12 +190,10 @@ bool loadRaster(Form& form) {
   QString rasterPath;
   try {
     return runLoad(form, rasterPath);
-  } catch (const Failure& failure) {
+  } catch (...) {
+    const Failure failure = Failure::fromCurrentException(rasterPath);
     before.restore(form);
-    // Arithmetic faults carry no file of their own: they concern the raster.
-    const Failure shown = failure.file().isEmpty() ? Failure(failure.cause(), rasterPath) : failure;
-    form.desktop.showMessage(shown.message());
-    return false;
+    return CommandOutcome::stopped(failure);
   }
 }
 

@@ -2,16 +2,15 @@
 // draws it, proposes the grid and takes back the corners of an earlier index.
 #pragma once
 
+#include "commands/outcome.h"
 #include "session/form.h"
 
 namespace pelmora {
 
-// The dialog's title and filters.
-QString rasterDialogTitle();
-QStringList rasterDialogFilters();
-
-// Runs the whole command. A failure shows a message box naming the cause and
-// the file, and keeps what the earlier steps wrote. True when every step ran.
-bool loadRaster(Form& form);
+// Runs the whole command. Not started when the corner fields do not describe
+// two distinct corners (asking for them); cancelled when no file is chosen or
+// the decoding is cancelled. A step that fails stops the load and puts the
+// window back as it was; the failure names the raster when it names no file.
+CommandOutcome loadRaster(Form& form);
 
 }  // namespace pelmora

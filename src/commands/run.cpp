@@ -1,9 +1,9 @@
 #include "commands/run.h"
 
 #include "base/failure.h"
+#include "base/messages.h"
 #include "base/numbers.h"
 #include "platform/file_lock.h"
-#include "session/field_number.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,25 +23,26 @@ constexpr double kPi = 3.14159265359;
 // holds them all in memory.
 constexpr double kMaxImages = 1e6;
 
-const QString kFinished = QStringLiteral("完了しました");
-const QString kWaiting = QStringLiteral("同じ画像をこのフォルダーへ登録している別の実行が終わるのを待っています…");
-
 // The canvas a view of that many layout units gets, as the view sizes itself.
 int pixelsFor(float units) { return View(units, 0, false).pixelWidth(); }
 
+struct RasterSize {
+  int width, height;
+};
+
 PlannedImage plannedImage(const QString& name, float viewWidth, float viewHeight,
-                          const CornerPoints& corners, const RasterSource& raster) {
+                          const CornerPoints& corners, RasterSize raster) {
   PlannedImage image;
   image.fileName = name;
   image.pixelWidth = pixelsFor(viewWidth);
   image.pixelHeight = pixelsFor(viewHeight);
   image.corners = corners;
-  image.geometry = bilGeometry(raster.width(), raster.height(), float(image.pixelWidth * kUnitsPerPixel),
+  image.geometry = bilGeometry(raster.width, raster.height, float(image.pixelWidth * kUnitsPerPixel),
                                float(image.pixelHeight * kUnitsPerPixel), corners);
   return image;
 }
 
-PlannedImage planOverview(const Session& s, const QString& name, const RasterSource& raster) {
+PlannedImage planOverview(const Session& s, const QString& name, RasterSize raster) {
   // The window's height becomes the overview's longer side.
   double width, height;
   if (s.P_X > s.P_Y) {
@@ -67,28 +68,16 @@ constexpr int kMaxJpegSide = 65500;
 
 void checkPixels(const PlannedImage& image, const QString& what) {
   if (image.pixelWidth < 1 || image.pixelHeight < 1)
-    throw Failure(what + QStringLiteral("が 1 ピクセルに満たないため書き出せません (%1 × %2 ピクセル)。")
-                             .arg(image.pixelWidth)
-                             .arg(image.pixelHeight));
+    throw Failure(messages::imageBelowOnePixel(what, image.pixelWidth, image.pixelHeight));
   if (image.pixelWidth > kMaxJpegSide || image.pixelHeight > kMaxJpegSide)
-    throw Failure(what + QStringLiteral("が JPEG の上限 %1 ピクセルを超えるため書き出せません (%2 × %3 ピクセル)。")
-                             .arg(kMaxJpegSide)
-                             .arg(image.pixelWidth)
-                             .arg(image.pixelHeight));
-}
-
-QString outputFolderOf(const Form& form) {
-  return form.runOptions.outputFolder.isEmpty() ? QFileInfo(form.session.Filename).absolutePath()
-                                                : form.runOptions.outputFolder;
+    throw Failure(messages::imageBeyondJpegLimit(what, kMaxJpegSide, image.pixelWidth, image.pixelHeight));
 }
 
 // What would otherwise stop the run midway, checked before anything is written.
 void checkOutputFolder(const QString& folder) {
-  if (!QFileInfo(folder).isDir())
-    throw Failure(QStringLiteral("出力先のフォルダーがありません。"), folder);
+  if (!QFileInfo(folder).isDir()) throw Failure(messages::outputFolderMissing(), folder);
   QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".pelmora-probe-XXXXXX")));
-  if (!probe.open())
-    throw Failure(QStringLiteral("出力先のフォルダーに書き込めません: ") + probe.errorString(), folder);
+  if (!probe.open()) throw Failure(messages::outputFolderNotWritable(probe.errorString()), folder);
 }
 
 // The view keeps the size of one cell and shows the last image; the session's
@@ -101,9 +90,7 @@ void showLastImage(Form& form, const RunPlan& plan, const RasterSource& raster) 
   Session& s = form.session;
   s.Cell_X = plan.Cell_X;
   s.Cell_Y = plan.Cell_Y;
-  const CornerPoints& b = plan.images.back().corners;
-  s.B_X0 = b.B_X0, s.B_Y0 = b.B_Y0, s.B_XE = b.B_XE, s.B_YE = b.B_YE;
-  s.B_X1 = b.B_X1, s.B_Y1 = b.B_Y1, s.B_X2 = b.B_X2, s.B_Y2 = b.B_Y2;
+  s.corners = plan.images.back().corners;
   if (plan.images.size() > 1) {
     form.view.setWidth(plan.Cell_Y);
     form.view.setHeight(plan.Cell_X);
@@ -119,29 +106,25 @@ void showLastImage(Form& form, const RunPlan& plan, const RasterSource& raster) 
 
 }  // namespace
 
-RunPlan planRun(Form& form) {
-  const Session& s = form.session;
-  const Fields& fields = form.fields;
+RunPlan planRun(const RunRequest& request, const Session& s, int rasterWidth, int rasterHeight) {
+  const RasterSize raster{rasterWidth, rasterHeight};
   RunPlan plan;
   plan.rasterPath = s.Filename;
-  plan.outputFolder = outputFolderOf(form);
+  plan.outputFolder = request.options.outputFolder.isEmpty() ? QFileInfo(s.Filename).absolutePath()
+                                                             : request.options.outputFolder;
   plan.baseName = rasterBaseName(s.Filename);
   plan.indexFileName = plan.baseName + QStringLiteral(".AR2");
-  const auto raster = form.rasters.open(s.Filename);
-  plan.coordinateSystem = raster->georeference().coordinateSystem;
 
-  plan.images.push_back(planOverview(s, plan.baseName + QStringLiteral("_0.JPG"), *raster));
-  checkPixels(plan.images.front(), QStringLiteral("全体図"));
+  plan.images.push_back(planOverview(s, plan.baseName + QStringLiteral("_0.JPG"), raster));
+  checkPixels(plan.images.front(), messages::overviewImage());
 
-  const std::int32_t quality = roundHalfEven(readFieldNumber(fields, Field::Text11));
-  if (quality < 0 || quality > 255)
-    throw Failure(QStringLiteral("JPG画質が範囲外です (%1)。0 から 255 の数を入力してください。").arg(quality));
+  const std::int32_t quality = roundHalfEven(request.quality);
+  if (quality < 0 || quality > 255) throw Failure(messages::qualityOutOfRange(quality));
   plan.quality = quality;
 
-  const double rows = readFieldNumber(fields, Field::Text5);
-  const double columns = readFieldNumber(fields, Field::Text6);
-  if (!(rows > 0 && columns > 0))
-    throw Failure(QStringLiteral("横割の数と縦割の数には 0 より大きい数を入力してください。"));
+  const double rows = request.rows;
+  const double columns = request.columns;
+  if (!(rows > 0 && columns > 0)) throw Failure(messages::countsNotPositive());
   plan.Cell_X = toSingle(divide(s.P_X, rows));
   plan.Cell_Y = toSingle(divide(s.P_Y, columns));
   // The view takes the size of one cell at the end, even when no tile is cut.
@@ -149,14 +132,14 @@ RunPlan planRun(Form& form) {
     pixelsFor(plan.Cell_X);
     pixelsFor(plan.Cell_Y);
   } catch (const Failure&) {
-    throw Failure(QStringLiteral("横割の数または縦割の数が小さすぎて、1 区画がビューに収まりません。"));
+    throw Failure(messages::cellTooLargeForView());
   }
   plan.tileRows = int(std::min(std::floor(rows), kMaxImages + 1));
   plan.tileColumns = int(std::min(std::floor(columns), kMaxImages + 1));
   if (double(plan.tileRows) * plan.tileColumns > kMaxImages)
-    throw Failure(QStringLiteral("分割の数が多すぎます (%1 × %2)。").arg(plainText(rows), plainText(columns)));
+    throw Failure(messages::tooManyDivisions(plainText(rows), plainText(columns)));
 
-  const float angle = toSingle(readFieldNumber(fields, Field::Text12));
+  const float angle = request.angle;
   const double theta = checkedFinite(double(toSingle(divide(angle, 180))) * kPi);
   const double sinTheta = std::sin(theta);
   const double cosTheta = std::cos(theta);
@@ -171,8 +154,8 @@ RunPlan planRun(Form& form) {
                                  toSingle((plan.Cell_X * i) * kEdgeStretch),
                                  toSingle((plan.Cell_Y * j) * kEdgeStretch)};
       const QString name = plan.baseName + u'_' + QString::number(tileNumber) + QStringLiteral(".JPG");
-      PlannedImage tile = plannedImage(name, plan.Cell_Y, plan.Cell_X, corners, *raster);
-      if (tileNumber == 1) checkPixels(tile, QStringLiteral("1 区画"));
+      PlannedImage tile = plannedImage(name, plan.Cell_Y, plan.Cell_X, corners, raster);
+      if (tileNumber == 1) checkPixels(tile, messages::oneCell());
 
       const double xBottom = checkedFinite(s.UR_X - ((dX * i) * kEdgeStretch));
       const double yLeft = checkedFinite(s.LL_Y + dY * (j - 1));
@@ -191,6 +174,14 @@ RunPlan planRun(Form& form) {
   return plan;
 }
 
+RunPlan planRun(Form& form) {
+  const RunRequest request = readRunRequest(form.fields, form.runOptions);
+  const auto raster = form.rasters.open(form.session.Filename);
+  RunPlan plan = planRun(request, form.session, raster->width(), raster->height());
+  plan.coordinateSystem = raster->georeference().coordinateSystem;
+  return plan;
+}
+
 QStringList indexLines(const RunPlan& plan) {
   QStringList lines;
   for (const PlannedImage& image : plan.images) lines << indexLine(image.record);
@@ -201,46 +192,38 @@ QString runLockPath(const RunPlan& plan) {
   return QDir(plan.outputFolder).filePath(u'.' + plan.baseName + QStringLiteral(".pelmora-lock"));
 }
 
-bool runRegistration(Form& form) {
-  if (form.session.P_X == 0 || form.session.P_Y == 0) return false;
+CommandOutcome runCancelled(const RunPlan& plan) {
+  return CommandOutcome::cancelled(messages::runCancelled(), QDir(plan.outputFolder).filePath(plan.indexFileName));
+}
+
+CommandOutcome runRegistration(Form& form) {
+  if (form.session.P_X == 0 || form.session.P_Y == 0) return CommandOutcome::notStarted();
   try {
     const RunPlan plan = planRun(form);
     const auto raster = form.rasters.open(plan.rasterPath);
     checkOutputFolder(plan.outputFolder);
-    const QString cancelled =
-        QStringLiteral("キャンセルしました。画像も索引ファイルも前のままです。\nファイル: ") +
-        QDir(plan.outputFolder).filePath(plan.indexFileName);
 
     std::optional<FileLock> lock = FileLock::tryAcquire(runLockPath(plan));
     if (!lock) {
       Progress waiting(0);
-      form.desktop.runWithProgress(kWaiting, waiting, [&] {
+      form.desktop.runWithProgress(messages::waitingForAnotherRun(), waiting, [&] {
         lock = FileLock::acquire(runLockPath(plan), waiting.cancelRequested);
       });
-      if (!lock) {
-        form.desktop.showMessage(cancelled);
-        return false;
-      }
+      if (!lock) return runCancelled(plan);
     }
 
     Progress progress(int(plan.images.size()));
-    RunOutcome outcome;
-    form.desktop.runWithProgress(QStringLiteral("画像を書き出しています…"), progress, [&] {
+    CommandOutcome outcome;
+    form.desktop.runWithProgress(messages::writingImages(), progress, [&] {
       outcome = executeRun(plan, *raster, form.makeEncoder, form.runOptions.jobs, progress,
                            form.runOptions.worldFiles);
     });
-    if (outcome.cancelled) {
-      form.desktop.showMessage(cancelled);
-      return false;
-    }
+    if (!outcome.isCompleted()) return outcome;
     lock.reset();
     showLastImage(form, plan, *raster);
-    form.desktop.showMessage(kFinished);
-    return true;
-  } catch (const Failure& failure) {
-    const Failure shown = failure.file().isEmpty() ? Failure(failure.cause(), form.session.Filename) : failure;
-    form.desktop.showMessage(shown.message());
-    return false;
+    return outcome;
+  } catch (...) {
+    return CommandOutcome::stopped(Failure::fromCurrentException(form.session.Filename));
   }
 }
 

@@ -5,6 +5,8 @@
 #pragma once
 
 #include "commands/ar2_index.h"
+#include "commands/outcome.h"
+#include "commands/run_request.h"
 #include "render/bil.h"
 #include "session/form.h"
 
@@ -39,18 +41,19 @@ struct RunPlan {
   float Cell_X = 0, Cell_Y = 0;
 };
 
-// Plans the run from the form without touching any file but reading the
-// raster's size from the cache. Throws Failure for every check that would
-// otherwise stop the run midway.
+// The plan of a run on a raster of that many pixels: a pure function of the
+// request and the session (its raster path, sizes, window height and
+// corners). The coordinate system is left to the caller. Throws Failure for
+// every check that would otherwise stop the run midway.
+RunPlan planRun(const RunRequest& request, const Session& session, int rasterWidth, int rasterHeight);
+
+// The plan of the form as it stands: its fields read as a request, its
+// session, and its raster (opened through the cache for its size and
+// coordinate system).
 RunPlan planRun(Form& form);
 
 // The index lines exactly as the run writes them, without line ends.
 QStringList indexLines(const RunPlan& plan);
-
-// What the execution reports.
-struct RunOutcome {
-  bool cancelled = false;
-};
 
 // Renders and encodes every image of the plan band by band, `jobs` workers at
 // a time (0: every core), each into a temporary file in the output folder
@@ -62,8 +65,9 @@ struct RunOutcome {
 // A run that stops, cancelled or failing, leaves the folder's earlier files
 // as they were and removes its temporaries; those a killed run left are
 // removed when it starts. The caller holds the run's lock (runLockPath()).
-// Throws Failure naming the cause and the file.
-RunOutcome executeRun(const RunPlan& plan, const RasterSource& source,
+// Completed with every file put in place (the index last), or cancelled
+// naming the index kept; throws Failure naming the cause and the file.
+CommandOutcome executeRun(const RunPlan& plan, const RasterSource& source,
                       const JpegEncoderFactory& makeEncoder, int jobs, Progress& progress,
                       bool worldFiles);
 
@@ -73,10 +77,13 @@ QString runLockPath(const RunPlan& plan);
 // One planned image rendered whole, as the view shows it after the run.
 QImage renderImage(const PlannedImage& image, const RasterSource& source, int threads);
 
-// The whole command: guard, plan and checks, execution with progress, the
-// index committed, the view showing the last tile, "完了しました". Failures show
-// a message naming the cause and the file; the earlier index survives.
-// Returns true when the run completed.
-bool runRegistration(Form& form);
+// The cancellation of a run: what it keeps and the index that stays.
+CommandOutcome runCancelled(const RunPlan& plan);
+
+// The whole command: guard (not started, silently, before a raster is
+// loaded), plan and checks, execution with progress, the index committed and
+// the view showing the last tile. A failure names its cause and file (the
+// raster when it names none); the earlier index survives any stop.
+CommandOutcome runRegistration(Form& form);
 
 }  // namespace pelmora

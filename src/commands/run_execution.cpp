@@ -9,6 +9,7 @@
 #include "platform/staged_files.h"
 
 #include "base/failure.h"
+#include "base/messages.h"
 
 #include <QDir>
 #include <QFile>
@@ -120,14 +121,8 @@ class Execution {
       const QString path = QDir(plan_.outputFolder).filePath(image.fileName);
       try {
         if (produce(image, band, encoder)) ++progress_.done;
-      } catch (const Failure& failure) {
-        stopWith(Failure(failure.cause(), failure.file().isEmpty() ? path : failure.file()));
-      } catch (const std::bad_alloc&) {
-        stopWith(Failure(QStringLiteral("メモリが足りません。"), path));
-      } catch (const std::exception& error) {
-        stopWith(Failure(QString::fromLocal8Bit(error.what()), path));
       } catch (...) {
-        stopWith(Failure(QStringLiteral("画像を作成できません。"), path));
+        stopWith(Failure::fromCurrentException(path));
       }
     }
   }
@@ -155,7 +150,7 @@ class Execution {
   bool produce(const PlannedImage& image, Band& band, std::unique_ptr<JpegEncoder>& encoder) {
     if (!encoder) {
       encoder = makeEncoder_();
-      if (!encoder) throw Failure(QStringLiteral("JPEG に変換できません。"));
+      if (!encoder) throw Failure(messages::cannotEncode());
     }
     const int width = image.pixelWidth, height = image.pixelHeight;
     const QRect destination = image.geometry.destination();
@@ -252,10 +247,10 @@ void keepFreedMemory() {
 
 }  // namespace
 
-RunOutcome executeRun(const RunPlan& plan, const RasterSource& source,
-                      const JpegEncoderFactory& makeEncoder, int jobs, Progress& progress,
-                      bool worldFiles) {
-  if (plan.images.empty()) return {};
+CommandOutcome executeRun(const RunPlan& plan, const RasterSource& source,
+                          const JpegEncoderFactory& makeEncoder, int jobs, Progress& progress,
+                          bool worldFiles) {
+  if (plan.images.empty()) return CommandOutcome::completed();
   if (jobs <= 0) jobs = int(std::max(1u, std::thread::hardware_concurrency()));
   const int workers = std::min<int>(jobs, int(plan.images.size()));
   keepFreedMemory();
@@ -274,9 +269,7 @@ RunOutcome executeRun(const RunPlan& plan, const RasterSource& source,
     }
     execution.work();
   }
-  RunOutcome outcome;
-  outcome.cancelled = execution.finish() || progress.cancelRequested.load();
-  if (outcome.cancelled) return outcome;
+  if (execution.finish() || progress.cancelRequested.load()) return runCancelled(plan);
 
   writeIndex(plan, staged);
   QStringList order;
@@ -290,7 +283,9 @@ RunOutcome executeRun(const RunPlan& plan, const RasterSource& source,
   const QStringList earlier = earlierImageNames(QDir(plan.outputFolder).filePath(plan.indexFileName));
   staged.commit(order);
   removeStaleImages(plan, earlier);
-  return outcome;
+  QStringList written;
+  for (const QString& name : order) written << QDir(plan.outputFolder).filePath(name);
+  return CommandOutcome::completed(written);
 }
 
 QImage renderImage(const PlannedImage& image, const RasterSource& source, int threads) {

@@ -1,5 +1,6 @@
-// What the desktop provides to the commands: the file dialog, message boxes,
-// the main window's state, and long work with progress and a cancel button.
+// What the desktop provides to the commands: the file dialog, the main
+// window's state, long work with progress and a cancel button, and notes.
+// How a command ends is its outcome, which each front end shows its own way.
 // The window implements it with Qt; the batch tool and the tests script it.
 #pragma once
 
@@ -29,8 +30,6 @@ class Desktop {
   // The open-file dialog with `title` and `filters` ("BITMAP (*.bmp *.BMP)"
   // style, first one selected). The chosen path, or "" when cancelled.
   virtual QString chooseRasterFile(const QString& title, const QStringList& filters) = 0;
-  // A modal message box with an OK button, captioned "Pelmora".
-  virtual void showMessage(const QString& text) = 0;
   virtual void maximiseWindow() = 0;
   // The main window's outer height in layout units.
   virtual float windowHeight() const = 0;

@@ -14,13 +14,17 @@
 
 namespace pelmora {
 
+// Layout units (1/1440 inch) per pixel at 96 dots per inch.
 constexpr double kUnitsPerPixel = 15;
+// Picture1's outer size when the window opens, in layout units.
+constexpr float kInitialViewWidth = 6480;
+constexpr float kInitialViewHeight = 6495;
 
 class View {
  public:
   // `keepsPixels` false gives a view that only keeps its geometry (the batch
   // tool's): drawing into it is skipped.
-  explicit View(float width = 6480, float height = 6495, bool keepsPixels = true);
+  explicit View(float width = kInitialViewWidth, float height = kInitialViewHeight, bool keepsPixels = true);
 
   bool keepsPixels() const { return keepsPixels_; }
 

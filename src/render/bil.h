@@ -3,6 +3,7 @@
 // the drawing, which computes only the canvas pixels the raster lands on.
 #pragma once
 
+#include "base/corner_points.h"
 #include "platform/raster_cache.h"
 #include "platform/raster_source.h"
 #include "platform/view.h"
@@ -12,13 +13,6 @@
 #include <cstdint>
 
 namespace pelmora {
-
-// The raster's edges and the region that is to fill the view, on the X (down)
-// and Y (across) axes, as the session stores them.
-struct CornerPoints {
-  float B_X0 = 0, B_Y0 = 0, B_XE = 0, B_YE = 0;
-  float B_X1 = 0, B_Y1 = 0, B_X2 = 0, B_Y2 = 0;
-};
 
 struct BilGeometry {
   std::int32_t c = 0;  // first raster column of the region (snapped)

@@ -9,7 +9,7 @@ namespace {
 
 // w × 15 as the 32-bit product the geometry is defined with.
 double timesUnitsPerPixel(int pixels) {
-  const std::int64_t product = std::int64_t(pixels) * 15;
+  const std::int64_t product = std::int64_t(pixels) * std::int64_t(kUnitsPerPixel);
   if (product > std::numeric_limits<std::int32_t>::max() ||
       product < std::numeric_limits<std::int32_t>::min())
     throw Failure::overflow();

@@ -3,6 +3,8 @@
 // renderer's corner points, and the raster's path.
 #pragma once
 
+#include "base/corner_points.h"
+
 #include <QString>
 
 namespace pelmora {
@@ -19,14 +21,7 @@ struct Session {
   float Cell_X = 0;
   float Cell_Y = 0;
   float F_H = 0;
-  float B_X0 = 0;
-  float B_Y0 = 0;
-  float B_XE = 0;
-  float B_YE = 0;
-  float B_X1 = 0;
-  float B_Y1 = 0;
-  float B_X2 = 0;
-  float B_Y2 = 0;
+  CornerPoints corners;  // B_X0 to B_Y2, what the renderer last drew
   QString Filename;
 };
 

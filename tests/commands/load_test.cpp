@@ -33,9 +33,11 @@ class LoadTest : public ::testing::Test {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(firstLine + "\r\n");
   }
+  CommandOutcome outcome;  // of the last load
   bool load(const QString& path) {
     desktop.nextFile = path;
-    return loadRaster(form);
+    outcome = loadRaster(form);
+    return outcome.isCompleted();
   }
 };
 
@@ -47,10 +49,10 @@ TEST_F(LoadTest, FourThousandByThreeThousandAtTheInitialTexts) {
   const Session& s = form.session;
   EXPECT_EQ(s.P_X, 45000);
   EXPECT_EQ(s.P_Y, 60000);
-  EXPECT_EQ(s.B_XE, 45000);
-  EXPECT_EQ(s.B_YE, 60000);
-  EXPECT_EQ(s.B_X2, 60000);
-  EXPECT_EQ(s.B_Y2, 60000);
+  EXPECT_EQ(s.corners.B_XE, 45000);
+  EXPECT_EQ(s.corners.B_YE, 60000);
+  EXPECT_EQ(s.corners.B_X2, 60000);
+  EXPECT_EQ(s.corners.B_Y2, 60000);
   EXPECT_EQ(s.F_H, 16200);
   EXPECT_EQ(s.Filename, path);
   EXPECT_EQ(view.scaleWidth(), 60000);
@@ -71,7 +73,7 @@ TEST_F(LoadTest, FourThousandByThreeThousandAtTheInitialTexts) {
   EXPECT_EQ(text(Field::Text6), "4");
   EXPECT_EQ(s.Cell_X, 45000.0f / 4);
   EXPECT_EQ(desktop.maximised, 1);
-  EXPECT_TRUE(desktop.messages.isEmpty());
+  EXPECT_EQ(outcome.message(), "");
   EXPECT_EQ(desktop.lastDialogTitle, "ラスター 呼び出し");
   ASSERT_EQ(desktop.lastDialogFilters.size(), 3);
   EXPECT_TRUE(desktop.lastDialogFilters[0].startsWith("BITMAP"));
@@ -102,7 +104,8 @@ TEST_F(LoadTest, GuardAsksForTwoDistinctCorners) {
   fields.setText(Field::Text1, "250");
   fields.setText(Field::Text3, "250");
   EXPECT_FALSE(load(raster("a.bmp", 10, 10)));
-  EXPECT_EQ(desktop.messages, QStringList{"先に右上と左下の実体系座標値を入力してください"});
+  EXPECT_EQ(outcome.status, CommandOutcome::Status::NotStarted);
+  EXPECT_EQ(outcome.message(), "先に右上と左下の実体系座標値を入力してください");
   EXPECT_EQ(desktop.dialogsShown, 0);
   EXPECT_EQ(text(Field::Text10), "");
 }
@@ -114,7 +117,7 @@ TEST_F(LoadTest, CancelChangesOnlyThePathField) {
   EXPECT_EQ(desktop.maximised, 0);
   EXPECT_EQ(form.session.P_X, 0);
   EXPECT_EQ(text(Field::Text5), "1");
-  EXPECT_TRUE(desktop.messages.isEmpty());
+  EXPECT_EQ(outcome.message(), "");
   EXPECT_FALSE(load("   "));
   EXPECT_EQ(text(Field::Text10), "   ");
   EXPECT_EQ(desktop.maximised, 0);
@@ -151,7 +154,7 @@ TEST_F(LoadTest, EarlierIndexGivesTheCornersBack) {
   EXPECT_EQ(text(Field::Text4), "678");
   EXPECT_EQ(form.session.UR_X, 2000);
   EXPECT_EQ(form.session.LL_Y, 678);
-  EXPECT_TRUE(desktop.messages.isEmpty());
+  EXPECT_EQ(outcome.message(), "");
 }
 
 TEST_F(LoadTest, AGeoTiffsOwnCornersFillTheFieldsUnlessAnIndexLiesBesideIt) {
@@ -165,7 +168,7 @@ TEST_F(LoadTest, AGeoTiffsOwnCornersFillTheFieldsUnlessAnIndexLiesBesideIt) {
   EXPECT_EQ(text(Field::Text3), "1800.25");  // bottom edge
   EXPECT_EQ(text(Field::Text4), "-1000.5");  // left edge
   EXPECT_EQ(form.session.W_DY, 2300.5);
-  EXPECT_TRUE(desktop.messages.isEmpty());
+  EXPECT_EQ(outcome.message(), "");
 
   writeIndex("geo.AR2", "x,1,2,3,4");
   ASSERT_TRUE(load(tif));
@@ -187,7 +190,7 @@ TEST_F(LoadTest, CancellingTheDecodingLeavesTheWindowAsItWas) {
   EXPECT_EQ(form.session.P_X, 300);
   EXPECT_EQ(view.canvas(), canvas);
   EXPECT_EQ(desktop.maximised, 1);
-  EXPECT_TRUE(desktop.messages.isEmpty());
+  EXPECT_EQ(outcome.message(), "");
 }
 
 TEST_F(LoadTest, AShortIndexLineStopsTheLoadWithNothingHalfWritten) {
@@ -197,8 +200,8 @@ TEST_F(LoadTest, AShortIndexLineStopsTheLoadWithNothingHalfWritten) {
   EXPECT_EQ(text(Field::Text2), initialText(Field::Text2));  // nor the placeholder
   EXPECT_EQ(text(Field::Text10), "");
   EXPECT_EQ(form.session.Filename, "");
-  ASSERT_EQ(desktop.messages.size(), 1);
-  EXPECT_TRUE(desktop.messages[0].contains(dir.filePath("sheet.AR2")));
+  EXPECT_EQ(outcome.status, CommandOutcome::Status::Stopped);
+  EXPECT_TRUE(outcome.message().contains(dir.filePath("sheet.AR2")));
 }
 
 TEST_F(LoadTest, TheIndexIsLookedForBesideTheRasterByItsBaseName) {
@@ -228,7 +231,7 @@ TEST_F(LoadTest, AFractionalUpperRightXNoLongerDividesByZero) {
 TEST_F(LoadTest, AVeryTallRasterStillGetsAProposal) {
   ASSERT_TRUE(load(raster("tall.bmp", 1, 250)));
   EXPECT_EQ(text(Field::Text8), "0");
-  EXPECT_TRUE(desktop.messages.isEmpty());
+  EXPECT_EQ(outcome.message(), "");
   EXPECT_EQ(text(Field::Text5), "1");
 }
 
@@ -242,8 +245,8 @@ TEST_F(LoadTest, AFileThatIsNoRasterIsRefusedWithItsName) {
   ASSERT_TRUE(load(earlier));
   const QString corner = text(Field::Text1);
   EXPECT_FALSE(load(path));
-  ASSERT_EQ(desktop.messages.size(), 1);
-  EXPECT_TRUE(desktop.messages[0].contains(path));
+  EXPECT_EQ(outcome.status, CommandOutcome::Status::Stopped);
+  EXPECT_TRUE(outcome.message().contains(path));
   // The window goes on showing the earlier raster, which a run would cut.
   EXPECT_EQ(text(Field::Text10), earlier);
   EXPECT_EQ(text(Field::Text1), corner);

@@ -68,7 +68,7 @@ class HookedEncoder : public JpegEncoder {
 // One window's worth of state for a run on sheet12.bmp into `out`.
 struct Station {
   MemoryFields fields;
-  View view{6480, 6495, false};
+  View view{kInitialViewWidth, kInitialViewHeight, false};
   testing::ScriptedDesktop desktop;
   Form form{fields, view, desktop};
   std::atomic<int> started{0};
@@ -103,7 +103,7 @@ class RunCommit : public ::testing::Test {
   // A completed 2 × 3 run into `folder`: the earlier set the tests keep.
   Snapshot earlierSet(const QString& folder) {
     Station earlier(raster, folder, "2", "3");
-    EXPECT_TRUE(runRegistration(earlier.form));
+    EXPECT_TRUE(runRegistration(earlier.form).isCompleted());
     const Snapshot files = snapshot(folder);
     EXPECT_EQ(files.size(), 8u);
     return files;
@@ -121,9 +121,10 @@ TEST_F(RunCommit, AFailurePartWayLeavesTheEarlierSetAndNoTemporary) {
     run.hook([](int image) {
       if (image == 4) throw Failure(QStringLiteral("JPEG に変換できません: test"));
     });
-    EXPECT_FALSE(runRegistration(run.form));
-    ASSERT_EQ(run.desktop.messages.size(), 1);
-    EXPECT_TRUE(run.desktop.messages[0].startsWith(QStringLiteral("JPEG に変換できません: test\nファイル: ")));
+    const CommandOutcome outcome = runRegistration(run.form);
+  EXPECT_FALSE(outcome.isCompleted());
+    ASSERT_NE(outcome.message(), "");
+    EXPECT_TRUE(outcome.message().startsWith(QStringLiteral("JPEG に変換できません: test\nファイル: ")));
     EXPECT_EQ(snapshot(out.path()), before) << jobs;
   }
 }
@@ -136,10 +137,11 @@ TEST_F(RunCommit, ACancelLeavesTheEarlierSetAndSaysSo) {
   run.hook([&progress](int image) {
     if (image == 3) progress->cancelRequested = true;
   });
-  EXPECT_FALSE(runRegistration(run.form));
+  const CommandOutcome outcome = runRegistration(run.form);
+  EXPECT_FALSE(outcome.isCompleted());
   EXPECT_EQ(run.started.load(), 3);  // stopped within the image in flight
-  ASSERT_EQ(run.desktop.messages.size(), 1);
-  EXPECT_TRUE(run.desktop.messages[0].startsWith(QStringLiteral("キャンセルしました。")));
+  ASSERT_NE(outcome.message(), "");
+  EXPECT_TRUE(outcome.message().startsWith(QStringLiteral("キャンセルしました。")));
   EXPECT_EQ(snapshot(out.path()), before);
 }
 
@@ -177,7 +179,8 @@ TEST_F(RunCommit, AKilledRunLeavesTheEarlierSetAndTheNextRunRemovesItsLeftovers)
   EXPECT_EQ(afterKill, before);  // under the final names, the earlier set only
 
   Station again(raster, out.path(), "3", "3", " 90");
-  ASSERT_TRUE(runRegistration(again.form)) << again.desktop.messages.join("\n").toStdString();
+  const CommandOutcome outcome = runRegistration(again.form);
+  ASSERT_TRUE(outcome.isCompleted()) << outcome.message().toStdString();
   const QStringList expected{"sheet12.AR2",   "sheet12_0.JPG", "sheet12_1.JPG", "sheet12_2.JPG",
                              "sheet12_3.JPG", "sheet12_4.JPG", "sheet12_5.JPG", "sheet12_6.JPG",
                              "sheet12_7.JPG", "sheet12_8.JPG", "sheet12_9.JPG"};
@@ -205,9 +208,10 @@ TEST_F(RunCommit, AFullDiskNamesTheSystemsCauseAndTheFileAndLeavesTheEarlierSet)
   const QByteArray filled = snapshot(out.path())["filler"];
 
   Station run(raster, out.path(), "3", "3", " 95");
-  EXPECT_FALSE(runRegistration(run.form));
-  ASSERT_EQ(run.desktop.messages.size(), 1);
-  const QString message = run.desktop.messages[0];
+  const CommandOutcome outcome = runRegistration(run.form);
+  EXPECT_FALSE(outcome.isCompleted());
+  ASSERT_NE(outcome.message(), "");
+  const QString message = outcome.message();
   EXPECT_TRUE(message.contains("No space left on device")) << message.toStdString();
   EXPECT_TRUE(message.contains(QStringLiteral("ファイル: ") + out.path() + "/sheet12_")) << message.toStdString();
   Snapshot after = snapshot(out.path());
@@ -219,8 +223,8 @@ TEST_F(RunCommit, TwoRunsOnOneRasterTakeTurnsAndLeaveOneConsistentSet) {
   // Each run's set on its own, for comparison.
   QTemporaryDir aloneA, aloneB;
   Station soloA(raster, aloneA.path(), "2", "3", " 30"), soloB(raster, aloneB.path(), "3", "2", " 90");
-  ASSERT_TRUE(runRegistration(soloA.form));
-  ASSERT_TRUE(runRegistration(soloB.form));
+  ASSERT_TRUE(runRegistration(soloA.form).isCompleted());
+  ASSERT_TRUE(runRegistration(soloB.form).isCompleted());
 
   Station a(raster, out.path(), "2", "3", " 30"), b(raster, out.path(), "3", "2", " 90");
   std::mutex mutex;
@@ -240,11 +244,11 @@ TEST_F(RunCommit, TwoRunsOnOneRasterTakeTurnsAndLeaveOneConsistentSet) {
   };
   std::atomic<bool> aEnded{false};
   std::thread first([&] {
-    EXPECT_TRUE(runRegistration(a.form));
+    EXPECT_TRUE(runRegistration(a.form).isCompleted());
     aEnded = true;
   });
   while (a.started.load() == 0 && !aEnded.load()) std::this_thread::yield();
-  std::thread second([&] { EXPECT_TRUE(runRegistration(b.form)); });
+  std::thread second([&] { EXPECT_TRUE(runRegistration(b.form).isCompleted()); });
   first.join();
   second.join();
 
@@ -265,7 +269,7 @@ TEST_F(RunCommit, ASmallerGridRemovesTheTilesTheEarlierIndexNamedAndNothingElse)
   touch(QDir(folder).filePath("sheet12_9.JPG"));  // not named by the index
 
   Station smaller(raster, folder, "1", "2");
-  ASSERT_TRUE(runRegistration(smaller.form));
+  ASSERT_TRUE(runRegistration(smaller.form).isCompleted());
   EXPECT_EQ(names(snapshot(folder)),
             (QStringList{"sheet12.AR2", "sheet12_0.JPG", "sheet12_1.JPG", "sheet12_2.JPG", "sheet12_9.JPG"}));
 
@@ -278,7 +282,7 @@ TEST_F(RunCommit, ASmallerGridRemovesTheTilesTheEarlierIndexNamedAndNothingElse)
                               out.filePath("sheet12_5.JPG")})
     touch(path);
   Station same(raster, folder, "1", "2");
-  ASSERT_TRUE(runRegistration(same.form));
+  ASSERT_TRUE(runRegistration(same.form).isCompleted());
   EXPECT_TRUE(QFile::exists(QDir(folder).filePath("sheet12.bmp")));
   EXPECT_TRUE(QFile::exists(QDir(folder).filePath("sheet12_9.JPG.bak")));
   EXPECT_TRUE(QFile::exists(out.filePath("sheet12_5.JPG")));

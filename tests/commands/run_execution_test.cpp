@@ -79,43 +79,20 @@ RawImage readRaw(const QString& path) {
   return {header[2], pixels};
 }
 
-// An overview `longSide` pixels long and a rows × columns grid, each tile
-// stretched by 1.002 at its far edges, as the registration run plans them.
+// An overview `longSide` pixels long and a rows × columns grid of a w × h
+// raster named m.bmp in `folder`, as the registration run plans them.
 RunPlan gridPlan(const QString& folder, int w, int h, int rows, int columns, int longSide) {
-  RunPlan plan;
-  plan.outputFolder = folder;
-  plan.baseName = QStringLiteral("m");
-  plan.indexFileName = QStringLiteral("m.AR2");
-  plan.quality = 52;
-  plan.tileRows = rows;
-  plan.tileColumns = columns;
-  auto add = [&](const QString& name, float vw, float vh, const CornerPoints& b) {
-    PlannedImage image;
-    image.fileName = name;
-    image.pixelWidth = std::max(1, roundHalfEven(vw / 15.0));
-    image.pixelHeight = std::max(1, roundHalfEven(vh / 15.0));
-    image.corners = b;
-    image.geometry = bilGeometry(w, h, vw, vh, b);
-    plan.images.push_back(image);
-  };
-  const float overviewW = w >= h ? longSide * 15.0f : float(longSide * 15.0 * w / h);
-  const float overviewH = w >= h ? float(longSide * 15.0 * h / w) : longSide * 15.0f;
-  add("m_0.JPG", overviewW, overviewH, {0, 0, overviewH, overviewW, 0, 0, overviewH, overviewW});
-  const float P_X = h * 15.0f, P_Y = w * 15.0f;
-  const float cellX = P_X / rows, cellY = P_Y / columns;
-  int number = 1;
-  for (int i = 1; i <= rows; ++i)
-    for (int j = 1; j <= columns; ++j) {
-      CornerPoints b;
-      b.B_XE = P_X;
-      b.B_YE = P_Y;
-      b.B_X1 = float(double(cellX) * (i - 1));
-      b.B_Y1 = float(double(cellY) * (j - 1));
-      b.B_X2 = float(double(cellX) * i * 1.002);
-      b.B_Y2 = float(double(cellY) * j * 1.002);
-      add(QStringLiteral("m_%1.JPG").arg(number++), cellY, cellX, b);
-    }
-  return plan;
+  RunRequest request;
+  request.rows = rows;
+  request.columns = columns;
+  request.quality = 52;
+  request.options.outputFolder = folder;
+  Session session;
+  session.Filename = QDir(folder).filePath(QStringLiteral("m.bmp"));
+  session.P_X = float(h * kUnitsPerPixel);
+  session.P_Y = float(w * kUnitsPerPixel);
+  session.F_H = float(longSide * kUnitsPerPixel);
+  return planRun(request, session, w, h);
 }
 
 JpegEncoderFactory rawEncoders() {
@@ -159,9 +136,9 @@ TEST(RunExecution, EveryImageHoldsItsRegionWithWhiteBeyondTheFarEdge) {
   const RunPlan plan = gridPlan(folder.path(), w, h, 2, 2, 400);
   Progress progress(int(plan.images.size()));
 
-  const RunOutcome outcome = executeRun(plan, source, rawEncoders(), 2, progress, false);
+  const CommandOutcome outcome = executeRun(plan, source, rawEncoders(), 2, progress, false);
 
-  EXPECT_FALSE(outcome.cancelled);
+  EXPECT_TRUE(outcome.isCompleted());
   EXPECT_EQ(progress.done.load(), 5);
   for (std::size_t k = 0; k < plan.images.size(); ++k) {
     const PlannedImage& image = plan.images[k];

@@ -15,7 +15,7 @@ namespace {
 class PlanTest : public ::testing::Test {
  protected:
   MemoryFields fields;
-  View view{6480, 6495, false};
+  View view{kInitialViewWidth, kInitialViewHeight, false};
   testing::ScriptedDesktop desktop;
   Form form{fields, view, desktop};
   QTemporaryDir dir;

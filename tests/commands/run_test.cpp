@@ -76,9 +76,12 @@ class RunTest : public ::testing::Test {
   QStringList files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 };
 
-TEST_F(RunTest, WritesImagesAndTheIndexThenSaysSo) {
-  ASSERT_TRUE(runRegistration(form));
-  EXPECT_EQ(desktop.messages, QStringList{"完了しました"});
+TEST_F(RunTest, WritesImagesAndTheIndexThenSaysWhat) {
+  const CommandOutcome outcome = runRegistration(form);
+  ASSERT_TRUE(outcome.isCompleted());
+  ASSERT_EQ(outcome.written.size(), 8);
+  EXPECT_EQ(outcome.written.first(), dir.filePath("sheet12_0.JPG"));
+  EXPECT_EQ(outcome.written.last(), dir.filePath("sheet12.AR2"));  // the index last
   EXPECT_EQ(read("sheet12.AR2"),
             "sheet12_0.JPG, 0, 0, 100, 300\r\n"
             "sheet12_1.JPG, 49.9, 0, 100, 100.2\r\n"
@@ -97,7 +100,7 @@ TEST_F(RunTest, WritesImagesAndTheIndexThenSaysSo) {
   EXPECT_EQ(QImage::fromData(read("sheet12_0.JPG")).size(), QSize(1080, 360));
   EXPECT_EQ(files().size(), 9) << files().join(" ").toStdString();  // no temporary file left behind
   EXPECT_EQ(form.session.Cell_X, 750);
-  EXPECT_EQ(form.session.B_X1, 750);  // the last tile's region
+  EXPECT_EQ(form.session.corners.B_X1, 750);  // the last tile's region
   EXPECT_EQ(view.pixelWidth(), 100);
   EXPECT_EQ(view.pixelHeight(), 50);
   // The view shows the last tile: the bottom-right cell of the raster.
@@ -108,25 +111,25 @@ TEST_F(RunTest, WritesImagesAndTheIndexThenSaysSo) {
 
 TEST_F(RunTest, NothingHappensBeforeARasterIsLoaded) {
   form.session.P_X = 0;
-  EXPECT_FALSE(runRegistration(form));
-  EXPECT_TRUE(desktop.messages.isEmpty());
+  const CommandOutcome outcome = runRegistration(form);
+  EXPECT_EQ(outcome.status, CommandOutcome::Status::NotStarted);
+  EXPECT_EQ(outcome.message(), "");
   EXPECT_EQ(files(), QStringList{"sheet12.bmp"});
 }
 
 TEST_F(RunTest, RowsBelowOneWriteTheOverviewRecordOnly) {
   fields.setText(Field::Text5, "0.5");
-  ASSERT_TRUE(runRegistration(form));
+  ASSERT_TRUE(runRegistration(form).isCompleted());
   EXPECT_EQ(read("sheet12.AR2"), "sheet12_0.JPG, 0, 0, 100, 300\r\n");
-  EXPECT_EQ(desktop.messages, QStringList{"完了しました"});
   EXPECT_EQ(view.pixelWidth(), 1080);  // the overview it shows, not a cell twice the raster
   EXPECT_EQ(view.pixelHeight(), 360);
 }
 
 TEST_F(RunTest, QualityReachesTheEncoderRoundedHalfToEven) {
   fields.setText(Field::Text11, " 50.5");
-  ASSERT_TRUE(runRegistration(form));
+  ASSERT_TRUE(runRegistration(form).isCompleted());
   fields.setText(Field::Text11, " 51.5");
-  ASSERT_TRUE(runRegistration(form));
+  ASSERT_TRUE(runRegistration(form).isCompleted());
   std::vector<int> expected(7, 50);
   expected.insert(expected.end(), 7, 52);
   EXPECT_EQ(log.qualities, expected);
@@ -135,9 +138,10 @@ TEST_F(RunTest, QualityReachesTheEncoderRoundedHalfToEven) {
 TEST_F(RunTest, AFailedCheckWritesNothing) {
   writeEarlierIndex();
   fields.setText(Field::Text6, "0");
-  EXPECT_FALSE(runRegistration(form));
-  ASSERT_EQ(desktop.messages.size(), 1);
-  EXPECT_TRUE(desktop.messages[0].contains("縦割の数"));
+  const CommandOutcome outcome = runRegistration(form);
+  EXPECT_FALSE(outcome.isCompleted());
+  ASSERT_NE(outcome.message(), "");
+  EXPECT_TRUE(outcome.message().contains("縦割の数"));
   EXPECT_EQ(files(), (QStringList{"sheet12.AR2", "sheet12.bmp"}));
   EXPECT_EQ(read("sheet12.AR2"), "earlier\r\n");
 }
@@ -146,9 +150,10 @@ TEST_F(RunTest, ACellTooLargeForTheViewIsRefusedBeforeAnythingIsWritten) {
   // No column of tiles, but the view still takes the size of one cell.
   writeEarlierIndex();
   fields.setText(Field::Text6, "1e-30");
-  EXPECT_FALSE(runRegistration(form));
-  ASSERT_EQ(desktop.messages.size(), 1);
-  EXPECT_TRUE(desktop.messages[0].contains("縦割の数")) << desktop.messages[0].toStdString();
+  const CommandOutcome outcome = runRegistration(form);
+  EXPECT_FALSE(outcome.isCompleted());
+  ASSERT_NE(outcome.message(), "");
+  EXPECT_TRUE(outcome.message().contains("縦割の数")) << outcome.message().toStdString();
   EXPECT_EQ(files(), (QStringList{"sheet12.AR2", "sheet12.bmp"}));
   EXPECT_EQ(read("sheet12.AR2"), "earlier\r\n");
 }
@@ -156,19 +161,21 @@ TEST_F(RunTest, ACellTooLargeForTheViewIsRefusedBeforeAnythingIsWritten) {
 TEST_F(RunTest, AnImageThatCannotBeWrittenKeepsTheEarlierIndex) {
   writeEarlierIndex();
   ASSERT_TRUE(QDir(dir.path()).mkdir("sheet12_4.JPG"));
-  EXPECT_FALSE(runRegistration(form));
-  ASSERT_EQ(desktop.messages.size(), 1);
-  EXPECT_FALSE(desktop.messages.contains("完了しました"));
-  EXPECT_TRUE(desktop.messages[0].contains(dir.filePath("sheet12_4.JPG")));
+  const CommandOutcome outcome = runRegistration(form);
+  EXPECT_FALSE(outcome.isCompleted());
+  ASSERT_NE(outcome.message(), "");
+  EXPECT_EQ(outcome.status, CommandOutcome::Status::Stopped);
+  EXPECT_TRUE(outcome.message().contains(dir.filePath("sheet12_4.JPG")));
   EXPECT_EQ(read("sheet12.AR2"), "earlier\r\n");
 }
 
 TEST_F(RunTest, AFailingEncoderKeepsTheEarlierIndex) {
   writeEarlierIndex();
   log.fail = true;
-  EXPECT_FALSE(runRegistration(form));
-  ASSERT_EQ(desktop.messages.size(), 1);
-  EXPECT_TRUE(desktop.messages[0].contains("JPEG"));
+  const CommandOutcome outcome = runRegistration(form);
+  EXPECT_FALSE(outcome.isCompleted());
+  ASSERT_NE(outcome.message(), "");
+  EXPECT_TRUE(outcome.message().contains("JPEG"));
   EXPECT_EQ(read("sheet12.AR2"), "earlier\r\n");
   EXPECT_EQ(files(), (QStringList{"sheet12.AR2", "sheet12.bmp"}));
 }
@@ -176,21 +183,23 @@ TEST_F(RunTest, AFailingEncoderKeepsTheEarlierIndex) {
 TEST_F(RunTest, ACancelledRunSaysSoAndKeepsTheEarlierIndex) {
   writeEarlierIndex();
   desktop.cancelRun = true;
-  EXPECT_FALSE(runRegistration(form));
-  ASSERT_EQ(desktop.messages.size(), 1);
-  EXPECT_TRUE(desktop.messages[0].contains("キャンセル"));
+  const CommandOutcome outcome = runRegistration(form);
+  EXPECT_FALSE(outcome.isCompleted());
+  ASSERT_NE(outcome.message(), "");
+  EXPECT_TRUE(outcome.message().contains("キャンセル"));
   EXPECT_EQ(read("sheet12.AR2"), "earlier\r\n");
 }
 
 TEST_F(RunTest, OutputGoesToTheChosenFolder) {
   QTemporaryDir out;
   form.runOptions.outputFolder = out.path();
-  ASSERT_TRUE(runRegistration(form));
+  ASSERT_TRUE(runRegistration(form).isCompleted());
   EXPECT_TRUE(QFileInfo::exists(out.filePath("sheet12.AR2")));
   EXPECT_TRUE(QFileInfo::exists(out.filePath("sheet12_6.JPG")));
   form.runOptions.outputFolder = out.filePath("missing");
-  EXPECT_FALSE(runRegistration(form));
-  EXPECT_TRUE(desktop.messages.last().contains(out.filePath("missing")));
+  const CommandOutcome outcome = runRegistration(form);
+  EXPECT_FALSE(outcome.isCompleted());
+  EXPECT_TRUE(outcome.message().contains(out.filePath("missing")));
 }
 
 }  // namespace

@@ -62,11 +62,12 @@ RunPlan plannedRun(const QString& folder, int width, int height, const QStringLi
                    const QString& rows, const QString& columns, const QString& angle) {
   const QString path = testing::writeBmp24(folder + "/map.bmp", testing::positionImage(width, height));
   MemoryFields fields;
-  View view(6480, 6495, false);
+  View view(kInitialViewWidth, kInitialViewHeight, false);
   testing::ScriptedDesktop desktop;
   desktop.nextFile = path;
   Form form(fields, view, desktop);
-  EXPECT_TRUE(loadRaster(form)) << desktop.messages.join(u'\n').toStdString();
+  const CommandOutcome loaded = loadRaster(form);
+  EXPECT_TRUE(loaded.isCompleted()) << loaded.message().toStdString();
   const Field cornerFields[] = {Field::Text1, Field::Text2, Field::Text3, Field::Text4};
   for (int i = 0; i < 4; ++i) fields.setText(cornerFields[i], corners[i]);
   fields.setText(Field::Text5, rows);

@@ -1,5 +1,5 @@
-// A desktop whose file dialog answers from a script and whose message boxes
-// are recorded, for driving the commands without a window.
+// A desktop whose file dialog answers from a script and whose notes are
+// recorded, for driving the commands without a window.
 #pragma once
 
 #include "platform/desktop.h"
@@ -16,7 +16,7 @@ class ScriptedDesktop : public Desktop {
   float height = 16200;      // the window's outer height in layout units
   bool cancelRun = false;    // press cancel as soon as the run starts
 
-  QStringList messages;
+  QStringList notes;
   QStringList progressLabels;  // every runWithProgress, in order
   // Runs as runWithProgress begins, on the thread that called it.
   std::function<void(const QString& label, Progress& progress)> onProgress;
@@ -31,7 +31,7 @@ class ScriptedDesktop : public Desktop {
     lastDialogFilters = filters;
     return nextFile;
   }
-  void showMessage(const QString& text) override { messages << text; }
+  void note(const QString& text) override { notes << text; }
   void maximiseWindow() override { ++maximised; }
   float windowHeight() const override { return height; }
   void runWithProgress(const QString& label, Progress& progress,
