@@ -1,5 +1,7 @@
 #include "app/run_progress_dialog.h"
 
+#include "base/messages.h"
+
 #include <QCloseEvent>
 #include <QProgressBar>
 
@@ -37,7 +39,7 @@ void RunProgressDialog::closeEvent(QCloseEvent* event) {
 void RunProgressDialog::requestCancel() {
   if (cancelling_) return;
   cancelling_ = true;
-  setLabelText(labelText() + QStringLiteral("\nキャンセルしています…"));
+  setLabelText(labelText() + u'\n' + messages::cancelling());
   emit cancelRequested();
 }
 

@@ -1,5 +1,6 @@
 #include "app/window_application.h"
 
+#include "base/messages.h"
 #include "platform/qt_translation.h"
 
 #include <cstdio>
@@ -36,21 +37,10 @@ void PlatformStartGuard::hold(QtMsgType type, const QMessageLogContext& context,
   // Its first message names the cause ("could not connect to display");
   // the fatal text itself only lists plugins.
   QString cause = held_ && !held_->isEmpty() ? held_->first().text : message.section(u'\n', 0, 0);
-  const QByteArray text = noDisplayText(cause.trimmed()).toUtf8();
+  const QByteArray text = messages::noDisplay(cause.trimmed()).toUtf8();
   std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
   std::fflush(stderr);
   _exit(1);
-}
-
-QString noDisplayText(const QString& cause) {
-  QString text = QStringLiteral(
-      "pelmora: ウィンドウを開く画面（ディスプレイ）がありません。\n"
-      "  仮想画面で開くには xvfb-run -a pelmora、画面なしで分割するには pelmora-tile を使ってください。\n"
-      "pelmora: no display to open the window on.\n"
-      "  Use xvfb-run -a pelmora for a virtual screen, or the batch tool pelmora-tile\n"
-      "  (pelmora-tile --help) to cut tiles without one.\n");
-  if (!cause.isEmpty()) text += QStringLiteral("  (Qt: %1)\n").arg(cause);
-  return text;
 }
 
 WindowApplication::WindowApplication(int& argc, char** argv) : QApplication(argc, argv) {

@@ -45,8 +45,4 @@ class WindowApplication : private PlatformStartGuard, public QApplication {
   WindowApplication(int& argc, char** argv);
 };
 
-// The text printed when no display can be opened; `cause` is Qt's first
-// message of the failed start ("" when it gave none).
-QString noDisplayText(const QString& cause);
-
 }  // namespace pelmora

@@ -80,7 +80,7 @@ QString negativeViewSize();
 QString zeroViewScale();
 
 // The window started where there is no display (in both languages: it goes
-// to a terminal).
+// to a terminal); `cause` is Qt's first word of the failed start, or "".
 QString noDisplay(const QString& cause);
 
 }  // namespace pelmora::messages

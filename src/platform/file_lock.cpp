@@ -1,6 +1,7 @@
 #include "platform/file_lock.h"
 
 #include "base/failure.h"
+#include "base/messages.h"
 #include "platform/staged_files.h"
 
 #include <QFile>
@@ -21,7 +22,7 @@ std::optional<FileLock> FileLock::tryAcquire(const QString& path) {
     const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) {
       const int error = errno;
-      throw Failure(QStringLiteral("ロックファイルを作れません: ") + fileErrorReason(error), path);
+      throw Failure(messages::cannotCreateLockFile(fileErrorReason(error)), path);
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
       ::close(fd);

@@ -8,6 +8,7 @@
 #include "platform/jpeg_encoder.h"
 
 #include "base/failure.h"
+#include "base/messages.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -20,7 +21,6 @@
 namespace pelmora {
 namespace {
 
-const QString kCannotEncode = QStringLiteral("JPEG に変換できません: ");
 
 class LibjpegEncoder final : public JpegEncoder {
  public:
@@ -35,7 +35,7 @@ class LibjpegEncoder final : public JpegEncoder {
     buffer_ = static_cast<JOCTET*>(std::malloc(kFirstCapacity));
     if (!buffer_) {
       jpeg_destroy_compress(&info_);
-      throw Failure(kCannotEncode + QStringLiteral("メモリが足りません"));
+      throw Failure(messages::cannotEncodeBecause(messages::lackOfMemory()));
     }
     capacity_ = kFirstCapacity;
     destination_.init_destination = [](j_compress_ptr info) { self(info).rewind(); };
@@ -52,7 +52,7 @@ class LibjpegEncoder final : public JpegEncoder {
 
   void start(int width, int height, PixelLayout layout, int quality) override {
     if (width <= 0 || height <= 0)
-      throw Failure(kCannotEncode + QStringLiteral("画像の大きさが正しくありません"));
+      throw Failure(messages::cannotEncodeBecause(messages::badImageSize()));
     quality = std::clamp(quality, 1, 100);
     started_ = false;
     guarded([&] {
@@ -76,7 +76,7 @@ class LibjpegEncoder final : public JpegEncoder {
   std::span<const std::uint8_t> writeRows(const std::uint8_t* rows, int count,
                                           std::ptrdiff_t stride) override {
     if (!started_ || count < 0 || JDIMENSION(count) > info_.image_height - info_.next_scanline)
-      throw Failure(kCannotEncode + QStringLiteral("画像の行数が合いません"));
+      throw Failure(messages::cannotEncodeBecause(messages::rowCountMismatch()));
     pointers_.resize(std::size_t(count));
     for (int i = 0; i < count; ++i) pointers_[std::size_t(i)] = const_cast<JSAMPROW>(rows + stride * i);
     guarded([&] {
@@ -113,7 +113,7 @@ class LibjpegEncoder final : public JpegEncoder {
       jpeg_abort_compress(&info_);
       started_ = false;
       rewind();
-      throw Failure(kCannotEncode + QString::fromLocal8Bit(text));
+      throw Failure(messages::cannotEncodeBecause(QString::fromLocal8Bit(text)));
     }
     calls();
   }

@@ -1,6 +1,7 @@
 #include "platform/staged_files.h"
 
 #include "base/failure.h"
+#include "base/messages.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +20,7 @@ const QString kStagedSuffix = QStringLiteral(".pelmora-tmp");
 QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
 
 [[noreturn]] void failWrite(int error, const QString& path) {
-  throw Failure(QStringLiteral("ファイルを書き込めません: ") + fileErrorReason(error), path);
+  throw Failure(messages::cannotWriteFile(fileErrorReason(error)), path);
 }
 
 }  // namespace
@@ -29,13 +30,13 @@ QString fileErrorReason(int error) {
   QString plain;
   switch (error) {
     case ENOSPC:
-    case EDQUOT: plain = QStringLiteral("ディスクの空きが足りません"); break;
+    case EDQUOT: plain = messages::noSpaceLeft(); break;
     case EACCES:
-    case EPERM: plain = QStringLiteral("書き込みが許可されていません"); break;
-    case EROFS: plain = QStringLiteral("読み取り専用の場所です"); break;
-    case EISDIR: plain = QStringLiteral("同じ名前のフォルダーがあります"); break;
+    case EPERM: plain = messages::writeNotPermitted(); break;
+    case EROFS: plain = messages::readOnlyPlace(); break;
+    case EISDIR: plain = messages::folderOfThatName(); break;
     case ENOENT:
-    case ENOTDIR: plain = QStringLiteral("フォルダーがありません"); break;
+    case ENOTDIR: plain = messages::noSuchFolder(); break;
     default: return system;
   }
   return plain + QStringLiteral(" (") + system + u')';
@@ -164,7 +165,7 @@ void StagedSet::flush() {
     if (error == 0) {
       if (staged_.count(name)) staged_[name] = State::flushed;
     } else if (!flushFailure_) {
-      flushFailure_ = Failure(QStringLiteral("ファイルを書き込めません: ") + fileErrorReason(error),
+      flushFailure_ = Failure(messages::cannotWriteFile(fileErrorReason(error)),
                               QDir(folder_).filePath(name));
     }
     changed_.notify_all();
@@ -184,7 +185,7 @@ void StagedSet::commit(const QStringList& names) {
   for (const QString& name : names) {
     const auto staged = staged_.find(name);
     if (staged == staged_.end() || staged->second != State::flushed)
-      throw Failure(QStringLiteral("ファイルが書き終わっていません。"), QDir(folder_).filePath(name));
+      throw Failure(messages::fileNotFinished(), QDir(folder_).filePath(name));
     // rename() would refuse it only after the files before it were renamed.
     struct stat status;
     if (::stat(encoded(QDir(folder_).filePath(name)).constData(), &status) == 0 && S_ISDIR(status.st_mode))
@@ -201,7 +202,7 @@ void StagedSet::commit(const QStringList& names) {
   if (fd < 0 || ::fsync(fd) != 0) {
     const int error = errno;
     if (fd >= 0) ::close(fd);
-    throw Failure(QStringLiteral("フォルダーを書き込めません: ") + fileErrorReason(error), folder_);
+    throw Failure(messages::cannotWriteFolder(fileErrorReason(error)), folder_);
   }
   ::close(fd);
 }

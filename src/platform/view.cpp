@@ -1,6 +1,7 @@
 #include "platform/view.h"
 
 #include "base/failure.h"
+#include "base/messages.h"
 #include "base/numbers.h"
 
 #include <QPainter>
@@ -11,7 +12,7 @@ View::View(float width, float height, bool keepsPixels)
     : keepsPixels_(keepsPixels), pixelWidth_(toPixelCount(width)), pixelHeight_(toPixelCount(height)) {}
 
 int View::toPixelCount(float units) {
-  if (units < 0) throw Failure(QStringLiteral("ビューの大きさに負の値は設定できません。"));
+  if (units < 0) throw Failure(messages::negativeViewSize());
   return roundHalfEven(double(units) / kUnitsPerPixel);
 }
 
@@ -38,12 +39,12 @@ void View::fitToPicture(int pixelWidth, int pixelHeight) {
 }
 
 void View::setScaleWidth(float v) {
-  if (v == 0) throw Failure(QStringLiteral("ビューの縮尺に 0 は設定できません。"));
+  if (v == 0) throw Failure(messages::zeroViewScale());
   scaleWidth_ = v;
 }
 
 void View::setScaleHeight(float v) {
-  if (v == 0) throw Failure(QStringLiteral("ビューの縮尺に 0 は設定できません。"));
+  if (v == 0) throw Failure(messages::zeroViewScale());
   scaleHeight_ = v;
 }
 
