@@ -80,6 +80,21 @@ QString cannotEncodeBecause(const QString& reason) { return QStringLiteral("JPEG
 QString badImageSize() { return QStringLiteral("画像の大きさが正しくありません"); }
 QString rowCountMismatch() { return QStringLiteral("画像の行数が合いません"); }
 
+QString bitmapHeaderBroken() { return QStringLiteral("ビットマップのヘッダーが壊れています。"); }
+QString bitmapTooLarge(qint64 width, qint64 height) {
+  return QStringLiteral("ビットマップの大きさ（%1 × %2 画素）が扱える範囲を超えています。").arg(width).arg(height);
+}
+QString bitmapBadSize(qint64 width, qint64 height) {
+  return QStringLiteral("ビットマップの幅または高さが不正です（%1 × %2）。").arg(width).arg(height);
+}
+QString bitmapBadBitCount(int bits) { return QStringLiteral("ビットマップの色数（%1 ビット）が不正です。").arg(bits); }
+QString bitmapTruncated() {
+  return QStringLiteral("ビットマップの画素データがファイルに収まっていません（ファイルが途中で切れています）。");
+}
+QString bitmapPaletteBroken() { return QStringLiteral("ビットマップのパレットが壊れています。"); }
+QString cannotMapFile(const QString& reason) { return QStringLiteral("ファイルをメモリーに割り当てられません: ") + reason; }
+QString rasterChangedWhileReading() { return QStringLiteral("画像ファイルが読み込み中に変更されました。"); }
+
 QString cannotReadIndex(const QString& reason) { return QStringLiteral("索引ファイルを読めません: ") + reason; }
 QString indexEmpty() { return QStringLiteral("索引ファイルが空です。"); }
 QString indexLineTooShort(int line, int fields) {

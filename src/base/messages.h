@@ -69,6 +69,16 @@ QString cannotEncodeBecause(const QString& reason);
 QString badImageSize();
 QString rowCountMismatch();
 
+// Rasters.
+QString bitmapHeaderBroken();
+QString bitmapTooLarge(qint64 width, qint64 height);
+QString bitmapBadSize(qint64 width, qint64 height);
+QString bitmapBadBitCount(int bits);
+QString bitmapTruncated();
+QString bitmapPaletteBroken();
+QString cannotMapFile(const QString& reason);
+QString rasterChangedWhileReading();
+
 // The ".AR2" index read back.
 QString cannotReadIndex(const QString& reason);
 QString indexEmpty();

@@ -1,6 +1,7 @@
 #include "commands/ar2_index.h"
 
 #include "base/failure.h"
+#include "base/messages.h"
 #include "base/numbers.h"
 
 #include <QDir>
@@ -31,7 +32,7 @@ QString indexPathFor(const QString& rasterPath, const QString& folder) {
 QStringList indexImageNames(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
-    throw Failure(QStringLiteral("索引ファイルを読めません: ") + file.errorString(), path);
+    throw Failure(messages::cannotReadIndex(file.errorString()), path);
   QStringList names;
   int lineNumber = 0;
   while (!file.atEnd()) {
@@ -41,23 +42,20 @@ QStringList indexImageNames(const QString& path) {
     if (text.isEmpty() && file.atEnd()) break;
     QStringList fields = text.split(u',');
     if (fields.size() < 5)
-      throw Failure(QStringLiteral("索引ファイルの%1行目の項目が足りません (%2 項目)。")
-                        .arg(lineNumber)
-                        .arg(fields.size()),
-                    path);
+      throw Failure(messages::indexLineTooShort(lineNumber, int(fields.size())), path);
     fields.resize(fields.size() - 4);
     names << fields.join(u',');
   }
   if (file.error() != QFileDevice::NoError)
-    throw Failure(QStringLiteral("索引ファイルを読めません: ") + file.errorString(), path);
-  if (names.isEmpty()) throw Failure(QStringLiteral("索引ファイルが空です。"), path);
+    throw Failure(messages::cannotReadIndex(file.errorString()), path);
+  if (names.isEmpty()) throw Failure(messages::indexEmpty(), path);
   return names;
 }
 
 IndexFirstRecord::IndexFirstRecord(const QString& path) : path_(path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
-    throw Failure(QStringLiteral("索引ファイルを読めません: ") + file.errorString(), path);
+    throw Failure(messages::cannotReadIndex(file.errorString()), path);
   // The first line ends at CR LF, LF or CR alone, whichever comes first.
   QByteArray line;
   qsizetype end = -1;
@@ -65,7 +63,7 @@ IndexFirstRecord::IndexFirstRecord(const QString& path) : path_(path) {
     const QByteArray chunk = file.read(4096);
     if (chunk.isEmpty()) {
       if (file.error() != QFileDevice::NoError)
-        throw Failure(QStringLiteral("索引ファイルを読めません: ") + file.errorString(), path);
+        throw Failure(messages::cannotReadIndex(file.errorString()), path);
       break;
     }
     const qsizetype searchFrom = line.size();
@@ -73,7 +71,7 @@ IndexFirstRecord::IndexFirstRecord(const QString& path) : path_(path) {
     for (qsizetype i = searchFrom; i < line.size() && end < 0; ++i)
       if (line[i] == '\r' || line[i] == '\n') end = i;
   }
-  if (line.isEmpty()) throw Failure(QStringLiteral("索引ファイルが空です。"), path);
+  if (line.isEmpty()) throw Failure(messages::indexEmpty(), path);
   fields_ = QString::fromUtf8(end < 0 ? line : line.left(end)).split(u',');
 }
 
@@ -81,13 +79,9 @@ double IndexFirstRecord::number(int fieldNumber) const {
   const qsizetype count = fields_.size();
   const qsizetype index = count >= 5 ? count - 5 + fieldNumber - 1 : fieldNumber - 1;
   if (index >= count)
-    throw Failure(QStringLiteral("索引ファイルの1行目の項目が足りません (%1 項目)。").arg(count), path_);
+    throw Failure(messages::indexLineTooShort(1, int(count)), path_);
   const auto value = readStrict(fields_[index]);
-  if (!value)
-    throw Failure(QStringLiteral("索引ファイルの1行目の第%1項目が数値ではありません: \"%2\"")
-                      .arg(fieldNumber)
-                      .arg(fields_[index]),
-                  path_);
+  if (!value) throw Failure(messages::indexFieldNotNumber(fieldNumber, fields_[index]), path_);
   return *value;
 }
 

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "base/failure.h"
+#include "base/messages.h"
 
 namespace pelmora {
 namespace {
@@ -19,16 +20,14 @@ std::uint32_t u32(const std::uint8_t* p) {
 std::uint16_t u16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
 std::int32_t i32(const std::uint8_t* p) { return std::int32_t(u32(p)); }
 
-Failure brokenHeader() { return Failure(QStringLiteral("ビットマップのヘッダーが壊れています。")); }
+Failure brokenHeader() { return Failure(messages::bitmapHeaderBroken()); }
 
 // Every size derived from the header goes through these two: a header may
 // claim any width, height and offset, and their products must not wrap.
 struct SizeArithmetic {
   std::int64_t width, height;
   Failure tooLarge() const {
-    return Failure(QStringLiteral("ビットマップの大きさ（%1 × %2 画素）が扱える範囲を超えています。")
-                       .arg(width)
-                       .arg(height));
+    return Failure(messages::bitmapTooLarge(width, height));
   }
   std::int64_t times(std::int64_t a, std::int64_t b) const {
     std::int64_t product;
@@ -76,14 +75,11 @@ std::optional<BmpLayout> inspectBmp(const std::uint8_t* head, std::size_t headSi
     colorsUsed = u32(head + 46);
   }
   if (width <= 0 || height == 0)
-    throw Failure(
-        QStringLiteral("ビットマップの幅または高さが不正です（%1 × %2）。").arg(width).arg(height));
+    throw Failure(messages::bitmapBadSize(width, height));
   const bool topDown = height < 0;
   height = std::abs(height);
   if (height > std::numeric_limits<std::int32_t>::max())
-    throw Failure(QStringLiteral("ビットマップの幅または高さが不正です（%1 × -%2）。")
-                      .arg(width)
-                      .arg(height));
+    throw Failure(messages::bitmapBadSize(width, -height));
 
   // Colour masks follow a 40-byte header; longer headers hold them inside.
   std::int64_t tableStart = 14 + headerSize;
@@ -100,7 +96,7 @@ std::optional<BmpLayout> inspectBmp(const std::uint8_t* head, std::size_t headSi
   }
   if (bits == 16) return std::nullopt;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)
-    throw Failure(QStringLiteral("ビットマップの色数（%1 ビット）が不正です。").arg(bits));
+    throw Failure(messages::bitmapBadBitCount(bits));
 
   const SizeArithmetic size{width, height};
   BmpLayout layout;
@@ -113,18 +109,16 @@ std::optional<BmpLayout> inspectBmp(const std::uint8_t* head, std::size_t headSi
   if (layout.pixelOffset < tableStart) throw brokenHeader();
   const std::int64_t pixelBytes = size.times(layout.stride, height);
   if (size.plus(layout.pixelOffset, pixelBytes) > fileSize)
-    throw Failure(
-        QStringLiteral("ビットマップの画素データがファイルに収まっていません"
-                       "（ファイルが途中で切れています）。"));
+    throw Failure(messages::bitmapTruncated());
 
   if (bits <= 8) {
     const std::int64_t indices = std::int64_t(1) << bits;
-    if (colorsUsed > 256) throw Failure(QStringLiteral("ビットマップのパレットが壊れています。"));
+    if (colorsUsed > 256) throw Failure(messages::bitmapPaletteBroken());
     const std::int64_t stored = std::min<std::int64_t>(colorsUsed ? colorsUsed : indices, indices);
     const int entryBytes = core ? 3 : 4;
     if (size.plus(tableStart, size.times(stored, entryBytes)) >
         std::min<std::int64_t>(fileSize, std::int64_t(headSize)))
-      throw Failure(QStringLiteral("ビットマップのパレットが壊れています。"));
+      throw Failure(messages::bitmapPaletteBroken());
     layout.palette.assign(std::size_t(indices), {0, 0, 0});
     for (std::int64_t i = 0; i < stored; ++i) {
       const std::uint8_t* entry = head + tableStart + i * entryBytes;

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "base/failure.h"
+#include "base/messages.h"
 
 namespace pelmora {
 namespace {
@@ -27,13 +28,11 @@ MappedBmp::MappedBmp(int fd, const struct stat& status, BmpLayout layout, const 
       opened_(status) {
   mappedBytes_ = std::size_t(layout_.pixelOffset + layout_.stride * layout_.height);
   if (std::int64_t(mappedBytes_) > status.st_size)
-    throw Failure(QStringLiteral("ビットマップの画素データがファイルに収まっていません。"), path);
+    throw Failure(messages::bitmapTruncated(), path);
   mapping_ = mmap(nullptr, mappedBytes_, PROT_READ, MAP_SHARED, fd, 0);
   if (mapping_ == MAP_FAILED) {
     mapping_ = nullptr;
-    throw Failure(QStringLiteral("ファイルをメモリーに割り当てられません: %1")
-                      .arg(QString::fromLocal8Bit(std::strerror(errno))),
-                  path);
+    throw Failure(messages::cannotMapFile(QString::fromLocal8Bit(std::strerror(errno))), path);
   }
   guard_ = std::make_unique<MappingGuard>(mapping_, mappedBytes_);
   fd_ = fcntl(fd, F_DUPFD_CLOEXEC, 0);
@@ -46,7 +45,7 @@ MappedBmp::~MappedBmp() {
 }
 
 void MappedBmp::throwChanged() const {
-  throw Failure(QStringLiteral("画像ファイルが読み込み中に変更されました。"), path_);
+  throw Failure(messages::rasterChangedWhileReading(), path_);
 }
 
 void MappedBmp::checkUnchanged() const {

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "base/failure.h"
+#include "base/messages.h"
 #include "platform/bmp_header.h"
 #include "platform/gdal_raster.h"
 #include "platform/mapped_bmp.h"
@@ -26,22 +27,22 @@ struct FileDescriptor {
 
 Failure cannotOpen(int error, const QString& path) {
   if (error == ENOENT || error == ENOTDIR)
-    return Failure(QStringLiteral("ファイルが見つかりません。"), path);
+    return Failure(messages::fileNotFound(), path);
   return Failure(
-      QStringLiteral("ファイルを開けません: %1").arg(QString::fromLocal8Bit(std::strerror(error))),
+      messages::cannotOpenFile(QString::fromLocal8Bit(std::strerror(error))),
       path);
 }
 
 }  // namespace
 
 std::shared_ptr<const RasterSource> openRaster(const QString& path, Progress* progress) {
-  if (path.isEmpty()) throw Failure(QStringLiteral("ファイルが見つかりません。"), path);
+  if (path.isEmpty()) throw Failure(messages::fileNotFound(), path);
   FileDescriptor file;
   file.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
   if (file.fd < 0) throw cannotOpen(errno, path);
   struct stat status {};
   if (fstat(file.fd, &status) != 0) throw cannotOpen(errno, path);
-  if (!S_ISREG(status.st_mode)) throw Failure(QStringLiteral("ファイルが見つかりません。"), path);
+  if (!S_ISREG(status.st_mode)) throw Failure(messages::fileNotFound(), path);
 
   std::uint8_t head[kBmpHeadBytes];
   const ssize_t got = pread(file.fd, head, sizeof head, 0);
