@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "base/failure.h"
+#include "base/messages.h"
 
 namespace pelmora {
 namespace {
@@ -38,7 +39,7 @@ QString programFolder() {
 // dlerror() without the file name in front, which the failure gives anyway.
 QString loaderReason(const QString& path) {
   const char* error = dlerror();
-  QString reason = error ? QString::fromLocal8Bit(error) : QStringLiteral("理由は不明です");
+  QString reason = error ? QString::fromLocal8Bit(error) : messages::reasonUnknown();
   const QString prefix = QFile::decodeName(QFile::encodeName(path)) + QStringLiteral(": ");
   if (reason.startsWith(prefix)) reason.remove(0, prefix.size());
   return reason;
@@ -69,20 +70,14 @@ const GdalModuleApi& loadGdalModule(const QString& path) {
   // Never closed: rasters the module made live on after any caller's scope.
   void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
   if (!handle)
-    throw Failure(QStringLiteral("GDAL を使う部品を読み込めません: %1").arg(loaderReason(path)), path);
+    throw Failure(messages::cannotLoadGdalModule(loaderReason(path)), path);
   using Entry = const GdalModuleApi* (*)();
   const auto entry = reinterpret_cast<Entry>(dlsym(handle, kGdalModuleEntry));
   if (!entry)
-    throw Failure(QStringLiteral("GDAL を使う部品に入口 %1 がありません: %2")
-                      .arg(QLatin1String(kGdalModuleEntry), loaderReason(path)),
-                  path);
+    throw Failure(messages::gdalModuleWithoutEntry(QLatin1String(kGdalModuleEntry), loaderReason(path)), path);
   const GdalModuleApi* api = entry();
   if (!api || api->version != kGdalModuleVersion)
-    throw Failure(QStringLiteral("GDAL を使う部品の版（%1）がこのプログラム（%2）と合いません。"
-                                 "インストールし直してください。")
-                      .arg(api ? api->version : 0)
-                      .arg(kGdalModuleVersion),
-                  path);
+    throw Failure(messages::gdalModuleVersionMismatch(api ? api->version : 0, kGdalModuleVersion), path);
   return *api;
 }
 
@@ -95,8 +90,7 @@ const GdalModuleApi& gdalModule() {
 
   const QStringList candidates = gdalModuleCandidates();
   if (candidates.isEmpty())
-    throw Failure(QStringLiteral("GDAL を使う部品 %1 の場所がわかりません（プログラムの場所を読めません）。")
-                      .arg(QLatin1String(kModuleName)));
+    throw Failure(messages::gdalModuleNotLocated(QLatin1String(kModuleName)));
   // The first that exists; when none does, the installed place, whose
   // absence is what a user can act on.
   QString chosen = candidates.size() > 1 ? candidates[1] : candidates[0];

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "base/failure.h"
+#include "base/messages.h"
 #include "platform/desktop.h"
 #include "platform/gdal/gdal_setup.h"
 #include "platform/gdal/jp2_boxes.h"
@@ -42,9 +43,7 @@ Dataset openDataset(const QString& path) {
   Dataset dataset(GDALOpenEx(name.constData(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr,
                              nullptr, nullptr));
   if (!dataset.handle)
-    throw Failure(QStringLiteral("この形式の画像は読み込めません: ") +
-                      lastGdalError(QStringLiteral("GDAL が形式を認識しません")),
-                  path);
+    throw Failure(messages::formatNotReadable(lastGdalError(messages::gdalDoesNotKnowFormat())), path);
   return dataset;
 }
 
@@ -72,16 +71,13 @@ QString bandsText(GDALDatasetH dataset) {
                       QString::fromLatin1(
                           GDALGetColorInterpretationName(GDALGetRasterColorInterpretation(band))));
   }
-  return QStringLiteral("%1 バンド（%2）").arg(count).arg(parts.join(QStringLiteral("、")));
+  return messages::bandsOf(count, parts);
 }
 
 PixelPlan pixelPlanOf(GDALDatasetH dataset, const QString& path) {
   const int count = GDALGetRasterCount(dataset);
   auto refuse = [&] {
-    return Failure(QStringLiteral("読み込めない画素の形式です: %1。読み込めるのは 8 ビットのグレー、"
-                                  "パレット、RGB、RGBA の画像です。")
-                       .arg(bandsText(dataset)),
-                   path);
+    return Failure(messages::pixelFormatNotReadable(bandsText(dataset)), path);
   };
   if (count != 1 && count != 3 && count != 4) throw refuse();
   for (int i = 1; i <= count; ++i)
@@ -124,17 +120,12 @@ int temporaryFile(std::int64_t bytes, const QString& rasterPath) {
     if (fd >= 0) ::unlink(pattern.constData());
   }
   if (fd < 0)
-    throw Failure(QStringLiteral("一時ファイルを作れません（%1）: %2").arg(folder, systemError(errno)),
-                  rasterPath);
+    throw Failure(messages::cannotCreateTemporaryFile(folder, systemError(errno)), rasterPath);
   // Claim the space now: a full disk is then said before the decoding, not midway.
   const int error = posix_fallocate(fd, 0, bytes);
   if (error == ENOSPC || error == EFBIG) {
     ::close(fd);
-    throw Failure(QStringLiteral("一時フォルダー %1 の空きが足りません（%2 MB 必要）。環境変数 TMPDIR で"
-                                 "別のフォルダーを指定できます。")
-                      .arg(folder)
-                      .arg((bytes + 999999) / 1000000),
-                  rasterPath);
+    throw Failure(messages::temporaryFolderFull(folder, (bytes + 999999) / 1000000), rasterPath);
   }
   return fd;
 }
@@ -207,7 +198,7 @@ class Decoder {
     } catch (const Failure& failure) {
       stopWith(failure);
     } catch (const std::bad_alloc&) {
-      stopWith(Failure(QStringLiteral("メモリが足りません。"), path_));
+      stopWith(Failure(messages::outOfMemory(), path_));
     }
   }
 
@@ -234,14 +225,9 @@ class Decoder {
     }
     if (result != CE_None) {
       // GDAL's message starts with the file's name, which the failure names anyway.
-      QString reason = lastGdalError(QStringLiteral("GDAL が読み込みに失敗しました"));
+      QString reason = lastGdalError(messages::gdalReadFailed());
       reason.remove(path_ + QStringLiteral(", ")).remove(path_ + QStringLiteral(": "));
-      throw Failure(QStringLiteral("画像を読み込めません: %1（%2 × %3 画素、%4 行目から）")
-                        .arg(reason)
-                        .arg(width_)
-                        .arg(height_)
-                        .arg(top + 1),
-                    path_);
+      throw Failure(messages::cannotReadRaster(reason, width_, height_, top + 1), path_);
     }
   }
 
@@ -250,8 +236,7 @@ class Decoder {
       const ssize_t written = ::pwrite(fd_, data, bytes, offset);
       if (written < 0 && errno == EINTR) continue;
       if (written <= 0)
-        throw Failure(QStringLiteral("一時ファイル（%1）に書き込めません: %2")
-                          .arg(QDir::tempPath(), systemError(written < 0 ? errno : ENOSPC)),
+        throw Failure(messages::cannotWriteTemporaryFile(QDir::tempPath(), systemError(written < 0 ? errno : ENOSPC)),
                       path_);
       data += written;
       bytes -= std::size_t(written);
@@ -315,8 +300,7 @@ const std::uint8_t* DecodedFile::rowColumns(int y, int first, int end,
         ::pread(fd_, scratch.data() + begin + got, bytes - got, offset + std::int64_t(got));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0)
-      throw Failure(QStringLiteral("一時ファイル（%1）を読めません: %2")
-                        .arg(QDir::tempPath(), systemError(n < 0 ? errno : EIO)));
+      throw Failure(messages::cannotReadTemporaryFile(QDir::tempPath(), systemError(n < 0 ? errno : EIO)));
     got += std::size_t(n);
   }
   return scratch.data();
@@ -338,7 +322,7 @@ std::unique_ptr<RasterSource> decodeFile(const QString& path, Progress* progress
   const int width = GDALGetRasterXSize(dataset.handle);
   const int height = GDALGetRasterYSize(dataset.handle);
   if (width < 1 || height < 1)
-    throw Failure(QStringLiteral("画像に画素がありません。"), path);
+    throw Failure(messages::rasterWithoutPixels(), path);
   const PixelPlan plan = pixelPlanOf(dataset.handle, path);
   // Under 2^62 bytes, as both sides are below 2^31.
   const std::int64_t bytes = std::int64_t(width) * std::int64_t(height) * 3;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/failure.h"
+#include "base/messages.h"
 
 namespace pelmora {
 namespace {
@@ -13,10 +14,7 @@ constexpr unsigned char kSignatureBox[12] = {0x00, 0x00, 0x00, 0x0C, 0x6A, 0x50,
                                              0x20, 0x20, 0x0D, 0x0A, 0x87, 0x0A};
 
 Failure brokenBoxes(const QString& path, qint64 offset) {
-  return Failure(
-      QStringLiteral("JPEG 2000 ファイルが壊れています: %1 バイト目のボックスがファイルの終わりを越えています。")
-          .arg(offset),
-      path);
+  return Failure(messages::jp2BoxBeyondEnd(offset), path);
 }
 
 }  // namespace
