@@ -102,6 +102,13 @@ TEST_F(GdalRasterTest, GrayPaletteAndAlphaBecomeTheirColoursOverWhite) {
 }
 
 TEST_F(GdalRasterTest, ReportsProgressAndStopsWhenCancelled) {
+#ifdef __SANITIZE_ADDRESS__
+  // After a cancelled decode, GCC 12's LeakSanitizer crashes in its own tracer
+  // while it scans the main thread's dynamic TLS (GDAL's, from the dlopened
+  // module): the test passes, the process then fails at exit. It runs in the
+  // Release build.
+  GTEST_SKIP() << "LeakSanitizer's tracer crashes on this process at exit";
+#endif
   const QString bmp = testing::writeBmp24(path("p.bmp"), testing::positionImage(200, 100));
   const QString tif = translated(bmp, "p.tif", {"-co", "COMPRESS=LZW"});
   Progress progress(100);
