@@ -29,27 +29,26 @@ struct Across {
 
 const Across& acrossTaps(int sourceWidth, std::int64_t destWidth, std::int64_t from, int n,
                          bool blendsDown) {
-  struct Cached {
-    bool valid = false;
+  struct Key {
     int sourceWidth = 0, n = 0;
     std::int64_t destWidth = 0, from = 0;
     bool blendsDown = false;
+    bool operator==(const Key&) const = default;
+  };
+  struct Cached {
+    bool valid = false;
+    Key key;
     Across across;
   };
   thread_local Cached cached;
-  if (cached.valid && cached.sourceWidth == sourceWidth && cached.destWidth == destWidth &&
-      cached.from == from && cached.n == n && cached.blendsDown == blendsDown)
-    return cached.across;
+  const Key key{sourceWidth, n, destWidth, from, blendsDown};
+  if (cached.valid && cached.key == key) return cached.across;
   cached.valid = false;  // until the new taps are all there
   Across& a = cached.across;
   a.taps = axisTaps(sourceWidth, destWidth, from, n);
   a.useBilinear = !a.taps.area && !a.taps.identity && sourceWidth >= 2 && blendsDown;
   a.bilinear = a.useBilinear ? rows::bilinearAcross(a.taps, sourceWidth) : rows::BilinearAcross{};
-  cached.sourceWidth = sourceWidth;
-  cached.destWidth = destWidth;
-  cached.from = from;
-  cached.n = n;
-  cached.blendsDown = blendsDown;
+  cached.key = key;
   cached.valid = true;
   return a;
 }
