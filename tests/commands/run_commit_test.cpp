@@ -173,9 +173,9 @@ TEST_F(RunCommit, AKilledRunLeavesTheEarlierSetAndTheNextRunRemovesItsLeftovers)
   ASSERT_TRUE(WIFSIGNALED(status));
 
   Snapshot afterKill = snapshot(out.path());
-  for (const QString& left : {".sheet12_0.JPG.pelmora-tmp", ".sheet12_1.JPG.pelmora-tmp", ".sheet12_2.JPG.pelmora-tmp",
-                              ".sheet12.pelmora-lock"})
-    EXPECT_EQ(afterKill.erase(left), 1u) << left.toStdString();
+  for (const char* left : {".sheet12_0.JPG.pelmora-tmp", ".sheet12_1.JPG.pelmora-tmp", ".sheet12_2.JPG.pelmora-tmp",
+                            ".sheet12.pelmora-lock"})
+    EXPECT_EQ(afterKill.erase(QString::fromLatin1(left)), 1u) << left;
   EXPECT_EQ(afterKill, before);  // under the final names, the earlier set only
 
   Station again(raster, out.path(), "3", "3", " 90");
