@@ -35,6 +35,17 @@ class RasterSource {
     return row(y, scratch);
   }
 
+  // Rows [first, first + count) read at once into `buffer`, which the caller
+  // keeps and may hand in again: row first + i starts at start + i * stride.
+  // The stride is at least width() * 3 and negative when the rows lie
+  // bottom-up. Sources that read a stretch of their file in one call should
+  // say so here; the default copies row() by row. Same failures as row().
+  struct RowBlock {
+    const std::uint8_t* start = nullptr;
+    std::ptrdiff_t stride = 0;
+  };
+  virtual RowBlock readRows(int first, int count, std::vector<std::uint8_t>& buffer) const;
+
   // Row y where it lies in memory when the source holds it as row() gives it,
   // else null; lets a reader prefetch rows ahead without reading them.
   virtual const std::uint8_t* rowInPlace(int /*y*/) const { return nullptr; }
