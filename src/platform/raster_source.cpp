@@ -35,16 +35,6 @@ Failure cannotOpen(int error, const QString& path) {
 
 }  // namespace
 
-RasterSource::RowBlock RasterSource::readRows(int first, int count,
-                                              std::vector<std::uint8_t>& buffer) const {
-  const std::size_t rowBytes = std::size_t(width()) * 3;
-  if (buffer.size() < rowBytes * std::size_t(count)) buffer.resize(rowBytes * std::size_t(count));
-  std::vector<std::uint8_t> scratch;
-  for (int i = 0; i < count; ++i)
-    std::memcpy(buffer.data() + rowBytes * std::size_t(i), row(first + i, scratch), rowBytes);
-  return {buffer.data(), std::ptrdiff_t(rowBytes)};
-}
-
 std::shared_ptr<const RasterSource> openRaster(const QString& path, Progress* progress) {
   if (path.isEmpty()) throw Failure(messages::fileNotFound(), path);
   FileDescriptor file;

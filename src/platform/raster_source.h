@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -44,7 +46,16 @@ class RasterSource {
     const std::uint8_t* start = nullptr;
     std::ptrdiff_t stride = 0;
   };
-  virtual RowBlock readRows(int first, int count, std::vector<std::uint8_t>& buffer) const;
+  // Defined here, not out of line: the GDAL module derives from this class
+  // without linking our libraries, so the class must have no key function.
+  virtual RowBlock readRows(int first, int count, std::vector<std::uint8_t>& buffer) const {
+    const std::size_t rowBytes = std::size_t(width()) * 3;
+    if (buffer.size() < rowBytes * std::size_t(count)) buffer.resize(rowBytes * std::size_t(count));
+    std::vector<std::uint8_t> scratch;
+    for (int i = 0; i < count; ++i)
+      std::memcpy(buffer.data() + rowBytes * std::size_t(i), row(first + i, scratch), rowBytes);
+    return {buffer.data(), std::ptrdiff_t(rowBytes)};
+  }
 
   // Row y where it lies in memory when the source holds it as row() gives it,
   // else null; lets a reader prefetch rows ahead without reading them.
