@@ -112,7 +112,6 @@ inline QString bitmapTruncated() {
   return QStringLiteral("ビットマップの画素データがファイルに収まっていません（ファイルが途中で切れています）。");
 }
 inline QString bitmapPaletteBroken() { return QStringLiteral("ビットマップのパレットが壊れています。"); }
-inline QString cannotMapFile(const QString& reason) { return QStringLiteral("ファイルをメモリーに割り当てられません: ") + reason; }
 inline QString rasterChangedWhileReading() { return QStringLiteral("画像ファイルが読み込み中に変更されました。"); }
 
 // Other formats, through the GDAL module.

@@ -128,7 +128,7 @@ class WindowState {
 };
 
 // The raster, decoded behind a progress dialog with a cancel button when the
-// decoding takes a while (a bitmap is only mapped); null when cancelled.
+// decoding takes a while (a bitmap is not decoded); null when cancelled.
 std::shared_ptr<const RasterSource> openWithProgress(Form& form, const QString& path) {
   Progress progress(100);
   progress.inPercent = true;

@@ -14,7 +14,7 @@ std::shared_ptr<const RasterSource> RasterCache::open(const QString& path, Progr
   const Key key = keyOf(path);
   std::lock_guard lock(mutex_);
   if (source_ && key.size >= 0 && key == key_) return source_;
-  // No source holds its raster in memory (a mapping, or a file read row by
+  // No source holds its raster in memory (every one reads its file row by
   // row), so the old one can stay while the new one opens: a cancelled or
   // failed opening leaves the cache as it was.
   auto opened = openRaster(path, progress);

@@ -11,8 +11,8 @@
 #include "base/failure.h"
 #include "base/messages.h"
 #include "platform/bmp_header.h"
+#include "platform/bmp_file.h"
 #include "platform/gdal_raster.h"
-#include "platform/mapped_bmp.h"
 
 namespace pelmora {
 namespace {
@@ -50,7 +50,7 @@ std::shared_ptr<const RasterSource> openRaster(const QString& path, Progress* pr
   if (looksLikeBmp(head, std::size_t(got))) {
     try {
       if (auto layout = inspectBmp(head, std::size_t(got), status.st_size)) {
-        auto bitmap = std::make_shared<MappedBmp>(file.fd, status, std::move(*layout), path);
+        auto bitmap = std::make_shared<BmpFile>(file.fd, status, std::move(*layout), path);
         // A bitmap carries no placement of its own; a world file beside it may.
         bitmap->setGeoreference(readWorldFile(path, bitmap->width(), bitmap->height()));
         return bitmap;

@@ -57,10 +57,6 @@ class RasterSource {
     return {buffer.data(), std::ptrdiff_t(rowBytes)};
   }
 
-  // Row y where it lies in memory when the source holds it as row() gives it,
-  // else null; lets a reader prefetch rows ahead without reading them.
-  virtual const std::uint8_t* rowInPlace(int /*y*/) const { return nullptr; }
-
   // Tells the operating system that rows [first, last) are about to be read
   // in order.
   virtual void willRead(int /*first*/, int /*last*/) const {}
@@ -84,9 +80,9 @@ class RasterSource {
   Georeference georeference_;
 };
 
-// Opens the raster at `path`: uncompressed bitmaps are mapped, not decoded;
-// every other format is decoded once through GDAL, reporting to `progress`
-// (done of total) when given. Returns null when `progress` asked to cancel
+// Opens the raster at `path`: uncompressed bitmaps are read where they lie, not
+// decoded; every other format is decoded once through GDAL, reporting to
+// `progress` (done of total) when given. Returns null when `progress` asked to cancel
 // before the opening ended. Throws Failure naming the cause and the file when
 // the file cannot be read as a raster of 8-bit gray, palette, RGB or RGBA.
 std::shared_ptr<const RasterSource> openRaster(const QString& path, Progress* progress = nullptr);

@@ -71,18 +71,6 @@ void resampleAcross(const Plan& plan, const std::uint8_t* source, std::uint16_t*
     rows::tapsAcross(source, plan.across->taps, out);
 }
 
-// Starts loading the part of source row y that the canvas needs, a row or two
-// ahead of its use: rows of a mapped raster lie far apart, and the hardware's
-// own prefetch stops at every row's end.
-void prefetchAcross(const Plan& plan, std::int32_t y) {
-  if (y >= plan.source->height()) return;
-  const std::uint8_t* row = plan.source->rowInPlace(y);
-  if (!row) return;
-  const std::uint8_t* begin = row + std::ptrdiff_t(plan.across->taps.first.front()) * 3;
-  const std::uint8_t* end = row + std::ptrdiff_t(plan.across->taps.first.back() + 2) * 3;
-  for (const std::uint8_t* p = begin; p < end; p += 64) __builtin_prefetch(p);
-}
-
 // Rows [from, to) of the clipped canvas, blending pairs of resampled rows.
 template <int S, int D>
 void blendBand(const Plan& plan, int from, int to) {
@@ -108,7 +96,6 @@ void blendBand(const Plan& plan, int from, int to) {
     std::uint8_t* out = plan.origin + std::ptrdiff_t(j) * plan.stride;
     const std::int32_t first = v.first[j];
     const int count = v.count[j];
-    prefetchAcross(plan, first + count + 1);
     if (count == 1 && h.identity) {
       rows::copyPixels<S, D>(read(first) + std::size_t(h.first[0]) * S, pixels,
                              out);

@@ -10,7 +10,7 @@
 
 #include "base/failure.h"
 #include "platform/desktop.h"
-#include "platform/mapped_bmp.h"
+#include "platform/bmp_file.h"
 #include "support/test_rasters.h"
 
 namespace pelmora {
@@ -69,7 +69,7 @@ TEST_F(GdalRasterTest, EveryFormatGivesTheBitmapsRows) {
   for (const auto& [name, options] : files) {
     SCOPED_TRACE(name.toStdString());
     const auto source = openRaster(translated(bmp, name, options));
-    EXPECT_EQ(dynamic_cast<const MappedBmp*>(source.get()), nullptr);
+    EXPECT_EQ(dynamic_cast<const BmpFile*>(source.get()), nullptr);
     expectSameRows(*reference, *source);
   }
 }

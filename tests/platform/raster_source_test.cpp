@@ -1,4 +1,4 @@
-// The raster source: bitmaps read through the mapping match Qt's own reader,
+// The raster source: bitmaps read where they lie in the file match Qt's own reader,
 // other formats are decoded through GDAL, and malformed files are refused
 // with a cause.
 #include "platform/raster_source.h"
@@ -10,9 +10,11 @@
 #include <QFile>
 #include <QImageReader>
 #include <QTemporaryDir>
+#include <cstdlib>
+#include <utility>
 
 #include "base/failure.h"
-#include "platform/mapped_bmp.h"
+#include "platform/bmp_file.h"
 #include "support/test_rasters.h"
 
 namespace pelmora {
@@ -45,7 +47,7 @@ class RasterSourceTest : public ::testing::Test {
   QTemporaryDir dir_;
 };
 
-TEST_F(RasterSourceTest, EveryUncompressedBitmapIsMappedAndMatchesQt) {
+TEST_F(RasterSourceTest, EveryUncompressedBitmapIsReadInPlaceAndMatchesQt) {
   struct Case {
     int bits, headerSize;
     bool topDown, bitFields;
@@ -67,12 +69,36 @@ TEST_F(RasterSourceTest, EveryUncompressedBitmapIsMappedAndMatchesQt) {
       const QString file = testing::writeBmp(
           path("v.bmp"), image, BmpOptions{c.bits, c.topDown, c.headerSize, c.bitFields}, palette);
       const auto source = openRaster(file);
-      EXPECT_NE(dynamic_cast<const MappedBmp*>(source.get()), nullptr);
+      EXPECT_NE(dynamic_cast<const BmpFile*>(source.get()), nullptr);
       expectSameAsQt(*source, file);
       // Whatever the stored order, row 0 is the top row.
       std::vector<std::uint8_t> scratch;
       const std::uint8_t* top = source->row(0, scratch);
       EXPECT_EQ(qRgb(top[2], top[1], top[0]), image.pixel(0, 0));
+    }
+  }
+}
+
+// A block of rows read at once holds the bytes row() gives, whatever the
+// stored order and depth.
+TEST_F(RasterSourceTest, RowsReadAsABlockAreTheRowsReadOneByOne) {
+  const auto palette = testing::testPalette(8);
+  for (const BmpOptions& options : {BmpOptions{24, false}, BmpOptions{24, true}, BmpOptions{8}}) {
+    SCOPED_TRACE(::testing::PrintToString(std::vector<int>{options.bits, options.topDown}));
+    // An odd width: every stored row ends in padding.
+    const QImage image = options.bits == 8 ? testing::paletteImage(13, 9, palette)
+                                           : testing::positionImage(13, 9);
+    const auto source = openRaster(testing::writeBmp(path("block.bmp"), image, options, palette));
+    std::vector<std::uint8_t> buffer, scratch;
+    for (auto [first, count] : {std::pair{0, 9}, std::pair{2, 3}, std::pair{8, 1}}) {
+      const RasterSource::RowBlock block = source->readRows(first, count, buffer);
+      ASSERT_GE(std::abs(block.stride), 13 * 3);
+      for (int i = 0; i < count; ++i) {
+        const std::vector<std::uint8_t> got(block.start + i * block.stride,
+                                            block.start + i * block.stride + 13 * 3);
+        const std::uint8_t* want = source->row(first + i, scratch);
+        ASSERT_EQ(got, std::vector<std::uint8_t>(want, want + 13 * 3)) << "row " << first + i;
+      }
     }
   }
 }
@@ -83,7 +109,7 @@ TEST_F(RasterSourceTest, CompressedBitmapsAndOtherFormatsAreDecodedThroughGdal) 
   const QString rle =
       testing::writeBmp(path("rle.bmp"), image, BmpOptions{8, false, 40, false, true}, palette);
   const auto fromRle = openRaster(rle);
-  EXPECT_EQ(dynamic_cast<const MappedBmp*>(fromRle.get()), nullptr);
+  EXPECT_EQ(dynamic_cast<const BmpFile*>(fromRle.get()), nullptr);
   expectSameAsQt(*fromRle, rle);
 
   const QString png = path("p.png");
@@ -121,7 +147,7 @@ TEST_F(RasterSourceTest, MalformedHeadersAreRefusedWithTheirCause) {
       refusal(file, patched(22, QByteArray("\x00\x00\x00\x00", 4))).contains("幅または高さ"));
   EXPECT_TRUE(refusal(file, patched(28, QByteArray("\x07\x00", 2))).contains("色数"));
   EXPECT_TRUE(refusal(file, patched(10, QByteArray("\x02\x00\x00\x00", 4))).contains("ヘッダー"));
-  // A width whose rows overflow 32 bits is measured against the file, not mapped.
+  // A width whose rows overflow 32 bits is measured against the file, not read.
   EXPECT_TRUE(
       refusal(file, patched(18, QByteArray("\xff\xff\xff\x7f", 4))).contains("収まっていません"));
   EXPECT_TRUE(
@@ -154,8 +180,8 @@ TEST_F(RasterSourceTest, MalformedHeadersAreRefusedWithTheirCause) {
 }
 
 // A raster cut short or rewritten after it was opened: every read that follows
-// fails naming the file, where the mapping alone would end the process.
-TEST_F(RasterSourceTest, AFileChangedUnderTheReaderFailsInsteadOfEndingTheProcess) {
+// fails naming the file instead of handing out rows that are not the raster's.
+TEST_F(RasterSourceTest, AFileChangedUnderTheReaderFailsNamingTheFile) {
   const auto palette = testing::testPalette(8);
   for (int bits : {24, 8}) {
     SCOPED_TRACE(bits);
@@ -174,6 +200,14 @@ TEST_F(RasterSourceTest, AFileChangedUnderTheReaderFailsInsteadOfEndingTheProces
       }
       source->checkUnchanged();
       ADD_FAILURE() << "every row read, sum " << sum;
+    } catch (const Failure& failure) {
+      EXPECT_EQ(failure.cause(), "画像ファイルが読み込み中に変更されました。");
+      EXPECT_EQ(failure.file(), file);
+    }
+    try {
+      std::vector<std::uint8_t> buffer;
+      source->readRows(0, source->height(), buffer);
+      ADD_FAILURE() << "a block read from the cut file";
     } catch (const Failure& failure) {
       EXPECT_EQ(failure.cause(), "画像ファイルが読み込み中に変更されました。");
       EXPECT_EQ(failure.file(), file);

@@ -24,8 +24,8 @@ QImage canvasOf(int w, int h, QImage::Format format = QImage::Format_RGB32,
   return canvas;
 }
 
-// The image as both kinds of source: a mapped 24-bit bitmap and a raster
-// held in memory.
+// The image as both kinds of source: a 24-bit bitmap read from its file and
+// a raster held in memory.
 std::vector<std::shared_ptr<const RasterSource>> sourcesOf(const QImage& image) {
   static QTemporaryDir dir;
   static int files = 0;
@@ -41,9 +41,9 @@ QImage drawn(const RasterSource& source, QImage canvas, QRect destination, int t
 TEST(DrawRasterTest, OneToOneCopiesTheRegionExactly) {
   QTemporaryDir dir;
   const QImage image = positionImage(600, 300);
-  const auto mapped = openRaster(testing::writeBmp24(dir.filePath("p.bmp"), image));
+  const auto fromFile = openRaster(testing::writeBmp24(dir.filePath("p.bmp"), image));
   const testing::ImageRaster decoded(image);
-  for (const RasterSource* source : {mapped.get(), static_cast<const RasterSource*>(&decoded)}) {
+  for (const RasterSource* source : {fromFile.get(), static_cast<const RasterSource*>(&decoded)}) {
     for (auto format : {QImage::Format_RGB32, QImage::Format_BGR888}) {
       const QImage canvas = drawn(*source, canvasOf(50, 40, format), QRect(-350, -260, 600, 300));
       for (int y = 0; y < 40; ++y)
