@@ -1,12 +1,17 @@
-// The run's execution: workers take the planned images in run order, each
-// rendering a band of whole JPEG block rows at a time into a buffer of its
-// own and handing it straight to the encoder, whose bytes go to the image's temporary file. When
-// every image is written the index follows, and the whole set is renamed into
-// place, the index last; a run that stops leaves the earlier set as it was.
+// The run's execution. Every image is drawn top to bottom a step of rows at a
+// time and encoded a band of whole JPEG block rows at a time, its bytes going
+// straight to the image's temporary file; no image needs a whole canvas.
+// The workers always take the image whose next step reads the raster's
+// highest rows, so all images move down the raster together and the rows
+// they read are read once, into blocks they share. When every image is
+// written the index follows, and the whole set is renamed into place, the
+// index last; a run that stops leaves the earlier set as it was.
 #include "commands/run.h"
 #include "commands/world_file.h"
 #include "platform/jpeg_encoder.h"
+#include "platform/row_blocks.h"
 #include "platform/staged_files.h"
+#include "render/resample_taps.h"
 
 #include "base/failure.h"
 #include "base/messages.h"
@@ -18,6 +23,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -25,6 +31,7 @@
 #include <mutex>
 #include <new>
 #include <optional>
+#include <set>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -33,20 +40,27 @@
 namespace pelmora {
 namespace {
 
-// One worker's band of rows, grown to the largest band it has held and
-// reused: about a megabyte, or one block row of a wider image; never more
-// for a taller image.
+// Rows of an image on their way to the encoder, in memory grown to the
+// largest band held and reused: about a megabyte, or one block row of a
+// wider image; never more for a taller image.
 class Band {
  public:
-  // A band of width × height pixels, white but where `destination` (in band
-  // pixels) will be drawn, which the renderer covers whole.
-  ImageBuffer prepare(int width, int height, const QRect& destination) {
-    const std::ptrdiff_t stride = (std::ptrdiff_t(width) * 3 + 3) & ~std::ptrdiff_t(3);
-    const std::size_t bytes = std::size_t(stride) * std::size_t(height);
+  // Rows [from, from + count) of a band `width` pixels wide, white but where
+  // `destination` (in pixels of those rows) will be drawn, which the renderer
+  // covers whole. Rows above `from` keep what was drawn there.
+  ImageBuffer prepare(int width, int from, int count, const QRect& destination) {
+    const std::ptrdiff_t stride = strideOf(width);
+    const std::size_t bytes = std::size_t(stride) * std::size_t(from + count);
     if (bytes > memory_.size()) memory_.resize(bytes);
-    const ImageBuffer buffer{memory_.data(), width, height, stride, PixelLayout::BGR24};
-    whiten(buffer, destination.intersected(QRect(0, 0, width, height)));
+    const ImageBuffer buffer{memory_.data() + stride * from, width, count, stride,
+                             PixelLayout::BGR24};
+    whiten(buffer, destination.intersected(QRect(0, 0, width, count)));
     return buffer;
+  }
+
+  const std::uint8_t* data() const { return memory_.data(); }
+  static std::ptrdiff_t strideOf(int width) {
+    return (std::ptrdiff_t(width) * 3 + 3) & ~std::ptrdiff_t(3);
   }
 
  private:
@@ -97,6 +111,32 @@ bool isRunFileName(const QString& baseName, const QString& name) {
   return name.startsWith(baseName) && tail.match(QStringView(name).mid(baseName.size())).hasMatch();
 }
 
+// An image that shrinks the raster reads many of its rows for each of its
+// own: its steps are held to about this many raster rows, so that the rows
+// all images share stay few.
+constexpr double kStepSourceRows = 64;
+
+// Raster rows held in blocks beyond those in use: the images of a row of
+// tiles take a few hundred rows at most, however wide the raster.
+constexpr std::size_t kSharedRowBytes = std::size_t(48) << 20;
+
+// Images of a grid row begun at once, each with an open file: a grid wider
+// than this finishes some before it begins the others.
+constexpr std::size_t kMaxOpenImages = 256;
+
+// One image on its way down: drawn a step at a time, encoded a band at a time.
+struct Stream {
+  const PlannedImage* image = nullptr;
+  int bandRows = 0;  // whole block rows encoded at once
+  int stepRows = 0;  // rows drawn at once: the band, or fewer (see kStepSourceRows)
+  int nextRow = 0;   // rows drawn so far
+  int key = 0;       // the first raster row the next step reads
+  int takenKey = 0;  // the key when a worker took it for a step
+  std::unique_ptr<JpegEncoder> encoder;  // with `file`, while the image is begun
+  std::optional<StagedFile> file;
+  Band band;  // when steps are smaller than bands
+};
+
 class Execution {
  public:
   Execution(const RunPlan& plan, const RasterSource& source, const JpegEncoderFactory& makeEncoder,
@@ -107,23 +147,33 @@ class Execution {
         progress_(progress),
         worldFiles_(worldFiles),
         staged_(staged),
-        drawThreads_(std::max<int>(1, workers / int(plan.images.size()))) {}
+        drawThreads_(std::max<int>(1, workers / int(plan.images.size()))),
+        blocks_(source, kSharedRowBytes),
+        streams_(plan.images.size()) {
+    for (std::size_t i = 0; i < streams_.size(); ++i) {
+      Stream& stream = streams_[i];
+      stream.image = &plan.images[i];
+      stream.bandRows = bandRowsFor(stream.image->pixelWidth, drawThreads_);
+      stream.stepRows = stepRowsFor(*stream.image, stream.bandRows);
+      stream.key = keyOf(stream);
+      waiting_.insert({stream.key, i});
+    }
+  }
 
-  // One worker: images in run order until none is left, the run is
-  // cancelled or another worker failed.
+  // One worker: a step of the image whose next rows lie highest in the
+  // raster, then the next, until every image is done, the run is cancelled
+  // or a step failed.
   void work() {
     Band band;
-    std::unique_ptr<JpegEncoder> encoder;
-    for (;;) {
-      const std::size_t index = next_.fetch_add(1);
-      if (index >= plan_.images.size() || stopping()) return;
-      const PlannedImage& image = plan_.images[index];
-      const QString path = QDir(plan_.outputFolder).filePath(image.fileName);
+    while (Stream* stream = take()) {
+      bool done = false;
       try {
-        if (produce(image, band, encoder)) ++progress_.done;
+        done = step(*stream, band);
       } catch (...) {
-        stopWith(Failure::fromCurrentException(path));
+        stopWith(Failure::fromCurrentException(
+            QDir(plan_.outputFolder).filePath(stream->image->fileName)));
       }
+      putBack(*stream, done);
     }
   }
 
@@ -134,40 +184,144 @@ class Execution {
   }
 
  private:
-  // Checked between bands, so that a cancel or a failure elsewhere does not
-  // wait for a whole image.
-  bool stopping() {
-    if (stop_.load()) return true;
-    if (!progress_.cancelRequested.load()) return false;
+  using Entry = std::pair<int, std::size_t>;  // key, image
+
+  int stepRowsFor(const PlannedImage& image, int bandRows) const {
+    if (!averagesArea(source_.height(), image.geometry.dh)) return bandRows;
+    const double rasterRowsPerRow = double(source_.height()) / double(image.geometry.dh);
+    return std::clamp(int(kStepSourceRows / rasterRowsPerRow), 1, bandRows);
+  }
+
+  // The rows [nextRow, nextRow + count) the stream draws next: a step, ending
+  // at its band's end.
+  static int nextStepRows(const Stream& stream) {
+    const int bandEnd = std::min(stream.image->pixelHeight,
+                                 (stream.nextRow / stream.bandRows + 1) * stream.bandRows);
+    return std::min(stream.stepRows, bandEnd - stream.nextRow);
+  }
+
+  // The destination seen from the stream's next row, which is the top of
+  // what it draws next.
+  static QRect shiftedDestination(const Stream& stream) {
+    return stream.image->geometry.destination().translated(0, -stream.nextRow);
+  }
+
+  SourceRows rowsRead(const Stream& stream, int count) const {
+    return sourceRowsRead(source_.width(), source_.height(), stream.image->pixelWidth, count,
+                          shiftedDestination(stream));
+  }
+
+  // Where the stream stands in the raster: the first row its next step reads,
+  // or, when it reads none there, 0 above the raster and its height below.
+  int keyOf(const Stream& stream) const {
+    const SourceRows rows = rowsRead(stream, nextStepRows(stream));
+    if (!rows.empty()) return rows.first;
+    return stream.nextRow < stream.image->geometry.y ? 0 : source_.height();
+  }
+
+  // The waiting image that reads the highest rows, begun or not while fewer
+  // than kMaxOpenImages are, else the highest begun one; null when the run
+  // is over for this worker: stopped, or every image left is in another
+  // worker's step (they are fewer than the other workers, and stay so).
+  Stream* take() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      if (stopping() || waiting_.empty()) return nullptr;
+      std::optional<Entry> chosen;
+      const Entry highest = *waiting_.begin();
+      if (streams_[highest.second].file || open_ < kMaxOpenImages)
+        chosen = highest;
+      else if (!beganWaiting_.empty())
+        chosen = *beganWaiting_.begin();
+      if (chosen) {
+        waiting_.erase(*chosen);
+        beganWaiting_.erase(*chosen);
+        Stream& stream = streams_[chosen->second];
+        if (!stream.file) ++open_;
+        stream.takenKey = stream.key;
+        inStep_.insert(stream.key);
+        return &stream;
+      }
+      changed_.wait(lock);
+    }
+  }
+
+  // Back under the lock after a step: waiting again, or done; the rows no
+  // image reads any more are let go.
+  void putBack(Stream& stream, bool done) {
     std::lock_guard lock(mutex_);
-    cancelled_ = true;
-    stop_ = true;
+    inStep_.erase(inStep_.find(stream.takenKey));
+    const std::size_t index = std::size_t(&stream - streams_.data());
+    if (done) {
+      --open_;
+    } else if (!stopping()) {
+      waiting_.insert({stream.key, index});
+      if (stream.file) beganWaiting_.insert({stream.key, index});
+    }
+    int lowest = source_.height();
+    if (!waiting_.empty()) lowest = std::min(lowest, waiting_.begin()->first);
+    if (!inStep_.empty()) lowest = std::min(lowest, *inStep_.begin());
+    blocks_.releaseBelow(lowest);
+    changed_.notify_all();
+  }
+
+  // Draws the stream's next step, encodes its band when full and ends the
+  // image after its last row; true when the image is done (or dropped after
+  // a failure of the step).
+  bool step(Stream& stream, Band& workerBand) {
+    const PlannedImage& image = *stream.image;
+    if (!stream.file) begin(stream);
+    const int count = nextStepRows(stream);
+    const int bandTop = stream.nextRow / stream.bandRows * stream.bandRows;
+    const bool ownBand = stream.stepRows < stream.bandRows;
+    Band& band = ownBand ? stream.band : workerBand;
+    const int from = ownBand ? stream.nextRow - bandTop : 0;
+    const QRect shifted = shiftedDestination(stream);
+    const ImageBuffer buffer = band.prepare(image.pixelWidth, from, count, shifted);
+    const SourceRows rows = rowsRead(stream, count);
+    {
+      const RowBlocks::Pinned pinned(blocks_, rows.first, rows.end);
+      drawRaster(pinned, buffer, shifted, drawThreads_);
+    }
+    stream.nextRow += count;
+    const bool bandFull = stream.nextRow == image.pixelHeight ||
+                          stream.nextRow - bandTop == stream.bandRows;
+    if (bandFull)
+      stream.file->write(stream.encoder->writeRows(band.data(), stream.nextRow - bandTop,
+                                                   Band::strideOf(image.pixelWidth)));
+    if (stream.nextRow < image.pixelHeight) {
+      stream.key = keyOf(stream);
+      return false;
+    }
+    end(stream);
     return true;
   }
 
-  // Writes one image (and its world file) to its temporary file; false when
-  // the run stopped meanwhile, the temporary then being removed.
-  bool produce(const PlannedImage& image, Band& band, std::unique_ptr<JpegEncoder>& encoder) {
-    if (!encoder) {
-      encoder = makeEncoder_();
-      if (!encoder) throw Failure(messages::cannotEncode());
+  void begin(Stream& stream) {
+    {
+      std::lock_guard lock(mutex_);
+      if (!spareEncoders_.empty()) {
+        stream.encoder = std::move(spareEncoders_.back());
+        spareEncoders_.pop_back();
+      }
     }
-    const int width = image.pixelWidth, height = image.pixelHeight;
-    const QRect destination = image.geometry.destination();
-    StagedFile file = staged_.create(image.fileName);
-    encoder->start(width, height, PixelLayout::BGR24, plan_.quality);
-    const int bandRows = bandRowsFor(width, drawThreads_);
-    for (int top = 0; top < height; top += bandRows) {
-      if (stopping()) return false;
-      const int rows = std::min(bandRows, height - top);
-      // The band is the canvas seen from its row `top`: the destination moves up.
-      const QRect shifted = destination.translated(0, -top);
-      const ImageBuffer buffer = band.prepare(width, rows, shifted);
-      drawRaster(source_, buffer, shifted, drawThreads_);
-      file.write(encoder->writeRows(buffer.data, rows, buffer.stride));
+    if (!stream.encoder) stream.encoder = makeEncoder_();
+    if (!stream.encoder) throw Failure(messages::cannotEncode());
+    stream.file.emplace(staged_.create(stream.image->fileName));
+    stream.encoder->start(stream.image->pixelWidth, stream.image->pixelHeight, PixelLayout::BGR24,
+                          plan_.quality);
+  }
+
+  void end(Stream& stream) {
+    const PlannedImage& image = *stream.image;
+    stream.file->write(stream.encoder->finish());
+    stream.file->finish();
+    stream.file.reset();
+    {
+      std::lock_guard lock(mutex_);
+      spareEncoders_.push_back(std::move(stream.encoder));
     }
-    file.write(encoder->finish());
-    file.finish();
+    stream.band = Band();
     if (worldFiles_) {
       StagedFile world = staged_.create(worldFileName(image.fileName));
       world.write(bytesOf(worldFileText(image).toUtf8()));
@@ -178,6 +332,16 @@ class Execution {
         aux.finish();
       }
     }
+    ++progress_.done;
+  }
+
+  // Checked before every step, so that a cancel or a failure elsewhere does
+  // not wait for a whole image. Under the lock.
+  bool stopping() {
+    if (stop_) return true;
+    if (!progress_.cancelRequested.load()) return false;
+    cancelled_ = true;
+    stop_ = true;
     return true;
   }
 
@@ -194,10 +358,17 @@ class Execution {
   const bool worldFiles_;
   StagedSet& staged_;
   const int drawThreads_;
+  RowBlocks blocks_;
 
-  std::atomic<std::size_t> next_{0};
-  std::atomic<bool> stop_{false};
   std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<Stream> streams_;
+  std::set<Entry> waiting_;       // images no worker holds, by key
+  std::set<Entry> beganWaiting_;  // those of them begun
+  std::multiset<int> inStep_;     // the keys of the images in a step
+  std::size_t open_ = 0;          // images begun and not done
+  std::vector<std::unique_ptr<JpegEncoder>> spareEncoders_;
+  bool stop_ = false;
   std::optional<Failure> failure_;
   bool cancelled_ = false;
 };

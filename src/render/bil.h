@@ -45,6 +45,15 @@ ImageBuffer bufferOf(QImage& image);  // Format_RGB32 or Format_BGR888
 void drawRaster(const RasterSource& source, const ImageBuffer& canvas, const QRect& destination,
                 int threads = 1);
 
+// The source rows [first, end) that drawRaster reads for a canvas of that
+// size; first == end when it draws nothing there.
+struct SourceRows {
+  int first = 0, end = 0;
+  bool empty() const { return first >= end; }
+};
+SourceRows sourceRowsRead(int sourceWidth, int sourceHeight, int canvasWidth, int canvasHeight,
+                          const QRect& destination);
+
 // bil on the view: opens `Filename` through `rasters` (a file that cannot be
 // loaded draws nothing and raises nothing), computes the geometry (raising its
 // faults), draws into the view's canvas and refreshes the view. Writes `zoom`.

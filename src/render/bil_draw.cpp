@@ -7,6 +7,7 @@
 // canvas row are averaged down first and that one row is resampled across.
 #include <algorithm>
 #include <exception>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -20,7 +21,8 @@ namespace {
 // The taps across, with their runs when bilinear. They depend only on the
 // widths and the columns drawn: a run draws each image band by band with the
 // same ones, and working them out afresh for every band added a quarter to
-// the drawing of a tile.
+// the drawing of a tile. A run draws the images of a row of tiles in turns,
+// so each thread keeps the taps of its most recent few dozen.
 struct Across {
   AxisTaps taps;
   rows::BilinearAcross bilinear;  // when `taps` is bilinear, blended down, the source 2 wide
@@ -36,21 +38,33 @@ const Across& acrossTaps(int sourceWidth, std::int64_t destWidth, std::int64_t f
     bool operator==(const Key&) const = default;
   };
   struct Cached {
-    bool valid = false;
     Key key;
-    Across across;
+    std::uint64_t lastUse = 0;
+    std::unique_ptr<Across> across;
   };
-  thread_local Cached cached;
+  constexpr std::size_t kKept = 64;
+  thread_local std::vector<Cached> cache;
+  thread_local std::uint64_t uses = 0;
   const Key key{sourceWidth, n, destWidth, from, blendsDown};
-  if (cached.valid && cached.key == key) return cached.across;
-  cached.valid = false;  // until the new taps are all there
-  Across& a = cached.across;
-  a.taps = axisTaps(sourceWidth, destWidth, from, n);
-  a.useBilinear = !a.taps.area && !a.taps.identity && sourceWidth >= 2 && blendsDown;
-  a.bilinear = a.useBilinear ? rows::bilinearAcross(a.taps, sourceWidth) : rows::BilinearAcross{};
-  cached.key = key;
-  cached.valid = true;
-  return a;
+  for (Cached& c : cache)
+    if (c.key == key) {
+      c.lastUse = ++uses;
+      return *c.across;
+    }
+  auto a = std::make_unique<Across>();
+  a->taps = axisTaps(sourceWidth, destWidth, from, n);
+  a->useBilinear = !a->taps.area && !a->taps.identity && sourceWidth >= 2 && blendsDown;
+  if (a->useBilinear) a->bilinear = rows::bilinearAcross(a->taps, sourceWidth);
+  Cached fresh{key, ++uses, std::move(a)};
+  if (cache.size() < kKept) {
+    cache.push_back(std::move(fresh));
+    return *cache.back().across;
+  }
+  auto oldest = std::min_element(cache.begin(), cache.end(), [](const Cached& x, const Cached& y) {
+    return x.lastUse < y.lastUse;
+  });
+  *oldest = std::move(fresh);
+  return *oldest->across;
 }
 
 struct Plan {
@@ -135,11 +149,24 @@ void averageBand(const Plan& plan, int from, int to) {
   AxisTaps local = h;  // the same taps, counted from the first column read
   for (auto& f : local.first) f -= firstColumn;
 
-  std::vector<std::uint8_t> scratch, scratch2;
+  // Kept by each thread: a run averages an image down a few rows at a time,
+  // and fresh buffers for every call cost more than the averaging.
+  struct Buffers {
+    std::vector<std::uint8_t> scratch, scratch2, bgr;
+    std::vector<std::uint16_t> sums16, averaged, across;
+    std::vector<std::uint32_t> sums32;
+  };
+  thread_local Buffers buffers;
+  auto grow = [](auto& v, std::size_t n) {
+    if (v.size() < n) v.resize(n);
+  };
+  auto& [scratch, scratch2, bgr, sums16, averaged, across, sums32] = buffers;
   // One channel more in `averaged` and `across`: tapsAcrossPadded reads and writes it.
-  std::vector<std::uint16_t> sums16(span), averaged(span + 1), across(pixels * 3 + 1);
-  std::vector<std::uint32_t> sums32(span);
-  std::vector<std::uint8_t> bgr(pixels * 3);
+  grow(sums16, span);
+  grow(averaged, span + 1);
+  grow(across, pixels * 3 + 1);
+  grow(sums32, span);
+  grow(bgr, pixels * 3);
   const std::size_t offset = std::size_t(firstColumn) * S;
   auto read = [&](std::int32_t y, std::vector<std::uint8_t>& into) {
     return plan.source->rowColumns(y, firstColumn, endColumn, into);
@@ -162,7 +189,7 @@ void averageBand(const Plan& plan, int from, int to) {
         rows::widenInto(true, sums16.data(), span, sums32.data());
       firstChunk = false;
     }
-    if (firstChunk) std::fill(sums32.begin(), sums32.end(), 0u);
+    if (firstChunk) std::fill_n(sums32.begin(), span, 0u);
     const std::uint8_t* top = read(rows.first, scratch) + offset;
     const std::uint8_t* bottom = read(rows.last, scratch2) + offset;
     rows::areaDown(top, rows.wFirst, bottom, rows.wLast, sums32.data(), rows.middle, span,
@@ -219,24 +246,56 @@ ImageBuffer bufferOf(QImage& image) {
   return buffer;
 }
 
-void drawRaster(const RasterSource& source, const ImageBuffer& canvas, const QRect& destination,
-                int threads) {
+namespace {
+
+// The canvas rows and columns the destination covers, and the taps down.
+struct Clip {
+  std::int64_t left = 0, right = 0, top = 0, bottom = 0;
+  bool empty() const { return left >= right || top >= bottom; }
+};
+
+Clip clipOf(int sourceWidth, int sourceHeight, int canvasWidth, int canvasHeight,
+            const QRect& destination) {
   const std::int64_t x = destination.x(), y = destination.y();
   const std::int64_t dw = destination.width(), dh = destination.height();
-  if (dw <= 0 || dh <= 0 || source.width() <= 0 || source.height() <= 0 || !canvas.data) return;
-  const std::int64_t left = std::max<std::int64_t>(x, 0);
-  const std::int64_t right = std::min<std::int64_t>(x + dw, canvas.width);
-  const std::int64_t top = std::max<std::int64_t>(y, 0);
-  const std::int64_t bottom = std::min<std::int64_t>(y + dh, canvas.height);
-  if (left >= right || top >= bottom) return;
-  const int rowCount = int(bottom - top);
+  if (dw <= 0 || dh <= 0 || sourceWidth <= 0 || sourceHeight <= 0) return {};
+  return {std::max<std::int64_t>(x, 0), std::min<std::int64_t>(x + dw, canvasWidth),
+          std::max<std::int64_t>(y, 0), std::min<std::int64_t>(y + dh, canvasHeight)};
+}
+
+void planDown(Plan& plan, int sourceHeight, const QRect& destination, const Clip& clip) {
+  const std::int64_t dh = destination.height(), from = clip.top - destination.y();
+  const int rowCount = int(clip.bottom - clip.top);
+  if (averagesArea(sourceHeight, dh))
+    plan.areaDown = areaRows(sourceHeight, dh, from, rowCount);
+  else
+    plan.down = axisTaps(sourceHeight, dh, from, rowCount);
+}
+
+}  // namespace
+
+SourceRows sourceRowsRead(int sourceWidth, int sourceHeight, int canvasWidth, int canvasHeight,
+                          const QRect& destination) {
+  const Clip clip = clipOf(sourceWidth, sourceHeight, canvasWidth, canvasHeight, destination);
+  if (clip.empty()) return {};
+  Plan plan;
+  planDown(plan, sourceHeight, destination, clip);
+  if (!plan.areaDown.empty()) return {plan.areaDown.front().first, plan.areaDown.back().last + 1};
+  return {plan.down.first.front(), plan.down.first.back() + plan.down.count.back()};
+}
+
+void drawRaster(const RasterSource& source, const ImageBuffer& canvas, const QRect& destination,
+                int threads) {
+  if (!canvas.data) return;
+  const Clip clip = clipOf(source.width(), source.height(), canvas.width, canvas.height, destination);
+  if (clip.empty()) return;
+  const std::int64_t x = destination.x(), dw = destination.width();
+  const std::int64_t left = clip.left, right = clip.right, top = clip.top;
+  const int rowCount = int(clip.bottom - clip.top);
 
   Plan plan;
   plan.source = &source;
-  if (averagesArea(source.height(), dh))
-    plan.areaDown = areaRows(source.height(), dh, top - y, rowCount);
-  else
-    plan.down = axisTaps(source.height(), dh, top - y, rowCount);
+  planDown(plan, source.height(), destination, clip);
   plan.across = &acrossTaps(source.width(), dw, left - x, int(right - left), plan.areaDown.empty());
   const int D = bytesPerPixel(canvas.layout);
   plan.origin = canvas.data + top * canvas.stride + left * D;

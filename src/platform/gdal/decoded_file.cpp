@@ -287,23 +287,35 @@ const std::uint8_t* DecodedFile::row(int y, std::vector<std::uint8_t>& scratch) 
   return rowColumns(y, 0, width(), scratch);
 }
 
+// Reads `bytes` at `offset` whole, however the system splits the read.
+void DecodedFile::readAt(std::uint8_t* into, std::size_t bytes, std::int64_t offset) const {
+  std::size_t got = 0;
+  while (got < bytes) {
+    const ssize_t n = ::pread(fd_, into + got, bytes - got, offset + std::int64_t(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0)
+      throw Failure(messages::cannotReadTemporaryFile(QDir::tempPath(), systemError(n < 0 ? errno : EIO)));
+    got += std::size_t(n);
+  }
+}
+
 const std::uint8_t* DecodedFile::rowColumns(int y, int first, int end,
                                             std::vector<std::uint8_t>& scratch) const {
   if (scratch.size() < rowBytes_) scratch.resize(rowBytes_);
   first = std::clamp(first, 0, width());
   end = std::clamp(end, first, width());
   const std::size_t begin = std::size_t(first) * 3, bytes = std::size_t(end - first) * 3;
-  const std::int64_t offset = std::int64_t(y) * std::int64_t(rowBytes_) + std::int64_t(begin);
-  std::size_t got = 0;
-  while (got < bytes) {
-    const ssize_t n =
-        ::pread(fd_, scratch.data() + begin + got, bytes - got, offset + std::int64_t(got));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0)
-      throw Failure(messages::cannotReadTemporaryFile(QDir::tempPath(), systemError(n < 0 ? errno : EIO)));
-    got += std::size_t(n);
-  }
+  readAt(scratch.data() + begin, bytes,
+         std::int64_t(y) * std::int64_t(rowBytes_) + std::int64_t(begin));
   return scratch.data();
+}
+
+RasterSource::RowBlock DecodedFile::readRows(int first, int count,
+                                             std::vector<std::uint8_t>& buffer) const {
+  const std::size_t bytes = rowBytes_ * std::size_t(count);
+  if (buffer.size() < bytes) buffer.resize(bytes);
+  readAt(buffer.data(), bytes, std::int64_t(first) * std::int64_t(rowBytes_));
+  return {buffer.data(), std::ptrdiff_t(rowBytes_)};
 }
 
 void DecodedFile::willRead(int first, int last) const {
