@@ -1,6 +1,7 @@
 #include "commands/run_request.h"
 
 #include "base/numbers.h"
+#include "session/extents.h"
 #include "session/field_number.h"
 
 namespace pelmora {
@@ -12,6 +13,11 @@ RunRequest readRunRequest(const Fields& fields, const RunOptions& options) {
   request.columns = readFieldNumber(fields, Field::Text6);
   request.angle = toSingle(readFieldNumber(fields, Field::Text12));
   request.options = options;
+  // The index takes the session's corners, which a corner text beyond a
+  // double (or two whose span is) leaves as they were: such texts stop the
+  // run, rather than the index quietly keeping corners the fields no longer show.
+  Session corners;
+  readCornersAndExtents(fields, corners);
   return request;
 }
 

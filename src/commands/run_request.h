@@ -17,7 +17,8 @@ struct RunRequest {
 };
 
 // Full-width forms read as ASCII, then the lenient reading; a text without a
-// number reads as 0. Throws Failure::overflow() for a number beyond a double.
+// number reads as 0. Throws Failure::overflow() for a number beyond a double,
+// in these fields or in the corners.
 RunRequest readRunRequest(const Fields& fields, const RunOptions& options);
 
 }  // namespace pelmora

@@ -146,6 +146,20 @@ TEST_F(RunTest, AFailedCheckWritesNothing) {
   EXPECT_EQ(read("sheet12.AR2"), "earlier\r\n");
 }
 
+TEST_F(RunTest, CornersBeyondADoubleStopTheRunInsteadOfWritingEarlierOnes) {
+  // The session keeps its corners for such texts; the index must not.
+  writeEarlierIndex();
+  for (const auto& [ur, ll] : {std::pair{"1e999", "0"}, {"1.7e308", "-1.7e308"}}) {
+    fields.setText(Field::Text1, ur);
+    fields.setText(Field::Text3, ll);
+    const CommandOutcome outcome = runRegistration(form);
+    EXPECT_FALSE(outcome.isCompleted()) << ur;
+    EXPECT_TRUE(outcome.message().startsWith("オーバーフローしました。")) << ur;
+    EXPECT_EQ(files(), (QStringList{"sheet12.AR2", "sheet12.bmp"}));
+    EXPECT_EQ(read("sheet12.AR2"), "earlier\r\n");
+  }
+}
+
 TEST_F(RunTest, ACellTooLargeForTheViewIsRefusedBeforeAnythingIsWritten) {
   // No column of tiles, but the view still takes the size of one cell.
   writeEarlierIndex();
