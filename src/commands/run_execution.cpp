@@ -149,6 +149,8 @@ class Execution {
         staged_(staged),
         drawThreads_(std::max<int>(1, workers / int(plan.images.size()))),
         blocks_(source, kSharedRowBytes),
+        aheadRows_(std::max(int(2 * kStepSourceRows),
+                            int(kSharedRowBytes / 2 / (std::size_t(source.width()) * 3 + 1)))),
         streams_(plan.images.size()) {
     for (std::size_t i = 0; i < streams_.size(); ++i) {
       Stream& stream = streams_[i];
@@ -219,10 +221,20 @@ class Execution {
     return stream.nextRow < stream.image->geometry.y ? 0 : source_.height();
   }
 
+  // The first raster row that an image not yet done still reads.
+  int lowestKey() const {
+    int lowest = source_.height();
+    if (!waiting_.empty()) lowest = std::min(lowest, waiting_.begin()->first);
+    if (!inStep_.empty()) lowest = std::min(lowest, *inStep_.begin());
+    return lowest;
+  }
+
   // The waiting image that reads the highest rows, begun or not while fewer
-  // than kMaxOpenImages are, else the highest begun one; null when the run
-  // is over for this worker: stopped, or every image left is in another
-  // worker's step (they are fewer than the other workers, and stay so).
+  // than kMaxOpenImages are, else the highest begun one; none that reads far
+  // below the others, whose rows would not stay in memory until they need
+  // them. Null when the run is over for this worker: stopped, or every image
+  // left is in another worker's step (they are fewer than the other workers,
+  // and stay so). Waits while the images left may not be taken yet.
   Stream* take() {
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -233,6 +245,7 @@ class Execution {
         chosen = highest;
       else if (!beganWaiting_.empty())
         chosen = *beganWaiting_.begin();
+      if (chosen && chosen->first - lowestKey() > aheadRows_) chosen.reset();
       if (chosen) {
         waiting_.erase(*chosen);
         beganWaiting_.erase(*chosen);
@@ -258,10 +271,7 @@ class Execution {
       waiting_.insert({stream.key, index});
       if (stream.file) beganWaiting_.insert({stream.key, index});
     }
-    int lowest = source_.height();
-    if (!waiting_.empty()) lowest = std::min(lowest, waiting_.begin()->first);
-    if (!inStep_.empty()) lowest = std::min(lowest, *inStep_.begin());
-    blocks_.releaseBelow(lowest);
+    blocks_.releaseBelow(lowestKey());
     changed_.notify_all();
   }
 
@@ -359,6 +369,8 @@ class Execution {
   StagedSet& staged_;
   const int drawThreads_;
   RowBlocks blocks_;
+  // How far below the lowest image another may read: half the shared rows.
+  const int aheadRows_;
 
   std::mutex mutex_;
   std::condition_variable changed_;
