@@ -65,14 +65,14 @@ for name in cr_only long_line corner_beyond_int equal_corners; do
 done
 
 g="$r/good.bmp"
-# A corner beyond a double leaves the record's corners as they were, as a
-# keystroke in the window does; the run then writes those.
-check options corner_beyond_double '*' -u 1e999,5 -l 0,0 "$g"
+# A corner beyond a double stops the run, rather than the index keeping
+# the corners it had.
+check options corner_beyond_double 1 -u 1e999,5 -l 0,0 "$g"
 check options corner_nan 0 -u nan,nan -l 0,0 "$g"  # reads as 0,0
 check options corner_beyond_int 0 -u 3e9,5 -l 0,0 "$g"
 check options corner_huge_extent 0 -u 1e300,1e300 -l -1e300,-1e300 "$g"
 check options corner_empty 2 -u "" "$g"
-check options corner_overlong 0 -u "$long,$long" -l 0,0 "$g"
+check options corner_overlong 1 -u "$long,$long" -l 0,0 "$g"
 check options rows_beyond_double 1 -r 1e999 "$g"
 check options rows_nan 1 -r nan "$g"
 check options rows_huge 1 -r 99999999 -c 99999999 "$g"
