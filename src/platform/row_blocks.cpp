@@ -6,7 +6,9 @@
 namespace pelmora {
 namespace {
 
-constexpr std::size_t kBlockBytes = std::size_t(1) << 20;
+// One read a block: large enough that the call costs little, small enough
+// that the rows held around the images being drawn stay few.
+constexpr std::size_t kBlockBytes = std::size_t(1) << 18;
 constexpr int kMaxRowsPerBlock = 256;
 
 int rowsPerBlock(const RasterSource& source) {

@@ -17,7 +17,7 @@ namespace pelmora {
 
 class RowBlocks {
  public:
-  // Blocks of about a megabyte of `source`'s rows, at most `budgetBytes` of
+  // Blocks of about 256 KB of `source`'s rows, at most `budgetBytes` of
   // them held but for the ones in use.
   RowBlocks(const RasterSource& source, std::size_t budgetBytes);
   RowBlocks(const RowBlocks&) = delete;

@@ -61,7 +61,8 @@ StagedFile::StagedFile(StagedFile&& other) noexcept
       name_(std::move(other.name_)),
       finalPath_(std::move(other.finalPath_)),
       fd_(other.fd_),
-      offset_(other.offset_) {
+      offset_(other.offset_),
+      writebackFrom_(other.writebackFrom_) {
   other.set_ = nullptr;
   other.fd_ = -1;
 }
@@ -91,11 +92,17 @@ void StagedFile::write(std::span<const std::uint8_t> bytes) {
     next += written;
     left -= std::size_t(written);
   }
-  // The disk starts on what is written while the rest is made, so that the
-  // flush before the commit finds little left to do. Only a hint: the flush
-  // reports any error.
-  ::sync_file_range(fd_, off_t(offset_), off_t(bytes.size()), SYNC_FILE_RANGE_WRITE);
   offset_ += (long long)bytes.size();
+  // The disk starts on what is written while the rest is made, so that the
+  // flush before the commit finds little left to do: a stretch at a time,
+  // whole pages but for the file's end, as a call for every few kilobytes
+  // costs more than it saves. Only a hint: the flush reports any error.
+  constexpr long long kWritebackStretch = 1 << 20;
+  if (offset_ - writebackFrom_ >= kWritebackStretch) {
+    const long long upTo = offset_ & ~4095LL;
+    ::sync_file_range(fd_, off_t(writebackFrom_), off_t(upTo - writebackFrom_), SYNC_FILE_RANGE_WRITE);
+    writebackFrom_ = upTo;
+  }
 }
 
 void StagedFile::finish() {

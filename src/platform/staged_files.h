@@ -50,6 +50,7 @@ class StagedFile {
   QString finalPath_;
   int fd_;
   long long offset_ = 0;
+  long long writebackFrom_ = 0;  // what the disk was not yet asked to write
 };
 
 class StagedSet {
