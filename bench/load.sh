@@ -4,7 +4,7 @@
 # of the same pixels from a PPM on one core (the floor) and the best of three
 # loads on an in-memory form (window height 16200 units: map, fit, draw the
 # view, grid), each in a fresh process; then the grid command on the loaded
-# raster and the load's peak resident memory (the mapping counts as resident).
+# raster and the load's peak resident memory.
 # Limits: load ÷ floor at most 0.8; grid under 0.1 s without opening the file
 # again; peak memory at most the BMP's size + 200 MB.
 # Exit status 1 when a limit is exceeded.

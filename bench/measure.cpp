@@ -3,8 +3,8 @@
 // "SECONDS CPU_SECONDS KILOBYTES ANON_KILOBYTES" to OUT and exits with the
 // command's status. CPU time counts the command and the children it waited
 // for; peak memory is that of its largest single process. ANON_KILOBYTES is
-// the command's own peak private (anonymous) memory, which a mapped raster
-// does not count in: RssAnon sampled every millisecond, so a peak shorter
+// the command's own peak private (anonymous) memory, which mapped files do
+// not count in: RssAnon sampled every millisecond, so a peak shorter
 // than that may be missed.
 #include <chrono>
 #include <cstdio>

@@ -3,8 +3,8 @@
 # for a 8000 × 6000 and a 20000 × 14000 map-like 24-bit BMP, the best of three
 # `cjpeg -quality 50` of the same pixels from a PPM on one core (the floor)
 # and the best of three full runs of pelmora-tile (overview, tiles, index) at
-# 4 × 4 and 10 × 10 on 2 workers, with the run's peak resident memory (the
-# mapped raster counts in) and its peak private memory (it does not).
+# 4 × 4 and 10 × 10 on 2 workers, with the run's peak resident memory and its
+# peak private memory (what it holds besides files and shared libraries).
 # The same runs under eatmydata, which turns fsync into nothing, give what
 # flushing every file and the folder costs (column fsync_s; "-" without
 # eatmydata).
