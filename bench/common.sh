@@ -44,9 +44,11 @@ bench_map() {
 # set) and leaves "wall_seconds cpu_seconds peak_kilobytes anon_kilobytes" in
 # $measured: the best wall time with that run's CPU time, and the largest
 # peaks (resident, and private of the command's own process) of the runs.
+# The private memory is sampled in one more run of its own, as the sampling
+# takes CPU time from a command that uses every core.
 measured="$work/measured.$script"
 best_of() {
-  local best="" best_cpu="" peak=0 anon_peak=0 seconds cpu rss anon
+  local best="" best_cpu="" peak=0 seconds cpu rss anon
   for _ in $(seq "$repeats"); do
     [ -n "${before_each:-}" ] && eval "$before_each"
     if ! "$measure" "$work/once.$script" "$@" >/dev/null; then
@@ -58,9 +60,12 @@ best_of() {
       best=$seconds best_cpu=$cpu
     fi
     [ "$rss" -gt "$peak" ] && peak=$rss
-    [ "$anon" -gt "$anon_peak" ] && anon_peak=$anon
   done
-  echo "$best $best_cpu $peak $anon_peak" >"$measured"
+  [ -n "${before_each:-}" ] && eval "$before_each"
+  "$measure" --private "$work/once.$script" "$@" >/dev/null || { echo "$script: failed: $*" >&2; exit 2; }
+  read -r seconds cpu rss anon <"$work/once.$script"
+  [ "$rss" -gt "$peak" ] && peak=$rss
+  echo "$best $best_cpu $peak $anon" >"$measured"
 }
 
 # Other work on the machine takes cores from a two-worker run more than from
