@@ -131,7 +131,8 @@ struct Stream {
   int bandRows = 0;  // whole block rows encoded at once
   int stepRows = 0;  // rows drawn at once: the band, or fewer (see kStepSourceRows)
   int nextRow = 0;   // rows drawn so far
-  int key = 0;       // the first raster row the next step reads
+  SourceRows nextRows;  // the raster rows its next step reads
+  int key = 0;       // where it stands: the first of them (see planNextStep)
   int takenKey = 0;  // the key when a worker took it for a step
   std::unique_ptr<JpegEncoder> encoder;  // with `file`, while the image is begun
   std::optional<StagedFile> file;
@@ -158,7 +159,7 @@ class Execution {
       stream.image = &plan.images[i];
       stream.bandRows = bandRowsFor(stream.image->pixelWidth, drawThreads_);
       stream.stepRows = stepRowsFor(*stream.image, stream.bandRows);
-      stream.key = keyOf(stream);
+      planNextStep(stream);
       waiting_.insert({stream.key, i});
     }
   }
@@ -214,12 +215,15 @@ class Execution {
                           shiftedDestination(stream));
   }
 
-  // Where the stream stands in the raster: the first row its next step reads,
-  // or, when it reads none there, 0 above the raster and its height below.
-  int keyOf(const Stream& stream) const {
-    const SourceRows rows = rowsRead(stream, nextStepRows(stream));
-    if (!rows.empty()) return rows.first;
-    return stream.nextRow < stream.image->geometry.y ? 0 : source_.height();
+  // The raster rows the stream's next step reads, and where it stands in
+  // the raster: the first of them, or, when it reads none there, 0 above the
+  // raster and its height below.
+  void planNextStep(Stream& stream) const {
+    stream.nextRows = rowsRead(stream, nextStepRows(stream));
+    if (!stream.nextRows.empty())
+      stream.key = stream.nextRows.first;
+    else
+      stream.key = stream.nextRow < stream.image->geometry.y ? 0 : source_.height();
   }
 
   // The first raster row that an image not yet done still reads.
@@ -289,9 +293,8 @@ class Execution {
     const int from = ownBand ? stream.nextRow - bandTop : 0;
     const QRect shifted = shiftedDestination(stream);
     const ImageBuffer buffer = band.prepare(image.pixelWidth, from, count, shifted);
-    const SourceRows rows = rowsRead(stream, count);
     {
-      const RowBlocks::Pinned pinned(blocks_, rows.first, rows.end);
+      const RowBlocks::Pinned pinned(blocks_, stream.nextRows.first, stream.nextRows.end);
       drawRaster(pinned, buffer, shifted, drawThreads_);
     }
     stream.nextRow += count;
@@ -301,7 +304,7 @@ class Execution {
       stream.file->write(stream.encoder->writeRows(band.data(), stream.nextRow - bandTop,
                                                    Band::strideOf(image.pixelWidth)));
     if (stream.nextRow < image.pixelHeight) {
-      stream.key = keyOf(stream);
+      planNextStep(stream);
       return false;
     }
     end(stream);
