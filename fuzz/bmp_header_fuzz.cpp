@@ -28,9 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fstat(fd, &status);
   try {
     const pelmora::BmpFile source(fd, status, std::move(*layout), QStringLiteral("fuzz.bmp"));
-    std::vector<std::uint8_t> scratch, block;
+    std::vector<std::uint8_t> scratch, block(source.readRowsBytes(source.height()));
     const std::size_t rowBytes = std::size_t(source.width()) * 3;
-    const auto rows = source.readRows(0, source.height(), block);
+    const auto rows = source.readRows(0, source.height(), block.data());
     for (int y = 0; y < source.height(); ++y) {
       const std::uint8_t* row = source.row(y, scratch);
       // Both reads give the same bytes.

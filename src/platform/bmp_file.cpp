@@ -113,8 +113,14 @@ const std::uint8_t* BmpFile::rowColumns(int y, int first, int end,
   return out;
 }
 
-RasterSource::RowBlock BmpFile::readRows(int first, int count,
-                                         std::vector<std::uint8_t>& buffer) const {
+std::size_t BmpFile::readRowsBytes(int count) const {
+  const std::size_t stored = std::size_t(layout_.stride) * std::size_t(std::max(count, 0));
+  // Other depths are read past the rows they widen into.
+  if (layout_.bitsPerPixel == 24) return stored;
+  return stored + std::size_t(width()) * 3 * std::size_t(std::max(count, 0));
+}
+
+RasterSource::RowBlock BmpFile::readRows(int first, int count, std::uint8_t* buffer) const {
   const std::size_t rowBytes = std::size_t(width()) * 3;
   const std::size_t stride = std::size_t(layout_.stride);
   count = std::max(count, 0);
@@ -123,22 +129,19 @@ RasterSource::RowBlock BmpFile::readRows(int first, int count,
   const std::int64_t offset = storedOffset(layout_.topDown ? first : first + count - 1);
   const int bits = layout_.bitsPerPixel;
   if (bits == 24) {
-    if (buffer.size() < storedBytes) buffer.resize(storedBytes);
-    readExactly(buffer.data(), storedBytes, offset, first);
-    if (layout_.topDown || count == 0) return {buffer.data(), std::ptrdiff_t(stride)};
-    return {buffer.data() + stride * std::size_t(count - 1), -std::ptrdiff_t(stride)};
+    readExactly(buffer, storedBytes, offset, first);
+    if (layout_.topDown || count == 0) return {buffer, std::ptrdiff_t(stride)};
+    return {buffer + stride * std::size_t(count - 1), -std::ptrdiff_t(stride)};
   }
   // Other depths: the stored rows read at once past the widened ones.
-  const std::size_t widened = rowBytes * std::size_t(count);
-  if (buffer.size() < widened + storedBytes) buffer.resize(widened + storedBytes);
-  std::uint8_t* in = buffer.data() + widened;
+  std::uint8_t* in = buffer + rowBytes * std::size_t(count);
   readExactly(in, storedBytes, offset, first);
   for (int i = 0; i < count; ++i) {
     const int stored = layout_.topDown ? i : count - 1 - i;
     widen(layout_, in + stride * std::size_t(stored), 0, 0, width(),
-          buffer.data() + rowBytes * std::size_t(i));
+          buffer + rowBytes * std::size_t(i));
   }
-  return {buffer.data(), std::ptrdiff_t(rowBytes)};
+  return {buffer, std::ptrdiff_t(rowBytes)};
 }
 
 void BmpFile::willRead(int first, int last) const {

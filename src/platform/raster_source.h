@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -37,8 +38,8 @@ class RasterSource {
     return row(y, scratch);
   }
 
-  // Rows [first, first + count) read at once into `buffer`, which the caller
-  // keeps and may hand in again: row first + i starts at start + i * stride.
+  // Rows [first, first + count) read at once into `buffer`, of at least
+  // readRowsBytes(count) bytes: row first + i starts at start + i * stride.
   // The stride is at least width() * 3 and negative when the rows lie
   // bottom-up. Sources that read a stretch of their file in one call should
   // say so here; the default copies row() by row. Same failures as row().
@@ -48,13 +49,15 @@ class RasterSource {
   };
   // Defined here, not out of line: the GDAL module derives from this class
   // without linking our libraries, so the class must have no key function.
-  virtual RowBlock readRows(int first, int count, std::vector<std::uint8_t>& buffer) const {
+  virtual std::size_t readRowsBytes(int count) const {
+    return std::size_t(width()) * 3 * std::size_t(std::max(count, 0));
+  }
+  virtual RowBlock readRows(int first, int count, std::uint8_t* buffer) const {
     const std::size_t rowBytes = std::size_t(width()) * 3;
-    if (buffer.size() < rowBytes * std::size_t(count)) buffer.resize(rowBytes * std::size_t(count));
     std::vector<std::uint8_t> scratch;
     for (int i = 0; i < count; ++i)
-      std::memcpy(buffer.data() + rowBytes * std::size_t(i), row(first + i, scratch), rowBytes);
-    return {buffer.data(), std::ptrdiff_t(rowBytes)};
+      std::memcpy(buffer + rowBytes * std::size_t(i), row(first + i, scratch), rowBytes);
+    return {buffer, std::ptrdiff_t(rowBytes)};
   }
 
   // Tells the operating system that rows [first, last) are about to be read

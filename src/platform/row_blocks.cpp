@@ -23,6 +23,7 @@ RowBlocks::RowBlocks(const RasterSource& source, std::size_t budgetBytes)
       rowsPerBlock_(rowsPerBlock(source)),
       blockBytes_(std::size_t(rowsPerBlock_) * std::size_t(source.width()) * 3),
       budgetBytes_(budgetBytes),
+      memory_(source.readRowsBytes(rowsPerBlock_)),
       blocks_(std::size_t(std::max(0, source.height() + rowsPerBlock_ - 1) / rowsPerBlock_)) {}
 
 void RowBlocks::releaseBelow(int row) {
@@ -82,13 +83,15 @@ void RowBlocks::load(std::unique_lock<std::mutex>& lock, int index) {
   Block& block = blocks_[std::size_t(index)];
   block.state = Block::State::Loading;
   makeRoom();
-  std::vector<std::uint8_t> memory;
-  if (!spare_.empty()) {
-    memory = std::move(spare_.back());
-    spare_.pop_back();
-  } else {
-    heldBytes_ += blockBytes_;
+  std::uint8_t* memory = nullptr;
+  try {
+    memory = memory_.acquire();
+  } catch (...) {
+    block.state = Block::State::Absent;
+    loaded_.notify_all();
+    throw;
   }
+  heldBytes_ += blockBytes_;
   const int first = index * rowsPerBlock_;
   const int count = std::min(rowsPerBlock_, source_.height() - first);
   lock.unlock();
@@ -100,7 +103,7 @@ void RowBlocks::load(std::unique_lock<std::mutex>& lock, int index) {
     failure = std::current_exception();
   }
   lock.lock();
-  block.memory = std::move(memory);
+  block.memory = memory;
   if (failure) {
     block.state = Block::State::Ready;  // for drop() to hand the memory back
     drop(block);
@@ -112,15 +115,11 @@ void RowBlocks::load(std::unique_lock<std::mutex>& lock, int index) {
   loaded_.notify_all();
 }
 
-// The block's memory is kept for the next block while within the budget:
-// fresh memory costs a fault for every page.
+// The block's memory goes back for the next block to read into.
 void RowBlocks::drop(Block& block) {
-  if (heldBytes_ <= budgetBytes_) {
-    spare_.push_back(std::move(block.memory));
-  } else {
-    heldBytes_ -= blockBytes_;
-  }
-  std::vector<std::uint8_t>().swap(block.memory);  // `= {}` would keep the capacity
+  memory_.release(block.memory);
+  heldBytes_ -= blockBytes_;
+  block.memory = nullptr;
   block.rows = {};
   block.state = Block::State::Absent;
 }
@@ -128,7 +127,7 @@ void RowBlocks::drop(Block& block) {
 // Makes room for one more block beyond the budget: the block used longest
 // ago and not in use is dropped, its memory the next block's.
 void RowBlocks::makeRoom() {
-  if (!spare_.empty() || heldBytes_ + blockBytes_ <= budgetBytes_) return;
+  if (heldBytes_ + blockBytes_ <= budgetBytes_) return;
   Block* oldest = nullptr;
   for (Block& block : blocks_)
     if (block.state == Block::State::Ready && block.pins == 0 &&

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/huge_page_slots.h"
 #include "platform/raster_source.h"
 
 namespace pelmora {
@@ -52,7 +53,7 @@ class RowBlocks {
     enum class State { Absent, Loading, Ready } state = State::Absent;
     int pins = 0;
     std::uint64_t lastUse = 0;
-    std::vector<std::uint8_t> memory;
+    std::uint8_t* memory = nullptr;  // a slot of memory_
     RasterSource::RowBlock rows;
   };
 
@@ -69,12 +70,12 @@ class RowBlocks {
   const int rowsPerBlock_;
   const std::size_t blockBytes_;
   const std::size_t budgetBytes_;
+  HugePageSlots memory_;
 
   std::mutex mutex_;
   std::condition_variable loaded_;
   std::vector<Block> blocks_;
-  std::vector<std::vector<std::uint8_t>> spare_;  // memory of dropped blocks, for reuse
-  std::size_t heldBytes_ = 0;  // blocks' memory and spare memory
+  std::size_t heldBytes_ = 0;  // blocks' memory
   std::uint64_t uses_ = 0;
   int releasedBelow_ = 0;  // blocks below this one are dropped
 };

@@ -89,9 +89,10 @@ TEST_F(RasterSourceTest, RowsReadAsABlockAreTheRowsReadOneByOne) {
     const QImage image = options.bits == 8 ? testing::paletteImage(13, 9, palette)
                                            : testing::positionImage(13, 9);
     const auto source = openRaster(testing::writeBmp(path("block.bmp"), image, options, palette));
-    std::vector<std::uint8_t> buffer, scratch;
+    std::vector<std::uint8_t> scratch;
     for (auto [first, count] : {std::pair{0, 9}, std::pair{2, 3}, std::pair{8, 1}}) {
-      const RasterSource::RowBlock block = source->readRows(first, count, buffer);
+      std::vector<std::uint8_t> buffer(source->readRowsBytes(count));
+      const RasterSource::RowBlock block = source->readRows(first, count, buffer.data());
       ASSERT_GE(std::abs(block.stride), 13 * 3);
       for (int i = 0; i < count; ++i) {
         const std::vector<std::uint8_t> got(block.start + i * block.stride,
@@ -205,8 +206,8 @@ TEST_F(RasterSourceTest, AFileChangedUnderTheReaderFailsNamingTheFile) {
       EXPECT_EQ(failure.file(), file);
     }
     try {
-      std::vector<std::uint8_t> buffer;
-      source->readRows(0, source->height(), buffer);
+      std::vector<std::uint8_t> buffer(source->readRowsBytes(source->height()));
+      source->readRows(0, source->height(), buffer.data());
       ADD_FAILURE() << "a block read from the cut file";
     } catch (const Failure& failure) {
       EXPECT_EQ(failure.cause(), "画像ファイルが読み込み中に変更されました。");

@@ -26,7 +26,7 @@ class CountingRaster final : public RasterSource {
     if (y >= failFrom_) throw Failure(QStringLiteral("unreadable row"));
     return image_.row(y, scratch);
   }
-  RowBlock readRows(int first, int count, std::vector<std::uint8_t>& buffer) const override {
+  RowBlock readRows(int first, int count, std::uint8_t* buffer) const override {
     ++blockReads;
     return RasterSource::readRows(first, count, buffer);
   }

@@ -310,12 +310,10 @@ const std::uint8_t* DecodedFile::rowColumns(int y, int first, int end,
   return scratch.data();
 }
 
-RasterSource::RowBlock DecodedFile::readRows(int first, int count,
-                                             std::vector<std::uint8_t>& buffer) const {
-  const std::size_t bytes = rowBytes_ * std::size_t(count);
-  if (buffer.size() < bytes) buffer.resize(bytes);
-  readAt(buffer.data(), bytes, std::int64_t(first) * std::int64_t(rowBytes_));
-  return {buffer.data(), std::ptrdiff_t(rowBytes_)};
+RasterSource::RowBlock DecodedFile::readRows(int first, int count, std::uint8_t* buffer) const {
+  readAt(buffer, rowBytes_ * std::size_t(std::max(count, 0)),
+         std::int64_t(first) * std::int64_t(rowBytes_));
+  return {buffer, std::ptrdiff_t(rowBytes_)};
 }
 
 void DecodedFile::willRead(int first, int last) const {

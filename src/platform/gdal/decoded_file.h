@@ -26,7 +26,7 @@ class DecodedFile final : public RasterSource {
   const std::uint8_t* row(int y, std::vector<std::uint8_t>& scratch) const override;
   const std::uint8_t* rowColumns(int y, int first, int end,
                                  std::vector<std::uint8_t>& scratch) const override;
-  RowBlock readRows(int first, int count, std::vector<std::uint8_t>& buffer) const override;
+  RowBlock readRows(int first, int count, std::uint8_t* buffer) const override;
   void willRead(int first, int last) const override;
 
  private:
