@@ -8,6 +8,7 @@
 // index last; a run that stops leaves the earlier set as it was.
 #include "commands/run.h"
 #include "commands/world_file.h"
+#include "platform/huge_page_slots.h"
 #include "platform/jpeg_encoder.h"
 #include "platform/row_blocks.h"
 #include "platform/staged_files.h"
@@ -40,25 +41,37 @@
 namespace pelmora {
 namespace {
 
-// Rows of an image on their way to the encoder, in memory grown to the
-// largest band held and reused: about 256 KB, or one block row of a
-// wider image; never more for a taller image.
+// Rows of an image on their way to the encoder: about 256 KB, or one block
+// row of a wider image; never more for a taller image. Its memory is a slot
+// of the run's, taken when first drawn into and kept until released.
 class Band {
  public:
+  Band() = default;
+  Band(const Band&) = delete;
+  Band& operator=(const Band&) = delete;
+  ~Band() { release(); }
+
   // Rows [from, from + count) of a band `width` pixels wide, white but where
   // `destination` (in pixels of those rows) will be drawn, which the renderer
   // covers whole. Rows above `from` keep what was drawn there.
-  ImageBuffer prepare(int width, int from, int count, const QRect& destination) {
+  ImageBuffer prepare(HugePageSlots& memory, int width, int from, int count,
+                      const QRect& destination) {
+    if (!slot_) {
+      slot_ = memory.acquire();
+      memory_ = &memory;
+    }
     const std::ptrdiff_t stride = strideOf(width);
-    const std::size_t bytes = std::size_t(stride) * std::size_t(from + count);
-    if (bytes > memory_.size()) memory_.resize(bytes);
-    const ImageBuffer buffer{memory_.data() + stride * from, width, count, stride,
-                             PixelLayout::BGR24};
+    const ImageBuffer buffer{slot_ + stride * from, width, count, stride, PixelLayout::BGR24};
     whiten(buffer, destination.intersected(QRect(0, 0, width, count)));
     return buffer;
   }
 
-  const std::uint8_t* data() const { return memory_.data(); }
+  void release() {
+    if (slot_) memory_->release(slot_);
+    slot_ = nullptr;
+  }
+
+  const std::uint8_t* data() const { return slot_; }
   static std::ptrdiff_t strideOf(int width) {
     return (std::ptrdiff_t(width) * 3 + 3) & ~std::ptrdiff_t(3);
   }
@@ -78,7 +91,8 @@ class Band {
     }
   }
 
-  std::vector<std::uint8_t> memory_;
+  HugePageSlots* memory_ = nullptr;
+  std::uint8_t* slot_ = nullptr;
 };
 
 // What GIS software reads beside NAME.JPG for its coordinate system.
@@ -94,6 +108,14 @@ int bandRowsFor(int width, int drawThreads) {
   const int rows = int(std::min<std::int64_t>(kBandBytes / (std::int64_t(width) * 3), 1 << 16));
   const int blockRows = std::max(1, rows / JpegEncoder::kBandRows);
   return std::max(blockRows * JpegEncoder::kBandRows, drawThreads > 1 ? 32 * drawThreads : 0);
+}
+
+std::size_t largestBandBytes(const RunPlan& plan, int drawThreads) {
+  std::size_t largest = 0;
+  for (const PlannedImage& image : plan.images)
+    largest = std::max(largest, std::size_t(Band::strideOf(image.pixelWidth)) *
+                                    std::size_t(bandRowsFor(image.pixelWidth, drawThreads)));
+  return largest;
 }
 
 std::span<const std::uint8_t> bytesOf(const QByteArray& text) {
@@ -151,6 +173,7 @@ class Execution {
         staged_(staged),
         drawThreads_(std::max<int>(1, workers / int(plan.images.size()))),
         blocks_(source, kSharedRowBytes),
+        bandMemory_(largestBandBytes(plan, drawThreads_)),
         aheadRows_(std::max(int(2 * kStepSourceRows),
                             int(kSharedRowBytes / 2 / (std::size_t(source.width()) * 3 + 1)))),
         streams_(plan.images.size()) {
@@ -292,7 +315,7 @@ class Execution {
     Band& band = ownBand ? stream.band : workerBand;
     const int from = ownBand ? stream.nextRow - bandTop : 0;
     const QRect shifted = shiftedDestination(stream);
-    const ImageBuffer buffer = band.prepare(image.pixelWidth, from, count, shifted);
+    const ImageBuffer buffer = band.prepare(bandMemory_, image.pixelWidth, from, count, shifted);
     {
       const RowBlocks::Pinned pinned(blocks_, stream.nextRows.first, stream.nextRows.end);
       drawRaster(pinned, buffer, shifted, drawThreads_);
@@ -335,7 +358,7 @@ class Execution {
       std::lock_guard lock(mutex_);
       spareEncoders_.push_back(std::move(stream.encoder));
     }
-    stream.band = Band();
+    stream.band.release();
     if (worldFiles_) {
       StagedFile world = staged_.create(worldFileName(image.fileName));
       world.write(bytesOf(worldFileText(image).toUtf8()));
@@ -373,6 +396,7 @@ class Execution {
   StagedSet& staged_;
   const int drawThreads_;
   RowBlocks blocks_;
+  HugePageSlots bandMemory_;  // for the bands: the workers' and the images' own
   // How far below the lowest image another may read: half the shared rows.
   const int aheadRows_;
 
