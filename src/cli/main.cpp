@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 int main(int argc, char** argv) {
@@ -20,5 +21,13 @@ int main(int argc, char** argv) {
     };
   };
   pelmora::Console console{write(stdout), write(stderr), isatty(STDERR_FILENO) == 1};
-  return pelmora::runBatch(app.arguments().mid(1), console);
+  const int status = pelmora::runBatch(app.arguments().mid(1), console);
+  // Every file is written, closed and renamed by now: leaving without tearing
+  // down Qt and the libraries' static objects saves a millisecond or more of
+  // every sheet of a batch. The sanitizer build tears down for its leak check.
+#ifndef __SANITIZE_ADDRESS__
+  std::fflush(nullptr);
+  std::_Exit(status);
+#endif
+  return status;
 }
