@@ -80,7 +80,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, Box box
 
 }  // namespace
 
-Form1::Form1(QWidget* parent) : QWidget(parent), view_(std::make_unique<View>()) {
+Form1::Form1(QWidget* parent) : QWidget(parent), view_(std::make_unique<ImageView>()) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Pelmora " PELMORA_VERSION));
   setWindowIcon(appIcon());

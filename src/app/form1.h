@@ -6,7 +6,7 @@
 #include "app/qt_desktop.h"
 #include "app/qt_fields.h"
 #include "commands/outcome.h"
-#include "platform/view.h"
+#include "platform/image_view.h"
 #include "session/form.h"
 
 #include <QWidget>
@@ -21,7 +21,7 @@ class Form1 : public QWidget {
   ~Form1() override;
 
   Form& form() { return *form_; }
-  View& view() { return *view_; }
+  ImageView& view() { return *view_; }
   QtDesktop& desktop() { return *desktop_; }
 
  private:
@@ -34,7 +34,7 @@ class Form1 : public QWidget {
   // message otherwise; an empty message shows nothing.
   void runCommand(CommandOutcome (*command)(Form&), const QString& completedMessage = {});
 
-  std::unique_ptr<View> view_;
+  std::unique_ptr<ImageView> view_;
   std::unique_ptr<QtFields> fields_;
   std::unique_ptr<QtDesktop> desktop_;
   std::unique_ptr<Form> form_;

@@ -5,7 +5,7 @@
 
 namespace pelmora {
 
-PictureView::PictureView(View& view, QWidget* parent) : QWidget(parent), view_(view) {
+PictureView::PictureView(ImageView& view, QWidget* parent) : QWidget(parent), view_(view) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   resize(view_.pixelWidth(), view_.pixelHeight());
   view_.onChanged = [this] {
@@ -16,15 +16,16 @@ PictureView::PictureView(View& view, QWidget* parent) : QWidget(parent), view_(v
 
 void PictureView::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  const QImage& canvas = view_.canvas();
+  const QImage canvas = view_.canvas();
+  const QColor background = toQColor(View::background());
   if (canvas.isNull()) {
-    painter.fillRect(event->rect(), View::background());
+    painter.fillRect(event->rect(), background);
     return;
   }
   painter.drawImage(event->rect().topLeft(), canvas, event->rect());
   // A canvas smaller than the widget (between a resize and the next draw).
   const QRegion uncovered = QRegion(event->rect()) - QRegion(canvas.rect());
-  for (const QRect& r : uncovered) painter.fillRect(r, View::background());
+  for (const QRect& r : uncovered) painter.fillRect(r, background);
 }
 
 }  // namespace pelmora

@@ -2,7 +2,7 @@
 // size whenever the view changes.
 #pragma once
 
-#include "platform/view.h"
+#include "platform/image_view.h"
 
 #include <QWidget>
 
@@ -11,13 +11,13 @@ namespace pelmora {
 class PictureView : public QWidget {
   Q_OBJECT
  public:
-  PictureView(View& view, QWidget* parent);
+  PictureView(ImageView& view, QWidget* parent);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  View& view_;
+  ImageView& view_;
 };
 
 }  // namespace pelmora

@@ -11,7 +11,7 @@ namespace pelmora {
 namespace {
 
 // Light red, colour 12 of the classic 16-colour palette.
-const QColor kGridColour(255, 0, 0);
+constexpr Rgb kGridColour{255, 0, 0};
 
 // Positions i × cell for i = 1, 2, ... while i ≤ count, each rounded to a
 // float. Beyond `limit` lines they would be closer than the view can show, so

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <QThread>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -84,8 +85,10 @@ void checkOutputFolder(const QString& folder) {
 // corner points describe it. A run that cut no tile leaves the view the size
 // of the overview it shows: a cell of counts below 1 can be many times the
 // raster, far too large a canvas to hold for nothing.
-// The last image is rendered whole again for a view that keeps pixels: the
-// workers hold bands only, and the view shows the rendering, not a decoded JPEG.
+// The last image is rendered again into a view that keeps pixels: the workers
+// hold bands only, and the view shows the rendering, not a decoded JPEG. Each
+// pixel depends on its position alone, so drawing it clipped to the view from
+// the top-left corner gives the image's own pixels.
 void showLastImage(Form& form, const RunPlan& plan, const RasterSource& raster) {
   Session& s = form.session;
   s.Cell_X = plan.Cell_X;
@@ -97,10 +100,15 @@ void showLastImage(Form& form, const RunPlan& plan, const RasterSource& raster) 
   } else {
     form.view.fitToPicture(plan.images.front().pixelWidth, plan.images.front().pixelHeight);
   }
-  if (form.view.keepsPixels())
-    form.view.setCanvas(renderImage(plan.images.back(), raster, form.runOptions.jobs > 0
-                                                                   ? form.runOptions.jobs
-                                                                   : int(QThread::idealThreadCount())));
+  form.view.clear();
+  ImageBuffer canvas = form.view.pixels();
+  if (canvas.data) {
+    const PlannedImage& last = plan.images.back();
+    canvas.width = std::min(canvas.width, last.pixelWidth);
+    canvas.height = std::min(canvas.height, last.pixelHeight);
+    drawRaster(raster, canvas, last.geometry.destination(),
+               form.runOptions.jobs > 0 ? form.runOptions.jobs : int(QThread::idealThreadCount()));
+  }
   form.view.refresh();
 }
 

@@ -10,7 +10,6 @@
 #include "render/bil.h"
 #include "session/form.h"
 
-#include <QImage>
 #include <QStringList>
 #include <vector>
 
@@ -73,9 +72,6 @@ CommandOutcome executeRun(const RunPlan& plan, const RasterSource& source,
 
 // The lock file that serialises runs on one raster into one folder.
 QString runLockPath(const RunPlan& plan);
-
-// One planned image rendered whole, as the view shows it after the run.
-QImage renderImage(const PlannedImage& image, const RasterSource& source, int threads);
 
 // The cancellation of a run: what it keeps and the index that stays.
 CommandOutcome runCancelled(const RunPlan& plan);

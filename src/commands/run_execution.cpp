@@ -499,12 +499,4 @@ CommandOutcome executeRun(const RunPlan& plan, const RasterSource& source,
   return CommandOutcome::completed(written);
 }
 
-QImage renderImage(const PlannedImage& image, const RasterSource& source, int threads) {
-  QImage canvas(image.pixelWidth, image.pixelHeight, QImage::Format_RGB32);
-  if (canvas.isNull()) throw std::bad_alloc();
-  canvas.fill(Qt::white);
-  drawRaster(source, bufferOf(canvas), image.geometry.destination(), threads);
-  return canvas;
-}
-
 }  // namespace pelmora

@@ -4,9 +4,25 @@
 #include "base/messages.h"
 #include "base/numbers.h"
 
-#include <QPainter>
+#include <cstring>
 
 namespace pelmora {
+namespace {
+
+constexpr int kBytesPerPixel = 4;
+
+void fill(const ImageBuffer& canvas, Rgb colour) {
+  if (!canvas.data) return;
+  // Every pixel the same four bytes: the first row by hand, then row copies.
+  const std::uint8_t pixel[kBytesPerPixel] = {colour.blue, colour.green, colour.red, 0xFF};
+  for (int x = 0; x < canvas.width; ++x)
+    std::memcpy(canvas.data + std::ptrdiff_t(x) * kBytesPerPixel, pixel, kBytesPerPixel);
+  for (int y = 1; y < canvas.height; ++y)
+    std::memcpy(canvas.data + y * canvas.stride, canvas.data,
+                std::size_t(canvas.width) * kBytesPerPixel);
+}
+
+}  // namespace
 
 View::View(float width, float height, bool keepsPixels)
     : keepsPixels_(keepsPixels), pixelWidth_(toPixelCount(width)), pixelHeight_(toPixelCount(height)) {}
@@ -16,25 +32,27 @@ int View::toPixelCount(float units) {
   return roundHalfEven(double(units) / kUnitsPerPixel);
 }
 
+void View::dropPixels() {
+  pixels_ = QByteArray();
+  renderMemo.reset();
+}
+
 void View::setWidth(float units) {
   pixelWidth_ = toPixelCount(units);
-  canvas_ = QImage();
-  renderMemo.reset();
+  dropPixels();
   refresh();
 }
 
 void View::setHeight(float units) {
   pixelHeight_ = toPixelCount(units);
-  canvas_ = QImage();
-  renderMemo.reset();
+  dropPixels();
   refresh();
 }
 
 void View::fitToPicture(int pixelWidth, int pixelHeight) {
   pixelWidth_ = pixelWidth;
   pixelHeight_ = pixelHeight;
-  canvas_ = QImage();
-  renderMemo.reset();
+  dropPixels();
   refresh();
 }
 
@@ -54,34 +72,23 @@ QPointF View::toPixels(double across, double down) const {
 }
 
 void View::clear() {
-  if (!canvas_.isNull()) canvas_.fill(background());
+  if (!pixels_.isEmpty()) fill(pixels(), background());
   renderMemo.reset();
 }
 
-void View::drawLines(const std::vector<QLineF>& lines, QColor colour) {
-  if (!keepsPixels_ || lines.empty() || canvas().isNull()) return;
-  QPainter painter(&canvas_);
-  QPen pen(colour);
-  pen.setWidth(drawWidth_);
-  pen.setCapStyle(Qt::SquareCap);
-  painter.setPen(pen);
-  for (const QLineF& l : lines) painter.drawLine(toPixels(l.x1(), l.y1()), toPixels(l.x2(), l.y2()));
-}
+void View::drawLines(const std::vector<QLineF>&, Rgb) {}
 
-QImage& View::canvas() {
-  if (keepsPixels_ && canvas_.isNull() && pixelWidth_ > 0 && pixelHeight_ > 0) {
-    canvas_ = QImage(pixelWidth_, pixelHeight_, QImage::Format_RGB32);
-    canvas_.fill(background());
-  }
-  return canvas_;
-}
-
-void View::setCanvas(const QImage& image) {
-  if (!keepsPixels_) return;
-  clear();
-  if (canvas().isNull()) return;
-  QPainter painter(&canvas_);
-  painter.drawImage(0, 0, image);
+ImageBuffer View::pixels() {
+  if (!keepsPixels_ || pixelWidth_ <= 0 || pixelHeight_ <= 0) return {};
+  const std::ptrdiff_t stride = std::ptrdiff_t(pixelWidth_) * kBytesPerPixel;
+  const bool fresh = pixels_.isEmpty();
+  if (fresh) pixels_ = QByteArray(stride * pixelHeight_, Qt::Uninitialized);
+  // data() copies bytes still shared with a copy of the view, so that drawing
+  // here leaves the copy as it was.
+  const ImageBuffer canvas{reinterpret_cast<std::uint8_t*>(pixels_.data()), pixelWidth_,
+                           pixelHeight_, stride, PixelLayout::BGRX32};
+  if (fresh) fill(canvas, background());
+  return canvas;
 }
 
 void View::refresh() {

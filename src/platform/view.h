@@ -1,12 +1,16 @@
 // The picture view as the commands use it: an outer size in layout units
-// (15 per pixel, no border), a user coordinate scale, a line width, lines, and
-// the persistent canvas that the renderer draws into and the window paints.
+// (15 per pixel, no border), a user coordinate scale, a line width, and the
+// persistent canvas that the renderer draws into and the window paints.
+// Qt Core only, so that the batch tool, which draws nothing, loads no
+// graphics libraries; the lines need a painter and are drawn by ImageView.
 #pragma once
 
-#include <QColor>
-#include <QImage>
+#include "platform/image_buffer.h"
+
+#include <QByteArray>
 #include <QLineF>
 #include <QPointF>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,11 +24,21 @@ constexpr double kUnitsPerPixel = 15;
 constexpr float kInitialViewWidth = 6480;
 constexpr float kInitialViewHeight = 6495;
 
+struct Rgb {
+  std::uint8_t red = 0, green = 0, blue = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
 class View {
  public:
   // `keepsPixels` false gives a view that only keeps its geometry (the batch
   // tool's): drawing into it is skipped.
   explicit View(float width = kInitialViewWidth, float height = kInitialViewHeight, bool keepsPixels = true);
+  virtual ~View() = default;
+  // A copy shares the pixels until either side draws (a load puts back the
+  // view it saved, canvas and all, when it fails).
+  View(const View&) = default;
+  View& operator=(const View&) = default;
 
   bool keepsPixels() const { return keepsPixels_; }
 
@@ -58,13 +72,13 @@ class View {
   // Assigns the empty picture: the canvas goes back to the background.
   void clear();
   // Lines in user coordinates (x across, y down), drawWidth() pixels wide.
-  void drawLines(const std::vector<QLineF>& lines, QColor colour);
+  // Only a view with a painter draws them: this one has none.
+  virtual void drawLines(const std::vector<QLineF>& lines, Rgb colour);
 
-  // The persistent canvas (Format_RGB32, the view's pixel size), made on first
-  // use. Null for a view that keeps no pixels.
-  QImage& canvas();
-  // Shows `image` from the top-left corner on a cleared canvas.
-  void setCanvas(const QImage& image);
+  // The persistent canvas (BGRX32, the view's pixel size), made in the
+  // background colour on first use. Empty for a view that keeps no pixels or
+  // has no area. Valid until the view changes size or is copied from.
+  ImageBuffer pixels();
   // Tells the window to repaint from the canvas (or to resize).
   void refresh();
   std::function<void()> onChanged;
@@ -72,10 +86,15 @@ class View {
   // Opaque memo that the renderer keeps with the canvas it drew (cleared by clear()).
   std::shared_ptr<void> renderMemo;
 
-  static QColor background() { return QColor(255, 255, 255); }
+  static constexpr Rgb background() { return {255, 255, 255}; }
+
+ protected:
+  // The canvas bytes as they stand (empty until first use), shared, not copied.
+  QByteArray pixelBytes() const { return pixels_; }
 
  private:
   static int toPixelCount(float units);
+  void dropPixels();
 
   bool keepsPixels_;
   int pixelWidth_;
@@ -85,7 +104,7 @@ class View {
   std::optional<float> scaleWidth_;
   std::optional<float> scaleHeight_;
   int drawWidth_ = 1;
-  QImage canvas_;
+  QByteArray pixels_;
 };
 
 }  // namespace pelmora

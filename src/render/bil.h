@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/corner_points.h"
+#include "platform/image_buffer.h"
 #include "platform/raster_cache.h"
 #include "platform/raster_source.h"
 #include "platform/view.h"
@@ -28,16 +29,6 @@ struct BilGeometry {
 // product or rounding out of range (overflow).
 BilGeometry bilGeometry(int w, int h, float vw, float vh, const CornerPoints& b);
 
-// A block of pixels in blue-green-red order, 3 or 4 bytes each.
-struct ImageBuffer {
-  std::uint8_t* data = nullptr;
-  int width = 0;
-  int height = 0;
-  std::ptrdiff_t stride = 0;
-  PixelLayout layout = PixelLayout::BGRX32;
-};
-ImageBuffer bufferOf(QImage& image);  // Format_RGB32 or Format_BGR888
-
 // Draws the whole raster scaled into `destination` (view pixels; may reach
 // outside the canvas), clipped to the canvas, leaving the canvas outside it
 // as it was: bilinear near 1:1 and when enlarging, area averaging when
@@ -56,7 +47,7 @@ SourceRows sourceRowsRead(int sourceWidth, int sourceHeight, int canvasWidth, in
 
 // bil on the view: opens `Filename` through `rasters` (a file that cannot be
 // loaded draws nothing and raises nothing), computes the geometry (raising its
-// faults), draws into the view's canvas and refreshes the view. Writes `zoom`.
+// faults), draws into the view's pixels and refreshes the view. Writes `zoom`.
 void bil(RasterCache& rasters, const QString& Filename, float& zoom, const CornerPoints& b,
          View& view);
 

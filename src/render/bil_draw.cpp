@@ -231,23 +231,6 @@ void drawBands(const Plan& plan, int rowCount, int threads) {
     if (failure) std::rethrow_exception(failure);
 }
 
-}  // namespace
-
-ImageBuffer bufferOf(QImage& image) {
-  if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_BGR888)
-    image = std::move(image).convertToFormat(QImage::Format_RGB32);
-  ImageBuffer buffer;
-  buffer.data = image.bits();
-  buffer.width = image.width();
-  buffer.height = image.height();
-  buffer.stride = image.bytesPerLine();
-  buffer.layout =
-      image.format() == QImage::Format_BGR888 ? PixelLayout::BGR24 : PixelLayout::BGRX32;
-  return buffer;
-}
-
-namespace {
-
 // The canvas rows and columns the destination covers, and the taps down.
 struct Clip {
   std::int64_t left = 0, right = 0, top = 0, bottom = 0;

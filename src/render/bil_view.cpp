@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "base/failure.h"
 #include "render/bil.h"
@@ -11,12 +12,14 @@
 namespace pelmora {
 namespace {
 
+constexpr int kBytesPerPixel = 4;  // the view's canvas is BGRX32
+
 struct RenderMemo {
   std::weak_ptr<const RasterSource> source;
   QRect destination;
   QSize canvasSize;
-  QRect drawn;    // the destination clipped to the canvas
-  QImage pixels;  // the canvas inside `drawn` as it was right after drawing
+  QRect drawn;  // the destination clipped to the canvas
+  std::vector<std::uint8_t> pixels;  // the canvas inside `drawn` as it was right after drawing
 };
 
 bool sameDrawing(const RenderMemo& memo, const std::shared_ptr<const RasterSource>& source,
@@ -25,26 +28,27 @@ bool sameDrawing(const RenderMemo& memo, const std::shared_ptr<const RasterSourc
          memo.canvasSize == canvasSize;
 }
 
-void copyRect(const QImage& from, QPoint fromAt, QImage& to, QPoint toAt, QSize size) {
-  const std::size_t bytes = std::size_t(size.width()) * 4;
-  for (int row = 0; row < size.height(); ++row)
-    std::memcpy(to.scanLine(toAt.y() + row) + toAt.x() * 4,
-                from.constScanLine(fromAt.y() + row) + fromAt.x() * 4, bytes);
+// The canvas bytes of the rows of `rect`, where that rectangle of pixels starts.
+std::uint8_t* at(const ImageBuffer& canvas, const QRect& rect) {
+  return canvas.data + rect.y() * canvas.stride + std::ptrdiff_t(rect.x()) * kBytesPerPixel;
 }
 
 void drawIntoView(const std::shared_ptr<const RasterSource>& source, const QRect& destination,
                   View& view) {
-  QImage& canvas = view.canvas();
-  if (canvas.isNull()) return;
-  const QSize canvasSize = canvas.size();
+  const ImageBuffer canvas = view.pixels();
+  if (!canvas.data) return;
+  const QSize canvasSize(canvas.width, canvas.height);
   const QRect drawn = destination.intersected(QRect(QPoint(0, 0), canvasSize));
+  const std::size_t rowBytes = std::size_t(drawn.width()) * kBytesPerPixel;
   auto* memo = static_cast<RenderMemo*>(view.renderMemo.get());
   if (memo && sameDrawing(*memo, source, destination, canvasSize)) {
-    if (!drawn.isEmpty()) copyRect(memo->pixels, {0, 0}, canvas, drawn.topLeft(), drawn.size());
+    for (int row = 0; row < drawn.height(); ++row)
+      std::memcpy(at(canvas, drawn) + row * canvas.stride, memo->pixels.data() + row * rowBytes,
+                  rowBytes);
     return;
   }
   const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
-  drawRaster(*source, bufferOf(canvas), destination, cores);
+  drawRaster(*source, canvas, destination, cores);
 
   auto fresh = std::make_shared<RenderMemo>();
   fresh->source = source;
@@ -52,8 +56,10 @@ void drawIntoView(const std::shared_ptr<const RasterSource>& source, const QRect
   fresh->canvasSize = canvasSize;
   fresh->drawn = drawn;
   if (!drawn.isEmpty()) {
-    fresh->pixels = QImage(drawn.size(), QImage::Format_RGB32);
-    copyRect(canvas, drawn.topLeft(), fresh->pixels, {0, 0}, drawn.size());
+    fresh->pixels.resize(rowBytes * std::size_t(drawn.height()));
+    for (int row = 0; row < drawn.height(); ++row)
+      std::memcpy(fresh->pixels.data() + row * rowBytes, at(canvas, drawn) + row * canvas.stride,
+                  rowBytes);
   }
   view.renderMemo = std::move(fresh);
 }

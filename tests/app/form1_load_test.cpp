@@ -33,7 +33,7 @@ QStringList loadThroughDialog(Form1& window, const QString& path) {
   return seen;
 }
 
-QColor canvasAt(View& view, double across, double down) {
+QColor canvasAt(ImageView& view, double across, double down) {
   const QPointF p = view.toPixels(across, down);
   return view.canvas().pixelColor(int(p.x()), int(p.y()));
 }
@@ -77,7 +77,7 @@ class Form1Load : public QObject {
 
     // The view is a square of the window's height less 700 units, the raster
     // at its top left and the division lines in red across its middle.
-    View& view = window->view();
+    ImageView& view = window->view();
     const Session& s = window->form().session;
     QCOMPARE(s.P_X, 22500.0f);
     QCOMPARE(s.P_Y, 30000.0f);
@@ -102,7 +102,7 @@ class Form1Load : public QObject {
     Fields& fields = window->form().fields;
     fields.setText(Field::Text5, QStringLiteral("3"));
     QTest::mouseClick(control(*window, "Command3"), Qt::LeftButton);
-    View& view = window->view();
+    ImageView& view = window->view();
     const Session& s = window->form().session;
     QCOMPARE(s.Cell_X, 7500.0f);
     QCOMPARE(canvasAt(view, s.P_Y / 4, s.P_X / 3), kRed);

@@ -1,5 +1,6 @@
 #include "commands/load.h"
 #include "commands/grid.h"
+#include "platform/image_view.h"
 #include "support/scripted_desktop.h"
 #include "support/test_rasters.h"
 
@@ -19,7 +20,7 @@ const QString kPrefix = QStringLiteral("Ｘ：Ｙ＝ 1 : ");
 class LoadTest : public ::testing::Test {
  protected:
   MemoryFields fields;
-  View view;
+  ImageView view;
   ScriptedDesktop desktop;
   Form form{fields, view, desktop};
   QTemporaryDir dir;
@@ -87,7 +88,7 @@ TEST_F(LoadTest, ViewShowsTheRasterAndRedGridLines) {
   fields.setText(Field::Text1, "300");
   fields.setText(Field::Text2, "400");
   ASSERT_TRUE(load(path));
-  const QImage& canvas = view.canvas();
+  const QImage canvas = view.canvas();
   ASSERT_FALSE(canvas.isNull());
   // 1033 view pixels span the raster's 400 pixels across; the proposal is 1 × 1,
   // so the only lines are the bottom and right edges of the raster.

@@ -8,6 +8,7 @@
 #include "base/failure.h"
 #include "base/numbers.h"
 #include "support/image_raster.h"
+#include "support/rendered_image.h"
 #include "support/test_rasters.h"
 #include "support/turbojpeg_reference.h"
 
@@ -151,7 +152,7 @@ TEST(RunExecution, EveryImageHoldsItsRegionWithWhiteBeyondTheFarEdge) {
     const bool farTile = k == 2 || k >= 3;
     EXPECT_EQ(white > 0, farTile);
     // Drawn in bands, each image is what the renderer draws on a whole canvas.
-    EXPECT_EQ(renderImage(image, source, 1).convertToFormat(QImage::Format_BGR888), raw.pixels);
+    EXPECT_EQ(testing::renderedImage(image, source).convertToFormat(QImage::Format_BGR888), raw.pixels);
   }
   EXPECT_TRUE(temporaries(folder.path()).isEmpty());
 }
@@ -171,7 +172,7 @@ TEST(RunExecution, BandsGiveTheBytesOfTheWholeCanvasEncodedAtOnce) {
     QFile written(QDir(folder.path()).filePath(image.fileName));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     const QByteArray bytes = written.readAll();
-    const QImage whole = renderImage(image, *raster, 1).convertToFormat(QImage::Format_BGR888);
+    const QImage whole = testing::renderedImage(image, *raster).convertToFormat(QImage::Format_BGR888);
     const std::vector<std::uint8_t> reference = testing::turboJpegBytes(
         whole.constBits(), whole.width(), whole.height(), whole.bytesPerLine(), PixelLayout::BGR24, 52);
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), reference);

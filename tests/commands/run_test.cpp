@@ -1,5 +1,6 @@
 #include "base/failure.h"
 #include "commands/run.h"
+#include "platform/image_view.h"
 #include "support/scripted_desktop.h"
 #include "support/test_rasters.h"
 
@@ -44,7 +45,7 @@ class RecordingEncoder : public JpegEncoder {
 class RunTest : public ::testing::Test {
  protected:
   MemoryFields fields;
-  View view;
+  ImageView view;
   testing::ScriptedDesktop desktop;
   Form form{fields, view, desktop};
   QTemporaryDir dir;

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "base/failure.h"
+#include "platform/image_view.h"
 #include "support/image_raster.h"
 #include "render/bil.h"
 #include "support/test_rasters.h"
