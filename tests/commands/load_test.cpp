@@ -205,6 +205,14 @@ TEST_F(LoadTest, AShortIndexLineStopsTheLoadWithNothingHalfWritten) {
   EXPECT_TRUE(outcome.message().contains(dir.filePath("sheet.AR2")));
 }
 
+TEST_F(LoadTest, AFailureAfterDrawingPutsBackTheEarlierPicture) {
+  ASSERT_TRUE(load(raster("a.bmp", 40, 20)));
+  const QImage earlier = view.canvas();
+  writeIndex("b.AR2", "x,1,2,3");  // read after the new raster and grid are drawn
+  EXPECT_FALSE(load(raster("b.bmp", 30, 60)));
+  EXPECT_EQ(view.canvas(), earlier);
+}
+
 TEST_F(LoadTest, TheIndexIsLookedForBesideTheRasterByItsBaseName) {
   const QString folder = dir.filePath("maps.old");
   QDir().mkpath(folder);
