@@ -1,11 +1,11 @@
-// The load command on an in-memory form, for bench/load.sh: maps the raster,
+// The load command on an in-memory form, for bench/load.sh: opens the raster,
 // fits the view, draws it and the grid, then runs the grid command again.
 // `load_bench RASTER` prints "LOAD_SECONDS GRID_SECONDS PEAK_KB ANON_KB REOPENED"
 // (REOPENED 1 when the grid command opened the file again).
 #include "commands/grid.h"
 #include "commands/load.h"
 #include "platform/desktop.h"
-#include "platform/view.h"
+#include "platform/image_view.h"
 #include "session/fields.h"
 #include "session/form.h"
 
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
   }
   const QString path = QFile::decodeName(argv[1]);
   pelmora::MemoryFields fields;
-  pelmora::View view;
+  pelmora::ImageView view;  // draws the grid lines as the window does
   ScriptedDesktop desktop(path);
   pelmora::Form form(fields, view, desktop);
 
