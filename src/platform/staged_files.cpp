@@ -160,23 +160,27 @@ void StagedSet::flush() {
   for (;;) {
     changed_.wait(lock, [this] { return closing_ || !toFlush_.empty(); });
     if (closing_) return;  // what is left is abandoned, not flushed
-    const auto [name, fd] = toFlush_.front();
-    toFlush_.pop_front();
-    ++flushing_;
-    lock.unlock();
-    // A full disk or a failing device may only show here, at the flush or the close.
-    int error = ::fsync(fd) != 0 ? errno : 0;
-    if (::close(fd) != 0 && error == 0) error = errno;
-    lock.lock();
-    --flushing_;
-    if (error == 0) {
-      if (staged_.count(name)) staged_[name] = State::flushed;
-    } else if (!flushFailure_) {
-      flushFailure_ = Failure(messages::cannotWriteFile(fileErrorReason(error)),
-                              QDir(folder_).filePath(name));
-    }
-    changed_.notify_all();
+    flushNext(lock);
   }
+}
+
+void StagedSet::flushNext(std::unique_lock<std::mutex>& lock) {
+  const auto [name, fd] = toFlush_.front();
+  toFlush_.pop_front();
+  ++flushing_;
+  lock.unlock();
+  // A full disk or a failing device may only show here, at the flush or the close.
+  int error = ::fsync(fd) != 0 ? errno : 0;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  lock.lock();
+  --flushing_;
+  if (error == 0) {
+    if (staged_.count(name)) staged_[name] = State::flushed;
+  } else if (!flushFailure_) {
+    flushFailure_ = Failure(messages::cannotWriteFile(fileErrorReason(error)),
+                            QDir(folder_).filePath(name));
+  }
+  changed_.notify_all();
 }
 
 void StagedSet::abandoned(const QString& name) {
@@ -187,6 +191,7 @@ void StagedSet::abandoned(const QString& name) {
 
 void StagedSet::commit(const QStringList& names) {
   std::unique_lock lock(mutex_);
+  while (!toFlush_.empty()) flushNext(lock);
   changed_.wait(lock, [this] { return toFlush_.empty() && flushing_ == 0; });
   if (flushFailure_) throw *flushFailure_;
   for (const QString& name : names) {

@@ -66,7 +66,8 @@ class StagedSet {
   // of the set failed to reach the disk.
   StagedFile create(const QString& name);
 
-  // Once every finished file `names` is on the disk, renames them into place
+  // Once every finished file `names` is on the disk (the calling thread
+  // flushes those still waiting, beside the flusher), renames them into place
   // in that order, then flushes the folder, so that the last name appears
   // only after all the others. Checks first that no folder stands where a
   // file goes. Throws Failure naming the file; files renamed before a failure
@@ -85,6 +86,8 @@ class StagedSet {
   // finished would hold up its worker, and all of them at the commit the
   // whole run.
   void flush();
+  // Flushes the first file waiting; under the lock, released meanwhile.
+  void flushNext(std::unique_lock<std::mutex>& lock);
 
   QString folder_;
   std::mutex mutex_;
