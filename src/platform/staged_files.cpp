@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+#include <vector>
 
 namespace pelmora {
 namespace {
@@ -195,29 +196,35 @@ void StagedSet::commit(const QStringList& names) {
   while (!toFlush_.empty()) flushNext(lock);
   changed_.wait(lock, [this] { return toFlush_.empty() && flushing_ == 0; });
   if (flushFailure_) throw *flushFailure_;
+  // Names are taken relative to the folder, opened once: the renames of a
+  // large set are the one part of a run that no other work overlaps.
+  struct Folder {
+    int fd;
+    ~Folder() {
+      if (fd >= 0) ::close(fd);
+    }
+  } folder{::open(encoded(folder_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+  if (folder.fd < 0) throw Failure(messages::cannotWriteFolder(fileErrorReason(errno)), folder_);
+  std::vector<std::pair<QByteArray, QByteArray>> renames;  // temporary, final name
+  renames.reserve(std::size_t(names.size()));
   for (const QString& name : names) {
     const auto staged = staged_.find(name);
     if (staged == staged_.end() || staged->second != State::flushed)
       throw Failure(messages::fileNotFinished(), QDir(folder_).filePath(name));
+    renames.emplace_back(encoded(stagedNameOf(name)), encoded(name));
     // rename() would refuse it only after the files before it were renamed.
     struct stat status;
-    if (::stat(encoded(QDir(folder_).filePath(name)).constData(), &status) == 0 && S_ISDIR(status.st_mode))
+    if (::fstatat(folder.fd, renames.back().second.constData(), &status, 0) == 0 &&
+        S_ISDIR(status.st_mode))
       failWrite(EISDIR, QDir(folder_).filePath(name));
   }
-  for (const QString& name : names) {
-    const QString finalPath = QDir(folder_).filePath(name);
-    if (::rename(encoded(QDir(folder_).filePath(stagedNameOf(name))).constData(),
-                 encoded(finalPath).constData()) != 0)
-      failWrite(errno, finalPath);
-    staged_.erase(name);
+  for (qsizetype i = 0; i < names.size(); ++i) {
+    const auto& [temporary, final] = renames[std::size_t(i)];
+    if (::renameat(folder.fd, temporary.constData(), folder.fd, final.constData()) != 0)
+      failWrite(errno, QDir(folder_).filePath(names[i]));
+    staged_.erase(names[i]);
   }
-  const int fd = ::open(encoded(folder_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0 || ::fsync(fd) != 0) {
-    const int error = errno;
-    if (fd >= 0) ::close(fd);
-    throw Failure(messages::cannotWriteFolder(fileErrorReason(error)), folder_);
-  }
-  ::close(fd);
+  if (::fsync(folder.fd) != 0) throw Failure(messages::cannotWriteFolder(fileErrorReason(errno)), folder_);
 }
 
 // Read with readdir: QDir's filtered, sorted listing took half a millisecond
