@@ -155,6 +155,18 @@ void widenRow(const std::uint8_t* __restrict row, std::size_t n, std::uint16_t* 
 }
 
 PELMORA_ROW_LOOP
+void addRows(const std::uint8_t* __restrict a, const std::uint8_t* __restrict b, std::size_t n,
+             std::uint16_t* __restrict sums) {
+  for (std::size_t i = 0; i < n; ++i) sums[i] = std::uint16_t(sums[i] + a[i] + b[i]);
+}
+
+PELMORA_ROW_LOOP
+void widenRows(const std::uint8_t* __restrict a, const std::uint8_t* __restrict b, std::size_t n,
+               std::uint16_t* __restrict sums) {
+  for (std::size_t i = 0; i < n; ++i) sums[i] = std::uint16_t(a[i] + b[i]);
+}
+
+PELMORA_ROW_LOOP
 void widenInto(bool add, const std::uint16_t* __restrict sums, std::size_t n,
                std::uint32_t* __restrict wide) {
   if (add)

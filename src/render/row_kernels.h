@@ -69,9 +69,12 @@ void blendDown(const std::uint16_t* a, const std::uint16_t* b, std::uint16_t wa,
 
 void roundDown(const std::uint16_t* a, std::size_t n, std::uint8_t* out);
 
-// Adds rows of 8-bit channels without weights; up to 257 rows fit.
+// Adds rows of 8-bit channels without weights; up to 257 rows fit. The
+// two-row forms read and write the sums once for both rows.
 void addRow(const std::uint8_t* row, std::size_t n, std::uint16_t* sums);
 void widenRow(const std::uint8_t* row, std::size_t n, std::uint16_t* sums);
+void addRows(const std::uint8_t* a, const std::uint8_t* b, std::size_t n, std::uint16_t* sums);
+void widenRows(const std::uint8_t* a, const std::uint8_t* b, std::size_t n, std::uint16_t* sums);
 
 // Adds the 16-bit sums into the 32-bit ones, or stores them when `add` is false.
 void widenInto(bool add, const std::uint16_t* sums, std::size_t n, std::uint32_t* wide);
