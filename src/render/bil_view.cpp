@@ -12,8 +12,6 @@
 namespace pelmora {
 namespace {
 
-constexpr int kBytesPerPixel = 4;  // the view's canvas is BGRX32
-
 struct RenderMemo {
   std::weak_ptr<const RasterSource> source;
   QRect destination;
@@ -28,9 +26,10 @@ bool sameDrawing(const RenderMemo& memo, const std::shared_ptr<const RasterSourc
          memo.canvasSize == canvasSize;
 }
 
-// The canvas bytes of the rows of `rect`, where that rectangle of pixels starts.
-std::uint8_t* at(const ImageBuffer& canvas, const QRect& rect) {
-  return canvas.data + rect.y() * canvas.stride + std::ptrdiff_t(rect.x()) * kBytesPerPixel;
+// Copies `rows` rows of `bytes` bytes each between buffers of those strides.
+void copyRows(const std::uint8_t* from, std::ptrdiff_t fromStride, std::uint8_t* to,
+              std::ptrdiff_t toStride, std::size_t bytes, int rows) {
+  for (int row = 0; row < rows; ++row) std::memcpy(to + row * toStride, from + row * fromStride, bytes);
 }
 
 void drawIntoView(const std::shared_ptr<const RasterSource>& source, const QRect& destination,
@@ -39,12 +38,14 @@ void drawIntoView(const std::shared_ptr<const RasterSource>& source, const QRect
   if (!canvas.data) return;
   const QSize canvasSize(canvas.width, canvas.height);
   const QRect drawn = destination.intersected(QRect(QPoint(0, 0), canvasSize));
-  const std::size_t rowBytes = std::size_t(drawn.width()) * kBytesPerPixel;
+  const int pixelBytes = bytesPerPixel(canvas.layout);
+  const std::size_t rowBytes = std::size_t(drawn.width()) * std::size_t(pixelBytes);
+  std::uint8_t* drawnStart =
+      canvas.data + drawn.y() * canvas.stride + std::ptrdiff_t(drawn.x()) * pixelBytes;
   auto* memo = static_cast<RenderMemo*>(view.renderMemo.get());
   if (memo && sameDrawing(*memo, source, destination, canvasSize)) {
-    for (int row = 0; row < drawn.height(); ++row)
-      std::memcpy(at(canvas, drawn) + row * canvas.stride, memo->pixels.data() + row * rowBytes,
-                  rowBytes);
+    copyRows(memo->pixels.data(), std::ptrdiff_t(rowBytes), drawnStart, canvas.stride, rowBytes,
+             drawn.height());
     return;
   }
   const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
@@ -57,9 +58,8 @@ void drawIntoView(const std::shared_ptr<const RasterSource>& source, const QRect
   fresh->drawn = drawn;
   if (!drawn.isEmpty()) {
     fresh->pixels.resize(rowBytes * std::size_t(drawn.height()));
-    for (int row = 0; row < drawn.height(); ++row)
-      std::memcpy(fresh->pixels.data() + row * rowBytes, at(canvas, drawn) + row * canvas.stride,
-                  rowBytes);
+    copyRows(drawnStart, canvas.stride, fresh->pixels.data(), std::ptrdiff_t(rowBytes), rowBytes,
+             drawn.height());
   }
   view.renderMemo = std::move(fresh);
 }
