@@ -23,8 +23,8 @@ inline QString withFile(const QString& text, const QString& file) {
 // Long work, as its progress is labelled.
 inline QString loadingRaster() { return QStringLiteral("画像を読み込んでいます…"); }
 inline QString writingImages() { return QStringLiteral("画像を書き出しています…"); }
-inline QString waitingForAnotherRun() {
-  return QStringLiteral("同じ画像をこのフォルダーへ登録している別の実行が終わるのを待っています…");
+inline QString waitingForAnotherRun(const QString& indexName) {
+  return QStringLiteral("別の実行がこのフォルダーの %1 を書いています。終わるのを待っています…").arg(indexName);
 }
 inline QString cancelling() { return QStringLiteral("キャンセルしています…"); }
 

@@ -5,6 +5,7 @@
 #include "base/numbers.h"
 #include "commands/ar2_index.h"
 #include "commands/grid.h"
+#include "commands/run.h"
 #include "render/bil.h"
 #include "session/extents.h"
 #include "session/field_number.h"
@@ -78,30 +79,35 @@ void writeSizeRatiosAndProposal(Form& form, const QString& path) {
 }
 
 // The raster's own edges in the corner fields: X is north, Y is east.
-void writeGeoreferencedCorners(Form& form, const RasterSource& raster) {
-  const Georeference& georeference = raster.georeference();
-  if (georeference.turnedIgnored)
-    form.desktop.note(messages::withFile(messages::turnedGeoreferenceIgnored(), form.session.Filename));
-  if (!georeference.edges) return;
-  const NorthUpEdges& edges = *georeference.edges;
-  Fields& fields = form.fields;
+void writeGeoreferencedCorners(Fields& fields, const NorthUpEdges& edges) {
   fields.setText(Field::Text1, plainText(edges.top));
   fields.setText(Field::Text2, plainText(edges.right));
   fields.setText(Field::Text3, plainText(edges.bottom));
   fields.setText(Field::Text4, plainText(edges.left));
 }
 
-// The corners of the earlier run's index beside the raster, when there is
-// one; else the placement the raster itself carries, when it has one.
+// The corners of the earlier run's index, exactly as it wrote them, so that a
+// re-run writes the same index again.
+void writeIndexCorners(Fields& fields, const QString& indexPath) {
+  const IndexFirstRecord record(indexPath);
+  fields.setText(Field::Text1, plainText(record.number(4)));
+  fields.setText(Field::Text2, plainText(record.number(5)));
+  fields.setText(Field::Text3, plainText(record.number(2)));
+  fields.setText(Field::Text4, plainText(record.number(3)));
+}
+
+// The corners from the best source the raster has: the placement the raster
+// itself carries (its own tags, a world file or an .aux.xml beside it), else
+// the index of an earlier run in the folder the run writes to, else the
+// placeholders stay. The raster's own placement is the fact; an index only
+// repeats what a run was told, possibly rounded.
 void readBackCorners(Form& form, const RasterSource& raster) {
-  const QString path = indexPathFor(form.session.Filename);
-  if (!QFileInfo(path).isFile()) return writeGeoreferencedCorners(form, raster);
-  const IndexFirstRecord record(path);
-  Fields& fields = form.fields;
-  fields.setText(Field::Text1, plainText(floorInt(record.number(4))));
-  fields.setText(Field::Text2, plainText(floorInt(record.number(5))));
-  fields.setText(Field::Text3, plainText(floorInt(record.number(2))));
-  fields.setText(Field::Text4, plainText(floorInt(record.number(3))));
+  const Georeference& georeference = raster.georeference();
+  if (georeference.turnedIgnored)
+    form.desktop.note(messages::withFile(messages::turnedGeoreferenceIgnored(), form.session.Filename));
+  if (georeference.edges) return writeGeoreferencedCorners(form.fields, *georeference.edges);
+  const QString path = indexPathFor(form.session.Filename, outputFolderFor(form.runOptions, form.session.Filename));
+  if (QFileInfo(path).isFile()) writeIndexCorners(form.fields, path);
 }
 
 // What a load may change: every text, the record and the view.
@@ -157,8 +163,10 @@ CommandOutcome runLoad(Form& form, QString& rasterPath) {
     return CommandOutcome::cancelled();
   }
   // Opened before anything changes, so that cancelling the decoding leaves
-  // the window as it was.
+  // the window as it was; a commit that a stop cut short is finished first,
+  // so that the index read back is whole.
   rasterPath = chosen;
+  finishInterruptedRun(outputFolderFor(form.runOptions, chosen), rasterBaseName(chosen));
   const auto raster = openWithProgress(form, chosen);
   if (!raster) return CommandOutcome::cancelled();
   fields.setText(Field::Text10, chosen);

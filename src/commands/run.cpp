@@ -114,14 +114,20 @@ void showLastImage(Form& form, const RunPlan& plan, const RasterSource& raster) 
 
 }  // namespace
 
+QString outputFolderFor(const RunOptions& options, const QString& rasterPath) {
+  return options.outputFolder.isEmpty() ? QFileInfo(rasterPath).absolutePath() : options.outputFolder;
+}
+
+bool hasEmptyExtent(const Session& s) { return s.W_DX == 0 || s.W_DY == 0; }
+
 RunPlan planRun(const RunRequest& request, const Session& s, int rasterWidth, int rasterHeight) {
   const RasterSize raster{rasterWidth, rasterHeight};
   RunPlan plan;
   plan.rasterPath = s.Filename;
-  plan.outputFolder = request.options.outputFolder.isEmpty() ? QFileInfo(s.Filename).absolutePath()
-                                                             : request.options.outputFolder;
+  plan.outputFolder = outputFolderFor(request.options, s.Filename);
   plan.baseName = rasterBaseName(s.Filename);
   plan.indexFileName = plan.baseName + QStringLiteral(".AR2");
+  if (hasEmptyExtent(s)) throw Failure(messages::cornersFirst());
 
   plan.images.push_back(planOverview(s, plan.baseName + QStringLiteral("_0.JPG"), raster));
   checkPixels(plan.images.front(), messages::overviewImage());
@@ -196,8 +202,8 @@ QStringList indexLines(const RunPlan& plan) {
   return lines;
 }
 
-QString runLockPath(const RunPlan& plan) {
-  return QDir(plan.outputFolder).filePath(u'.' + plan.baseName + QStringLiteral(".pelmora-lock"));
+QString runLockPath(const QString& folder, const QString& baseName) {
+  return QDir(folder).filePath(u'.' + baseName + QStringLiteral(".pelmora-lock"));
 }
 
 CommandOutcome runCancelled(const RunPlan& plan) {
@@ -206,16 +212,17 @@ CommandOutcome runCancelled(const RunPlan& plan) {
 
 CommandOutcome runRegistration(Form& form) {
   if (form.session.P_X == 0 || form.session.P_Y == 0) return CommandOutcome::notStarted();
+  if (hasEmptyExtent(form.session)) return CommandOutcome::notStarted(messages::cornersFirst());
   try {
     const RunPlan plan = planRun(form);
     const auto raster = form.rasters.open(plan.rasterPath);
     checkOutputFolder(plan.outputFolder);
 
-    std::optional<FileLock> lock = FileLock::tryAcquire(runLockPath(plan));
+    std::optional<FileLock> lock = FileLock::tryAcquire(runLockPath(plan.outputFolder, plan.baseName));
     if (!lock) {
       Progress waiting(0);
-      form.desktop.runWithProgress(messages::waitingForAnotherRun(), waiting, [&] {
-        lock = FileLock::acquire(runLockPath(plan), waiting.cancelRequested);
+      form.desktop.runWithProgress(messages::waitingForAnotherRun(plan.indexFileName), waiting, [&] {
+        lock = FileLock::acquire(runLockPath(plan.outputFolder, plan.baseName), waiting.cancelRequested);
       });
       if (!lock) return runCancelled(plan);
     }

@@ -40,6 +40,14 @@ struct RunPlan {
   float Cell_X = 0, Cell_Y = 0;
 };
 
+// The folder a run writes the set of `rasterPath` to: the one asked for, or
+// the raster's own.
+QString outputFolderFor(const RunOptions& options, const QString& rasterPath);
+
+// Corners of equal X or equal Y: every image would be placed on a line.
+// Inverted corners place them mirrored and are allowed, as the fields allow.
+bool hasEmptyExtent(const Session& session);
+
 // The plan of a run on a raster of that many pixels: a pure function of the
 // request and the session (its raster path, sizes, window height and
 // corners). The coordinate system is left to the caller. Throws Failure for
@@ -57,21 +65,30 @@ QStringList indexLines(const RunPlan& plan);
 // Renders and encodes every image of the plan band by band, `jobs` workers at
 // a time (0: every core), each into a temporary file in the output folder
 // (with `worldFiles`, a world file and, when the plan has a coordinate
-// system, NAME.JPG.aux.xml beside each), then the index, and renames them
-// all into place at once, the index last; images the earlier index named and
-// this one does not are removed then.
+// system, NAME.JPG.aux.xml beside each), then the index, and commits them
+// through a journal, the index last: sidecars it does not write afresh are
+// removed first, and the images the earlier index named and this one does
+// not (with their sidecars) last.
 // Reports through `progress` and stops within a band of rows when cancelled.
 // A run that stops, cancelled or failing, leaves the folder's earlier files
 // as they were and removes its temporaries; those a killed run left are
-// removed when it starts. The caller holds the run's lock (runLockPath()).
+// removed when it starts, after it has finished the commit a stop cut short. The caller holds the run's lock (runLockPath()).
 // Completed with every file put in place (the index last), or cancelled
 // naming the index kept; throws Failure naming the cause and the file.
 CommandOutcome executeRun(const RunPlan& plan, const RasterSource& source,
                       const JpegEncoderFactory& makeEncoder, int jobs, Progress& progress,
                       bool worldFiles);
 
-// The lock file that serialises runs on one raster into one folder.
-QString runLockPath(const RunPlan& plan);
+// The lock file that serialises runs on one set (the files named after
+// `baseName`) in one folder.
+QString runLockPath(const QString& folder, const QString& baseName);
+
+// Finishes the commit that a run on `baseName` stopped part way left in
+// `folder` (a kill, a power cut, a failing rename), so that the folder holds
+// the whole new set; nothing when there is none or a run holds that set's
+// lock now (it finishes it itself). Writes nothing else. Throws Failure
+// naming the file when a step of it fails.
+void finishInterruptedRun(const QString& folder, const QString& baseName);
 
 // The cancellation of a run: what it keeps and the index that stays.
 CommandOutcome runCancelled(const RunPlan& plan);

@@ -8,6 +8,7 @@
 // index last; a run that stops leaves the earlier set as it was.
 #include "commands/run.h"
 #include "commands/world_file.h"
+#include "platform/file_lock.h"
 #include "platform/huge_page_slots.h"
 #include "platform/jpeg_encoder.h"
 #include "platform/row_blocks.h"
@@ -21,6 +22,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 #include <atomic>
@@ -432,16 +434,48 @@ QStringList earlierImageNames(const QString& indexPath) {
   }
 }
 
-// Images the earlier index named that the new one does not: what is left of
-// an earlier run with more tiles. Names of any other shape are left alone,
-// whatever that index says.
-void removeStaleImages(const RunPlan& plan, const QStringList& earlier) {
-  QStringList current;
-  for (const PlannedImage& image : plan.images) current << image.fileName;
+// The sidecars GIS software reads beside an image: its world file and its
+// .aux.xml.
+QStringList sidecarsOf(const QString& imageName) {
+  return {worldFileName(imageName), imageName + kAuxSuffix};
+}
+
+// What the commit does, in order. Sidecars the run does not write afresh go
+// before any image is replaced, so that no new image is ever placed by an
+// earlier sidecar; then the new files are put in place, the index last; then
+// go the images the earlier index named and this one does not (what is left
+// of a run with more tiles), with their sidecars. Names of any other shape
+// are left alone, whatever that index says.
+std::vector<CommitStep> commitSteps(const RunPlan& plan, bool worldFiles, const QStringList& earlier) {
+  using Kind = CommitStep::Kind;
+  const bool auxFiles = worldFiles && !plan.coordinateSystem.isEmpty();
+  std::vector<CommitStep> steps;
+  QSet<QString> current;
+  for (const PlannedImage& image : plan.images) {
+    current.insert(image.fileName);
+    if (!worldFiles) steps.push_back({Kind::remove, worldFileName(image.fileName)});
+    if (!auxFiles) steps.push_back({Kind::remove, image.fileName + kAuxSuffix});
+  }
+  for (const PlannedImage& image : plan.images) steps.push_back({Kind::put, image.fileName});
+  if (worldFiles)
+    for (const PlannedImage& image : plan.images) {
+      steps.push_back({Kind::put, worldFileName(image.fileName)});
+      if (auxFiles) steps.push_back({Kind::put, image.fileName + kAuxSuffix});
+    }
+  steps.push_back({Kind::put, plan.indexFileName});
   for (const QString& name : earlier) {
     if (!isImageName(plan.baseName, name) || current.contains(name)) continue;
-    ::unlink(QFile::encodeName(QDir(plan.outputFolder).filePath(name)).constData());
+    steps.push_back({Kind::remove, name});
+    for (const QString& sidecar : sidecarsOf(name)) steps.push_back({Kind::remove, sidecar});
   }
+  return steps;
+}
+
+// Finishes what a run on `baseName` stopped in its commit left, if anything.
+// The caller holds the lock of that set.
+void finishCommitOf(const QString& folder, const QString& baseName) {
+  finishInterruptedCommit(folder, journalNameFor(baseName),
+                          [&baseName](const QString& name) { return isRunFileName(baseName, name); });
 }
 
 // The renderer sets up its row buffers afresh at every call, and a band is
@@ -458,6 +492,12 @@ void keepFreedMemory() {
 
 }  // namespace
 
+void finishInterruptedRun(const QString& folder, const QString& baseName) {
+  if (!QFileInfo::exists(QDir(folder).filePath(journalNameFor(baseName)))) return;
+  const std::optional<FileLock> lock = FileLock::tryAcquire(runLockPath(folder, baseName));
+  if (lock) finishCommitOf(folder, baseName);
+}
+
 CommandOutcome executeRun(const RunPlan& plan, const RasterSource& source,
                           const JpegEncoderFactory& makeEncoder, int jobs, Progress& progress,
                           bool worldFiles) {
@@ -465,8 +505,10 @@ CommandOutcome executeRun(const RunPlan& plan, const RasterSource& source,
   if (jobs <= 0) jobs = int(std::max(1u, std::thread::hardware_concurrency()));
   const int workers = std::min<int>(jobs, int(plan.images.size()));
   keepFreedMemory();
-  removeLeftoverTemporaries(plan.outputFolder,
-                            [&plan](const QString& name) { return isRunFileName(plan.baseName, name); });
+  finishCommitOf(plan.outputFolder, plan.baseName);
+  removeLeftoverTemporaries(plan.outputFolder, [&plan](const QString& name) {
+    return isRunFileName(plan.baseName, name) || name == journalNameFor(plan.baseName);
+  });
 
   StagedSet staged(plan.outputFolder);
   Execution execution(plan, source, makeEncoder, jobs, progress, worldFiles, staged);
@@ -483,19 +525,12 @@ CommandOutcome executeRun(const RunPlan& plan, const RasterSource& source,
   if (execution.finish() || progress.cancelRequested.load()) return runCancelled(plan);
 
   writeIndex(plan, staged);
-  QStringList order;
-  for (const PlannedImage& image : plan.images) order << image.fileName;
-  if (worldFiles)
-    for (const PlannedImage& image : plan.images) {
-      order << worldFileName(image.fileName);
-      if (!plan.coordinateSystem.isEmpty()) order << image.fileName + kAuxSuffix;
-    }
-  order << plan.indexFileName;
-  const QStringList earlier = earlierImageNames(QDir(plan.outputFolder).filePath(plan.indexFileName));
-  staged.commit(order);
-  removeStaleImages(plan, earlier);
+  const std::vector<CommitStep> steps =
+      commitSteps(plan, worldFiles, earlierImageNames(QDir(plan.outputFolder).filePath(plan.indexFileName)));
+  staged.commit(steps, journalNameFor(plan.baseName));
   QStringList written;
-  for (const QString& name : order) written << QDir(plan.outputFolder).filePath(name);
+  for (const CommitStep& step : steps)
+    if (step.kind == CommitStep::Kind::put) written << QDir(plan.outputFolder).filePath(step.name);
   return CommandOutcome::completed(written);
 }
 

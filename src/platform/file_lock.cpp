@@ -19,7 +19,7 @@ namespace pelmora {
 std::optional<FileLock> FileLock::tryAcquire(const QString& path) {
   const QByteArray name = QFile::encodeName(path);
   for (;;) {
-    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
       const int error = errno;
       throw Failure(messages::cannotCreateLockFile(fileErrorReason(error)), path);

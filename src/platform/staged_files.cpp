@@ -138,7 +138,10 @@ StagedFile StagedSet::create(const QString& name) {
     staged_[name] = State::writing;
   }
   // 0666 so that the umask decides the permissions, as for any new file.
-  const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // A leftover of that name goes first; the file is then made afresh, never
+  // opened through a link planted at its name.
+  ::unlink(temporary.constData());
+  const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) {
     const int error = errno;
     abandoned(name);
@@ -191,7 +194,13 @@ void StagedSet::abandoned(const QString& name) {
   staged_.erase(name);
 }
 
-void StagedSet::commit(const QStringList& names) {
+void StagedSet::commit(const std::vector<CommitStep>& steps, const QString& journalName) {
+  {
+    StagedFile journal = create(journalName);
+    const QByteArray text = journalText(steps);
+    journal.write({reinterpret_cast<const std::uint8_t*>(text.constData()), std::size_t(text.size())});
+    journal.finish();
+  }
   std::unique_lock lock(mutex_);
   while (!toFlush_.empty()) flushNext(lock);
   changed_.wait(lock, [this] { return toFlush_.empty() && flushing_ == 0; });
@@ -205,26 +214,37 @@ void StagedSet::commit(const QStringList& names) {
     }
   } folder{::open(encoded(folder_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
   if (folder.fd < 0) throw Failure(messages::cannotWriteFolder(fileErrorReason(errno)), folder_);
-  std::vector<std::pair<QByteArray, QByteArray>> renames;  // temporary, final name
-  renames.reserve(std::size_t(names.size()));
-  for (const QString& name : names) {
+  auto checkFlushed = [&](const QString& name) {
     const auto staged = staged_.find(name);
     if (staged == staged_.end() || staged->second != State::flushed)
       throw Failure(messages::fileNotFinished(), QDir(folder_).filePath(name));
-    renames.emplace_back(encoded(stagedNameOf(name)), encoded(name));
+  };
+  checkFlushed(journalName);
+  for (const CommitStep& step : steps) {
+    if (step.kind != CommitStep::Kind::put) continue;
+    checkFlushed(step.name);
     // rename() would refuse it only after the files before it were renamed.
     struct stat status;
-    if (::fstatat(folder.fd, renames.back().second.constData(), &status, 0) == 0 &&
+    if (::fstatat(folder.fd, encoded(step.name).constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
         S_ISDIR(status.st_mode))
-      failWrite(EISDIR, QDir(folder_).filePath(name));
+      failWrite(EISDIR, QDir(folder_).filePath(step.name));
   }
-  for (qsizetype i = 0; i < names.size(); ++i) {
-    const auto& [temporary, final] = renames[std::size_t(i)];
-    if (::renameat(folder.fd, temporary.constData(), folder.fd, final.constData()) != 0)
-      failWrite(errno, QDir(folder_).filePath(names[i]));
-    staged_.erase(names[i]);
-  }
+
+  // The journal in place and on the disk: from here on the temporaries are
+  // the journal's, and a stop is finished from it rather than undone.
+  if (::renameat(folder.fd, encoded(stagedNameOf(journalName)).constData(), folder.fd,
+                 encoded(journalName).constData()) != 0)
+    failWrite(errno, QDir(folder_).filePath(journalName));
+  staged_.clear();
   if (::fsync(folder.fd) != 0) throw Failure(messages::cannotWriteFolder(fileErrorReason(errno)), folder_);
+  try {
+    carryOut(folder.fd, folder_, steps, /*again=*/false);
+  } catch (const Failure&) {
+    // A rename or removal may fail once and then go through (an interrupted
+    // call, a device that recovers): the journal is carried out again.
+    carryOut(folder.fd, folder_, steps, /*again=*/true);
+  }
+  removeJournal(folder.fd, journalName);
 }
 
 // Read with readdir: QDir's filtered, sorted listing took half a millisecond

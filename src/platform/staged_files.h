@@ -1,9 +1,12 @@
 // A set of files that appear together or not at all: each is written under a
-// temporary name in the target folder, flushed to the disk, and the whole set
-// is renamed into place at once, in an order the caller gives.
+// temporary name in the target folder and flushed to the disk; then a journal
+// of the renames (and of the removals that go with them) is flushed, and the
+// renames are made one after the other, in an order the caller gives. A stop
+// between them is finished from the journal (commit_journal.h).
 #pragma once
 
 #include "base/failure.h"
+#include "platform/commit_journal.h"
 
 #include <QString>
 #include <QStringList>
@@ -66,13 +69,15 @@ class StagedSet {
   // of the set failed to reach the disk.
   StagedFile create(const QString& name);
 
-  // Once every finished file `names` is on the disk (the calling thread
-  // flushes those still waiting, beside the flusher), renames them into place
-  // in that order, then flushes the folder, so that the last name appears
-  // only after all the others. Checks first that no folder stands where a
-  // file goes. Throws Failure naming the file; files renamed before a failure
-  // stay renamed.
-  void commit(const QStringList& names);
+  // Once every finished file the steps put is on the disk (the calling thread
+  // flushes those still waiting, beside the flusher), writes the journal
+  // `journalName` and flushes it, carries out the steps in order (renames and
+  // removals), flushes the folder and removes the journal. Checks first that
+  // no folder stands where a file goes. A step that fails is tried once more
+  // from the journal; when that fails too, throws Failure naming the file,
+  // and the journal stays for finishInterruptedCommit() at the next start.
+  // Nothing is renamed or removed before the journal is on the disk.
+  void commit(const std::vector<CommitStep>& steps, const QString& journalName);
 
   const QString& folder() const { return folder_; }
 

@@ -112,20 +112,26 @@ TEST_F(BatchTool, FullWidthNumbersReadAsTheirAsciiForms) {
   EXPECT_EQ(outLines().mid(11), unturned);
 }
 
-TEST_F(BatchTool, IndexBesideTheRasterGivesTheCornersUnlessOptionsGiveThem) {
-  writeFile(dir.filePath("sheet12.AR2"), "x,-1234.5,678.9,2000,3000.7\r\n");
-  ASSERT_EQ(run({"-n", raster}), kCompleted) << captured->err.toStdString();
-  EXPECT_EQ(outLines().mid(0, 4), QStringList({QString::fromUtf8("右上X: 2000"),
-                                               QString::fromUtf8("右上Y: 3000"),
-                                               QString::fromUtf8("左下X: -1235"),
-                                               QString::fromUtf8("左下Y: 678")}));
-  EXPECT_EQ(outLines()[12], "sheet12_0.JPG,-1235, 678, 2000, 3000");
+// The index of the earlier run, in the folder the runs write to, gives its
+// corners back exactly; options given win, each pair on its own.
+TEST_F(BatchTool, ARerunWritesTheSameIndexWithOrWithoutAnOutputFolder) {
+  const QString out = dir.filePath("out");
+  for (const QStringList& where : {QStringList{}, QStringList{"-o", out}}) {
+    const QString index = where.isEmpty() ? dir.filePath("sheet12.AR2") : out + "/sheet12.AR2";
+    ASSERT_EQ(run(where + QStringList{"-u", "5000.5,7000.7", "-l", "0.5,0", "-r", "2", "-c", "2", raster}),
+              kCompleted)
+        << captured->err.toStdString();
+    const QByteArray first = readFile(index);
+    ASSERT_TRUE(first.startsWith("sheet12_0.JPG, .5, 0, 5000.5, 7000.7\r\n")) << first.constData();
+    ASSERT_EQ(run(where + QStringList{"-r", "2", "-c", "2", raster}), kCompleted);
+    EXPECT_EQ(readFile(index), first);
+  }
 
   ASSERT_EQ(run({"-n", "-u", "500,700", raster}), kCompleted);
   EXPECT_EQ(outLines().mid(0, 4), QStringList({QString::fromUtf8("右上X: 500"),
                                                QString::fromUtf8("右上Y: 700"),
-                                               QString::fromUtf8("左下X: -1235"),
-                                               QString::fromUtf8("左下Y: 678")}));
+                                               QString::fromUtf8("左下X: 0.5"),
+                                               QString::fromUtf8("左下Y: 0")}));
 }
 
 TEST_F(BatchTool, RunWritesTheImagesAndTheIndexThatTheDryRunShows) {
@@ -152,11 +158,11 @@ TEST_F(BatchTool, RunWritesTheImagesAndTheIndexThatTheDryRunShows) {
 TEST_F(BatchTool, AnImageThatCannotBeWrittenStopsTheRunAndKeepsTheEarlierIndex) {
   const QString out = dir.filePath("out");
   ASSERT_TRUE(QDir().mkpath(out + "/sheet12_2.JPG"));  // a folder where the image should go
-  writeFile(out + "/sheet12.AR2", "earlier run\r\n");
+  writeFile(out + "/sheet12.AR2", "sheet12_0.JPG, 1, 2, 30, 40\r\n");
   EXPECT_EQ(run({"-q", "80", "-r", "2", "-c", "3", "-o", out, "--quiet", raster}), kStopped);
   EXPECT_TRUE(captured->err.contains(out + "/sheet12_2.JPG")) << captured->err.toStdString();
   EXPECT_EQ(captured->out, "");
-  EXPECT_EQ(readFile(out + "/sheet12.AR2"), "earlier run\r\n");
+  EXPECT_EQ(readFile(out + "/sheet12.AR2"), "sheet12_0.JPG, 1, 2, 30, 40\r\n");
 }
 
 TEST_F(BatchTool, StopsWithStatusOneWhenLoadingOrPlanningFails) {

@@ -151,7 +151,9 @@ TEST_F(RunCommit, AKilledRunLeavesTheEarlierSetAndTheNextRunRemovesItsLeftovers)
   ASSERT_EQ(::pipe(ready), 0);
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
+  if (child != 0) ::close(ready[1]);  // a child that ends before it signals ends the read
   if (child == 0) {
+    ::close(ready[0]);
     // The child writes two images of a 3 × 3 run, says so, and waits for its end.
     Station run(raster, out.path(), "3", "3", " 90");
     run.hook([&](int image) {
@@ -169,7 +171,6 @@ TEST_F(RunCommit, AKilledRunLeavesTheEarlierSetAndTheNextRunRemovesItsLeftovers)
   int status = 0;
   ::waitpid(child, &status, 0);
   ::close(ready[0]);
-  ::close(ready[1]);
   ASSERT_TRUE(WIFSIGNALED(status));
 
   Snapshot afterKill = snapshot(out.path());
@@ -286,6 +287,31 @@ TEST_F(RunCommit, ASmallerGridRemovesTheTilesTheEarlierIndexNamedAndNothingElse)
   EXPECT_TRUE(QFile::exists(QDir(folder).filePath("sheet12.bmp")));
   EXPECT_TRUE(QFile::exists(QDir(folder).filePath("sheet12_9.JPG.bak")));
   EXPECT_TRUE(QFile::exists(out.filePath("sheet12_5.JPG")));
+}
+
+// No image is ever left beside a world file or .aux.xml of another run: GIS
+// software would place it where that run's image lay.
+TEST_F(RunCommit, SidecarsFollowTheirImages) {
+  auto sidecars = [this] {
+    return QDir(out.path()).entryList({"*.jgw", "*.aux.xml"}, QDir::Files, QDir::Name);
+  };
+  Station withWorldFiles(raster, out.path(), "2", "3");
+  withWorldFiles.form.runOptions.worldFiles = true;
+  ASSERT_TRUE(runRegistration(withWorldFiles.form).isCompleted());
+  ASSERT_EQ(sidecars().size(), 7);
+  QFile aux(out.filePath("sheet12_6.JPG.aux.xml"));  // as a run on a georeferenced raster leaves it
+  ASSERT_TRUE(aux.open(QIODevice::WriteOnly));
+  aux.close();
+
+  Station smaller(raster, out.path(), "1", "2");
+  smaller.form.runOptions.worldFiles = true;
+  ASSERT_TRUE(runRegistration(smaller.form).isCompleted());
+  EXPECT_EQ(sidecars(), (QStringList{"sheet12_0.jgw", "sheet12_1.jgw", "sheet12_2.jgw"}));
+
+  Station without(raster, out.path(), "1", "1");
+  ASSERT_TRUE(runRegistration(without.form).isCompleted());
+  EXPECT_EQ(sidecars(), QStringList{});
+  EXPECT_EQ(names(snapshot(out.path())), (QStringList{"sheet12.AR2", "sheet12_0.JPG", "sheet12_1.JPG"}));
 }
 
 }  // namespace

@@ -93,6 +93,10 @@ RunPlan gridPlan(const QString& folder, int w, int h, int rows, int columns, int
   session.P_X = float(h * kUnitsPerPixel);
   session.P_Y = float(w * kUnitsPerPixel);
   session.F_H = float(longSide * kUnitsPerPixel);
+  session.UR_X = h;  // a map unit a pixel
+  session.UR_Y = w;
+  session.W_DX = h;
+  session.W_DY = w;
   return planRun(request, session, w, h);
 }
 

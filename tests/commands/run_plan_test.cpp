@@ -1,5 +1,6 @@
 #include "base/failure.h"
 #include "commands/run.h"
+#include "session/extents.h"
 #include "support/scripted_desktop.h"
 #include "support/test_rasters.h"
 
@@ -26,6 +27,7 @@ class PlanTest : public ::testing::Test {
     form.session.P_X = float(height * 15);
     form.session.P_Y = float(width * 15);
     form.session.F_H = 16200;
+    readCornersAndExtents(fields, form.session);  // the initial texts, as a load leaves them
   }
   void setCorners(const char* upperRightX, const char* upperRightY, const char* lowerLeftX,
                   const char* lowerLeftY) {
@@ -175,6 +177,12 @@ TEST_F(PlanTest, ChecksBeforeAnythingIsWritten) {
   fields.setText(Field::Text11, "300");
   EXPECT_TRUE(failureOf().contains("JPG画質"));
   fields.setText(Field::Text11, "50");
+  setCorners("5", "5", "5", "0");  // equal X: no height
+  EXPECT_EQ(failureOf(), messages::cornersFirst());
+  setCorners("5", "5", "0", "5");  // equal Y: no width
+  EXPECT_EQ(failureOf(), messages::cornersFirst());
+  setCorners("0", "0", "5", "5");  // inverted corners still place the images, mirrored
+  EXPECT_EQ(failureOf(), "");
   QFile::remove(form.session.Filename);
   EXPECT_TRUE(failureOf().contains(form.session.Filename));
 }

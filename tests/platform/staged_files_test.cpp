@@ -16,6 +16,9 @@
 namespace pelmora {
 namespace {
 
+constexpr auto Put = CommitStep::Kind::put;
+constexpr auto Remove = CommitStep::Kind::remove;
+
 std::span<const std::uint8_t> bytesOf(const char* text) {
   return {reinterpret_cast<const std::uint8_t*>(text), std::strlen(text)};
 }
@@ -48,10 +51,13 @@ TEST(StagedFiles, NothingAppearsBeforeTheCommitAndTheCommitReplacesTheEarlierFil
   stage(*std::make_unique<StagedSet>(folder.path()), "x.txt", "never committed");
   EXPECT_TRUE(everything(folder.path()).isEmpty());
 
-  QFile earlier(folder.filePath("a.AR2"));
-  ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
-  earlier.write("earlier");
-  earlier.close();
+  for (const char* name : {"a.AR2", "a_9.JPG", "victim"}) {
+    QFile earlier(folder.filePath(name));
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+  }
+  // A link planted at a temporary's name is replaced, not written through.
+  ASSERT_TRUE(QFile::link(folder.filePath("victim"), folder.filePath(".a_1.JPG.pelmora-tmp")));
   StagedSet set(folder.path());
   stage(set, "a_1.JPG", "tile");
   stage(set, "a.AR2", "index");
@@ -59,10 +65,12 @@ TEST(StagedFiles, NothingAppearsBeforeTheCommitAndTheCommitReplacesTheEarlierFil
     StagedFile dropped = set.create("a_2.JPG");  // a writer that stopped midway
     dropped.write(bytesOf("half"));
   }
-  EXPECT_EQ(everything(folder.path()), (QStringList{".a.AR2.pelmora-tmp", ".a_1.JPG.pelmora-tmp", "a.AR2"}));
-  set.commit({"a_1.JPG", "a.AR2"});
-  EXPECT_EQ(everything(folder.path()), (QStringList{"a.AR2", "a_1.JPG"}));
+  EXPECT_EQ(everything(folder.path()),
+            (QStringList{".a.AR2.pelmora-tmp", ".a_1.JPG.pelmora-tmp", "a.AR2", "a_9.JPG", "victim"}));
+  set.commit({{Put, "a_1.JPG"}, {Put, "a.AR2"}, {Remove, "a_9.JPG"}}, ".a.journal");
+  EXPECT_EQ(everything(folder.path()), (QStringList{"a.AR2", "a_1.JPG", "victim"}));
   EXPECT_EQ(contents(folder.filePath("a.AR2")), "index");
+  EXPECT_EQ(contents(folder.filePath("victim")), "earlier");
   EXPECT_TRUE(QFile(folder.filePath("a_1.JPG")).permissions() & QFile::ReadOther);  // the umask decides
 }
 
@@ -74,7 +82,7 @@ TEST(StagedFiles, AFolderInTheWayStopsTheCommitBeforeAnyRename) {
     stage(set, "a_1.JPG", "tile 1");
     stage(set, "a_2.JPG", "tile 2");
     try {
-      set.commit({"a_1.JPG", "a_2.JPG"});
+      set.commit({{Put, "a_1.JPG"}, {Put, "a_2.JPG"}}, ".a.journal");
       FAIL() << "the commit went through";
     } catch (const Failure& failure) {
       EXPECT_TRUE(failure.cause().startsWith(QStringLiteral("ファイルを書き込めません: 同じ名前のフォルダーがあります (")))
@@ -83,6 +91,35 @@ TEST(StagedFiles, AFolderInTheWayStopsTheCommitBeforeAnyRename) {
     }
   }
   EXPECT_EQ(everything(folder.path()), QStringList{"a_2.JPG"});
+}
+
+// A journal left by a commit that stopped after its second step.
+TEST(StagedFiles, AnInterruptedCommitIsFinishedFromItsJournalOnceAndOnlyWithOurNames) {
+  QTemporaryDir folder;
+  auto write = [&](const QString& name, const QByteArray& bytes) {
+    QFile file(folder.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+  };
+  const std::vector<CommitStep> steps{{Remove, "a_1.jgw"}, {Put, "a_1.JPG"}, {Put, "a_2.JPG"}, {Put, "a.AR2"}};
+  write("a_1.JPG", "new 1");  // renamed before the stop
+  write(".a_2.JPG.pelmora-tmp", "new 2");
+  write(".a.AR2.pelmora-tmp", "new index");
+  write("a.AR2", "earlier index");
+  write(".a.journal", journalText(steps));
+  auto ours = [](const QString& name) { return name.startsWith("a"); };
+  EXPECT_TRUE(finishInterruptedCommit(folder.path(), ".a.journal", ours));
+  EXPECT_EQ(everything(folder.path()), (QStringList{"a.AR2", "a_1.JPG", "a_2.JPG"}));
+  EXPECT_EQ(contents(folder.filePath("a.AR2")), "new index");
+  EXPECT_FALSE(finishInterruptedCommit(folder.path(), ".a.journal", ours));
+
+  // A journal cut short, or one naming a file not ours, is dropped untouched.
+  for (const QByteArray& text : {journalText({{Remove, "a.AR2"}}).chopped(4), journalText({{Remove, "b.AR2"}})}) {
+    write("b.AR2", "other");
+    write(".a.journal", text);
+    EXPECT_TRUE(finishInterruptedCommit(folder.path(), ".a.journal", [](const QString& n) { return n != "b.AR2"; }));
+    EXPECT_EQ(everything(folder.path()), (QStringList{"a.AR2", "a_1.JPG", "a_2.JPG", "b.AR2"}));
+  }
 }
 
 TEST(StagedFiles, AMissingFolderIsNamedWithTheSystemsReason) {
