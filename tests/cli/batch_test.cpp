@@ -167,7 +167,7 @@ TEST_F(BatchTool, StopsWithStatusOneWhenLoadingOrPlanningFails) {
   EXPECT_EQ(run({"-n", dir.filePath("junk.bmp")}), kStopped);
   EXPECT_NE(captured->err, "");
 
-  EXPECT_EQ(run({"-r", "0", raster}), kStopped);  // a zero count cannot be divided by
+  EXPECT_EQ(run({"-r", "2000", "-c", "1000", raster}), kStopped);  // more images than a plan holds
   EXPECT_NE(captured->err, "");
   EXPECT_FALSE(QFile::exists(dir.filePath("sheet12.AR2")));
 }
