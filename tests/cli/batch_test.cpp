@@ -104,12 +104,6 @@ TEST_F(BatchTool, FullWidthNumbersReadAsTheirAsciiForms) {
   EXPECT_EQ(outLines().mid(11), expected);
   EXPECT_EQ(outLines()[0], QString::fromUtf8("右上X: １００"));
   EXPECT_EQ(outLines()[4], QString::fromUtf8("横割の数: 　２"));
-
-  // A text without a number still reads as 0: the angle here.
-  ASSERT_EQ(run({"-n", "-a", "0", raster}), kCompleted);
-  const QStringList unturned = outLines().mid(11);
-  ASSERT_EQ(run({"-n", "-a", "度", raster}), kCompleted);
-  EXPECT_EQ(outLines().mid(11), unturned);
 }
 
 TEST_F(BatchTool, IndexBesideTheRasterGivesTheCornersUnlessOptionsGiveThem) {
