@@ -85,7 +85,9 @@ inline QString imageBeyondJpegLimit(const QString& image, int limit, int width, 
 inline QString qualityOutOfRange(int quality) {
   return QStringLiteral("JPG画質が範囲外です (%1)。0 から 255 の数を入力してください。").arg(quality);
 }
-inline QString countsNotPositive() { return QStringLiteral("横割の数と縦割の数には 0 より大きい数を入力してください。"); }
+inline QString countsNotWhole(const QString& rows, const QString& columns) {
+  return QStringLiteral("横割の数と縦割の数には 1 以上の整数を入力してください (%1 × %2)。").arg(rows, columns);
+}
 inline QString cellTooLargeForView() {
   return QStringLiteral("横割の数または縦割の数が小さすぎて、1 区画がビューに収まりません。");
 }

@@ -27,8 +27,24 @@ double parseCDouble(const std::string& text) {
   return value;
 }
 
-double readRadix(const QString& text, qsizetype pos, int radix) {
-  double value = 0;
+// The number that leads a text, as far as the lenient reading takes it; its
+// value is worked out only when asked for, so that where it ends is known
+// even for a number beyond a double.
+struct LeadingNumber {
+  bool found = false;       // a digit was read: else the text reads as 0
+  qsizetype end = 0;        // just past the number's last character
+  bool radix = false;       // &H or &O: `radixValue`, else `decimal` for strtod
+  double radixValue = 0;    // infinite when the digits overflow
+  std::string decimal;
+
+  double value() const {
+    if (!found) return 0;
+    return radix ? checkedFinite(radixValue) : parseCDouble(decimal);
+  }
+};
+
+void scanRadix(const QString& text, qsizetype pos, int radix, LeadingNumber& number) {
+  number.radix = true;
   for (; pos < text.size(); ++pos) {
     const QChar c = text[pos];
     if (isIgnoredBlank(c)) continue;
@@ -37,9 +53,83 @@ double readRadix(const QString& text, qsizetype pos, int radix) {
                           ? c.toLower().unicode() - 'a' + 10
                           : -1;
     if (digit < 0 || digit >= radix) break;
-    value = value * radix + digit;
+    number.radixValue = number.radixValue * radix + digit;
+    number.found = true;
+    number.end = pos + 1;
   }
-  return checkedFinite(value);
+}
+
+LeadingNumber scanLenient(const QString& text) {
+  LeadingNumber number;
+  qsizetype pos = 0;
+  const auto skipBlanks = [&] {
+    while (pos < text.size() && isIgnoredBlank(text[pos])) ++pos;
+  };
+  skipBlanks();
+  if (pos < text.size() && text[pos] == u'&') {
+    ++pos;
+    skipBlanks();
+    if (pos < text.size()) {
+      const QChar kind = text[pos].toUpper();
+      if (kind == u'H') scanRadix(text, pos + 1, 16, number);
+      if (kind == u'O') scanRadix(text, pos + 1, 8, number);
+    }
+    return number;
+  }
+
+  bool point = false;
+  bool signAllowed = true;
+  for (; pos < text.size(); ++pos) {
+    const QChar c = text[pos];
+    if (isIgnoredBlank(c)) continue;
+    if (signAllowed && (c == u'+' || c == u'-')) {
+      if (c == u'-') number.decimal += '-';
+      signAllowed = false;
+    } else if (isDigit(c)) {
+      number.decimal += char(c.unicode());
+      number.found = true;
+      signAllowed = false;
+    } else if (c == u'.' && !point) {
+      number.decimal += '.';
+      point = true;
+      signAllowed = false;
+    } else {
+      break;
+    }
+    number.end = pos + 1;
+  }
+  if (!number.found) return number;
+
+  // An exponent counts only when at least one digit follows its letter.
+  if (pos < text.size()) {
+    const QChar letter = text[pos].toUpper();
+    if (letter == u'E' || letter == u'D') {
+      std::string exponent = "e";
+      bool exponentDigits = false;
+      bool exponentSignAllowed = true;
+      qsizetype exponentEnd = pos + 1;
+      for (++pos; pos < text.size(); ++pos) {
+        const QChar c = text[pos];
+        if (isIgnoredBlank(c)) continue;
+        if (exponentSignAllowed && (c == u'+' || c == u'-')) {
+          exponent += char(c.unicode());
+          exponentSignAllowed = false;
+        } else if (isDigit(c)) {
+          exponent += char(c.unicode());
+          exponentDigits = true;
+          exponentSignAllowed = false;
+        } else {
+          break;
+        }
+        exponentEnd = pos + 1;
+      }
+      if (exponentDigits) {
+        number.decimal += exponent;
+        number.end = exponentEnd;
+      }
+    }
+  }
+  return number;
 }
 
 QString fromChars(double value, int significantDigits) {
@@ -67,72 +157,14 @@ QString toSignPosition(QString plain) {
 
 }  // namespace
 
-double readLenient(const QString& text) {
-  qsizetype pos = 0;
-  const auto skipBlanks = [&] {
-    while (pos < text.size() && isIgnoredBlank(text[pos])) ++pos;
-  };
-  skipBlanks();
-  if (pos < text.size() && text[pos] == u'&') {
-    ++pos;
-    skipBlanks();
-    if (pos < text.size()) {
-      const QChar kind = text[pos].toUpper();
-      if (kind == u'H') return readRadix(text, pos + 1, 16);
-      if (kind == u'O') return readRadix(text, pos + 1, 8);
-    }
-    return 0;
-  }
+double readLenient(const QString& text) { return scanLenient(text).value(); }
 
-  std::string number;
-  bool mantissaDigits = false;
-  bool point = false;
-  bool signAllowed = true;
-  for (; pos < text.size(); ++pos) {
-    const QChar c = text[pos];
-    if (isIgnoredBlank(c)) continue;
-    if (signAllowed && (c == u'+' || c == u'-')) {
-      if (c == u'-') number += '-';
-      signAllowed = false;
-    } else if (isDigit(c)) {
-      number += char(c.unicode());
-      mantissaDigits = true;
-      signAllowed = false;
-    } else if (c == u'.' && !point) {
-      number += '.';
-      point = true;
-      signAllowed = false;
-    } else {
-      break;
-    }
-  }
-  if (!mantissaDigits) return 0;
-
-  // An exponent counts only when at least one digit follows its letter.
-  if (pos < text.size()) {
-    const QChar letter = text[pos].toUpper();
-    if (letter == u'E' || letter == u'D') {
-      std::string exponent = "e";
-      bool exponentDigits = false;
-      bool exponentSignAllowed = true;
-      for (++pos; pos < text.size(); ++pos) {
-        const QChar c = text[pos];
-        if (isIgnoredBlank(c)) continue;
-        if (exponentSignAllowed && (c == u'+' || c == u'-')) {
-          exponent += char(c.unicode());
-          exponentSignAllowed = false;
-        } else if (isDigit(c)) {
-          exponent += char(c.unicode());
-          exponentDigits = true;
-          exponentSignAllowed = false;
-        } else {
-          break;
-        }
-      }
-      if (exponentDigits) number += exponent;
-    }
-  }
-  return parseCDouble(number);
+std::optional<double> readWholeLenient(const QString& text) {
+  const LeadingNumber number = scanLenient(text);
+  if (!number.found) return std::nullopt;
+  for (qsizetype pos = number.end; pos < text.size(); ++pos)
+    if (!isIgnoredBlank(text[pos])) return std::nullopt;
+  return number.value();
 }
 
 std::optional<double> readStrict(const QString& text) {

@@ -18,6 +18,12 @@ namespace pelmora {
 // Throws Failure::overflow() when the number does not fit a double.
 double readLenient(const QString& text);
 
+// The whole text as the lenient reading reads it: nullopt unless a number
+// leads it and nothing but those blanks follows ("5OOO", "abc", "1E" and ""
+// are not numbers). Throws Failure::overflow() for a number beyond a double,
+// once the text is known to be one.
+std::optional<double> readWholeLenient(const QString& text);
+
 // The whole text (blanks around it allowed) must be a decimal number with "."
 // as the decimal mark; nullopt otherwise.
 std::optional<double> readStrict(const QString& text);

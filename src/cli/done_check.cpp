@@ -20,11 +20,18 @@ bool setIsDone(const QString& rasterPath, const QString& indexPath, bool worldFi
     return false;
   }
   const QDir folder = index.absoluteDir();
+  const auto exists = [&](const QString& name) { return QFileInfo(folder.filePath(name)).isFile(); };
+  int auxFiles = 0;
   for (const QString& name : names) {
-    if (!QFileInfo(folder.filePath(name)).isFile()) return false;
-    if (worldFiles && !QFileInfo(folder.filePath(worldFileName(name))).isFile()) return false;
+    if (!exists(name)) return false;
+    if (!worldFiles) continue;
+    if (!exists(worldFileName(name))) return false;
+    if (exists(name + QStringLiteral(".aux.xml"))) ++auxFiles;
   }
-  return true;
+  // A run writes an .aux.xml beside every image when the raster names a
+  // coordinate system and none otherwise; which it was is not known without
+  // decoding the raster, so a set is complete with all of them or none.
+  return auxFiles == 0 || auxFiles == names.size();
 }
 
 }  // namespace pelmora

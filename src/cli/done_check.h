@@ -7,8 +7,9 @@
 namespace pelmora {
 
 // True when the index at `indexPath` is newer than the raster and every image
-// it lists (and, with `worldFiles`, every image's world file) exists beside
-// it. An index that cannot be read counts as not done: the raster is cut again.
+// it lists (and, with `worldFiles`, every image's world file, and its
+// .aux.xml when any image has one) exists beside it. An index that cannot be
+// read counts as not done: the raster is cut again.
 bool setIsDone(const QString& rasterPath, const QString& indexPath, bool worldFiles);
 
 }  // namespace pelmora

@@ -1,8 +1,11 @@
 #include "cli/options.h"
 
+#include "base/failure.h"
+#include "base/numbers.h"
 #include "platform/halfwidth.h"
 
 #include <QCommandLineParser>
+#include <cmath>
 
 namespace pelmora {
 
@@ -16,8 +19,8 @@ QList<QCommandLineOption> optionList() {
   return {
       option({"u", "upper-right"}, QStringLiteral("右上X and 右上Y, as typed into the fields"), "X,Y"),
       option({"l", "lower-left"}, QStringLiteral("左下X and 左下Y"), "X,Y"),
-      option({"r", "rows"}, QStringLiteral("横割の数 (default: what loading proposes)"), "N"),
-      option({"c", "columns"}, QStringLiteral("縦割の数 (default: what loading proposes)"), "N"),
+      option({"r", "rows"}, QStringLiteral("横割の数, a whole number (default: what loading proposes)"), "N"),
+      option({"c", "columns"}, QStringLiteral("縦割の数, a whole number (default: what loading proposes)"), "N"),
       option({"q", "quality"}, QStringLiteral("JPG画質 (default 50; held between 25 and 100)"), "Q"),
       option({"a", "angle"}, QStringLiteral("回転角度単位 (default 0)"), "DEG"),
       option({"o", "out"}, "output folder (default: the raster's folder)", "DIR"),
@@ -40,11 +43,36 @@ std::optional<int> wholeNumber(const QString& text, int low, int high) {
   return int(v);
 }
 
+// What a number option's text must be. The text itself goes to its field as
+// typed; only its reading is checked here, the fields' own (full-width forms,
+// blanks, E or D exponents, &H and &O) but of the whole text, so that a slip
+// such as "5OOO" or "abc" is refused rather than read as 5 or 0.
+enum class NumberKind { Any, Count };
+
+// "" when `text` is a number of that kind, else why not.
+QString checkNumber(const QString& option, const QString& text, NumberKind kind) {
+  std::optional<double> value;
+  bool beyondDouble = false;
+  try {
+    value = readWholeLenient(toHalfWidth(text));
+  } catch (const Failure&) {
+    beyondDouble = true;  // a number all the same: the run says what the window says
+  }
+  if (kind == NumberKind::Count) {
+    if (value && *value >= 1 && *value == std::floor(*value)) return {};
+    return QStringLiteral("--%1 expects a whole number of at least 1 (got \"%2\")").arg(option, text);
+  }
+  if (value || beyondDouble) return {};
+  return QStringLiteral("--%1 expects a number (got \"%2\")").arg(option, text);
+}
+
 // Reads the parsed options into `options`; returns a usage error or "".
 QString readOptions(const QCommandLineParser& parser, BatchOptions& options) {
   auto value = [&](const char* name) { return parser.value(QLatin1String(name)); };
-  auto text = [&](const char* name, std::optional<QString>& into) {
-    if (parser.isSet(QLatin1String(name))) into = value(name);
+  auto numberText = [&](const char* name, std::optional<QString>& into, NumberKind kind) -> QString {
+    if (!parser.isSet(QLatin1String(name))) return {};
+    into = value(name);
+    return checkNumber(QLatin1String(name), *into, kind);
   };
   auto pair = [&](const char* name, std::optional<QString>& x,
                   std::optional<QString>& y) -> QString {
@@ -58,7 +86,10 @@ QString readOptions(const QCommandLineParser& parser, BatchOptions& options) {
     if (comma < 0) return QStringLiteral("--%1 expects X,Y (got \"%2\")").arg(QLatin1String(name), v);
     x = v.left(comma);
     y = v.mid(comma + 1);
-    return {};
+    if (checkNumber(QLatin1String(name), *x, NumberKind::Any).isEmpty() &&
+        checkNumber(QLatin1String(name), *y, NumberKind::Any).isEmpty())
+      return {};
+    return QStringLiteral("--%1 expects two numbers X,Y (got \"%2\")").arg(QLatin1String(name), v);
   };
   auto number = [&](const char* name, int low, int high, int& into,
                     const char* what) -> QString {
@@ -79,10 +110,16 @@ QString readOptions(const QCommandLineParser& parser, BatchOptions& options) {
     return e;
   if (QString e = pair("lower-left", options.lowerLeftX, options.lowerLeftY); !e.isEmpty())
     return e;
-  text("rows", options.rows);
-  text("columns", options.columns);
-  text("quality", options.quality);
-  text("angle", options.angle);
+  struct NumberOption {
+    const char* name;
+    std::optional<QString>* into;
+    NumberKind kind;
+  };
+  for (const NumberOption& o : {NumberOption{"rows", &options.rows, NumberKind::Count},
+                                NumberOption{"columns", &options.columns, NumberKind::Count},
+                                NumberOption{"quality", &options.quality, NumberKind::Any},
+                                NumberOption{"angle", &options.angle, NumberKind::Any}})
+    if (QString e = numberText(o.name, *o.into, o.kind); !e.isEmpty()) return e;
   if (parser.isSet(QStringLiteral("out"))) {
     options.outputFolder = value("out");
     if (options.outputFolder.isEmpty()) return QStringLiteral("--out expects a folder");
@@ -160,6 +197,8 @@ QString usageText() {
          options +
          QStringLiteral(
              "\n"
+             "Numbers are read as the fields read them (full-width forms, E or D exponents,\n"
+             "&H and &O), but the whole value must be one number.\n"
              "Corners given here win over those read back from an index beside RASTER.\n"
              "A RASTER that fails is named on stderr and the others go on; with several,\n"
              "a summary line ends the output (cut, skipped, failed).\n"

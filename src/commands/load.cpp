@@ -6,6 +6,7 @@
 #include "commands/ar2_index.h"
 #include "commands/grid.h"
 #include "commands/run.h"
+#include "platform/bmp_file.h"
 #include "render/bil.h"
 #include "session/extents.h"
 #include "session/field_number.h"
@@ -54,23 +55,39 @@ void writePlaceholderCorners(Form& form) {
   fields.setText(Field::Text4, QStringLiteral("0"));
 }
 
-void writeSizeRatiosAndProposal(Form& form, const QString& path) {
+// Bytes in megabytes cut to two decimals, as サイズ shows them.
+double shownMegabytes(double bytes) { return floorInt(bytes / 10000) / 100; }
+
+// The size of the same pixels as a 24-bit bitmap: its headers and its rows,
+// each padded to a multiple of 4 bytes.
+double bytesAs24BitBitmap(const RasterSource& raster) {
+  const double rowBytes = std::ceil(3.0 * raster.width() / 4) * 4;
+  return 54 + double(raster.height()) * rowBytes;
+}
+
+void writeSizeRatiosAndProposal(Form& form, const QString& path, const RasterSource& raster) {
   Fields& fields = form.fields;
   Session& s = form.session;
 
   const QFileInfo info(path);
   if (!info.exists()) throw Failure(messages::fileNotFound(), path);
   const double bytes = double(info.size());
-  fields.setText(Field::Text9, plainText(floorInt(bytes / 10000) / 100));
+  fields.setText(Field::Text9, plainText(shownMegabytes(bytes)));
   const double widthPerHeight = divide(s.P_Y, s.P_X);
   fields.setText(Field::Text8, plainText(floorInt(checkedFinite(widthPerHeight * 100 + 0.5)) / 100));
 
   readCornersAndExtents(fields, s);
   fields.setText(Field::Label9, aspectCaption(roundedAspectRatio(s.W_DX, s.W_DY)));
 
-  // About one cell per 3,000,000 bytes of file, each close to square. A raster
-  // so tall that the shown ratio rounds to 0 uses the ratio itself.
-  const double m = readFieldNumber(fields, Field::Text9) / 3;
+  // About one cell per 3,000,000 bytes of a 24-bit bitmap, each close to
+  // square. A compressed file, or one of fewer bits a pixel, is counted as
+  // the bitmap of the same pixels, so that the same pixels get the same grid
+  // in any format. A raster so tall that the shown ratio rounds to 0 uses the
+  // ratio itself.
+  const double megabytes = isUncompressed24BitBitmap(raster)
+                               ? readFieldNumber(fields, Field::Text9)
+                               : shownMegabytes(bytesAs24BitBitmap(raster));
+  const double m = megabytes / 3;
   double r = readFieldNumber(fields, Field::Text8);
   if (r == 0) r = widthPerHeight;
   const double q = std::sqrt(divide(m, r));
@@ -181,7 +198,7 @@ CommandOutcome runLoad(Form& form, QString& rasterPath) {
   bil(form.rasters, s.Filename, zoom, s.corners, form.view);
 
   writePlaceholderCorners(form);
-  writeSizeRatiosAndProposal(form, rasterPath);
+  writeSizeRatiosAndProposal(form, rasterPath, *raster);
   form.view.setDrawWidth(5);
   drawGrid(form);
   readBackCorners(form, *raster);

@@ -82,9 +82,7 @@ void checkOutputFolder(const QString& folder) {
 }
 
 // The view keeps the size of one cell and shows the last image; the session's
-// corner points describe it. A run that cut no tile leaves the view the size
-// of the overview it shows: a cell of counts below 1 can be many times the
-// raster, far too large a canvas to hold for nothing.
+// corner points describe it.
 // The last image is rendered again into a view that keeps pixels: the workers
 // hold bands only, and the view shows the rendering, not a decoded JPEG. Each
 // pixel depends on its position alone, so drawing it clipped to the view from
@@ -94,12 +92,8 @@ void showLastImage(Form& form, const RunPlan& plan, const RasterSource& raster) 
   s.Cell_X = plan.Cell_X;
   s.Cell_Y = plan.Cell_Y;
   s.corners = plan.images.back().corners;
-  if (plan.images.size() > 1) {
-    form.view.setWidth(plan.Cell_Y);
-    form.view.setHeight(plan.Cell_X);
-  } else {
-    form.view.fitToPicture(plan.images.front().pixelWidth, plan.images.front().pixelHeight);
-  }
+  form.view.setWidth(plan.Cell_Y);
+  form.view.setHeight(plan.Cell_X);
   form.view.clear();
   ImageBuffer canvas = form.view.pixels();
   if (canvas.data) {
@@ -138,18 +132,21 @@ RunPlan planRun(const RunRequest& request, const Session& s, int rasterWidth, in
 
   const double rows = request.rows;
   const double columns = request.columns;
-  if (!(rows > 0 && columns > 0)) throw Failure(messages::countsNotPositive());
+  // A fraction of a band, or none, would leave part of the raster in no tile.
+  const auto whole = [](double count) { return count >= 1 && count == std::floor(count); };
+  if (!whole(rows) || !whole(columns))
+    throw Failure(messages::countsNotWhole(plainText(rows), plainText(columns)));
   plan.Cell_X = toSingle(divide(s.P_X, rows));
   plan.Cell_Y = toSingle(divide(s.P_Y, columns));
-  // The view takes the size of one cell at the end, even when no tile is cut.
+  // The view takes the size of one cell at the end.
   try {
     pixelsFor(plan.Cell_X);
     pixelsFor(plan.Cell_Y);
   } catch (const Failure&) {
     throw Failure(messages::cellTooLargeForView());
   }
-  plan.tileRows = int(std::min(std::floor(rows), kMaxImages + 1));
-  plan.tileColumns = int(std::min(std::floor(columns), kMaxImages + 1));
+  plan.tileRows = int(std::min(rows, kMaxImages + 1));
+  plan.tileColumns = int(std::min(columns, kMaxImages + 1));
   if (double(plan.tileRows) * plan.tileColumns > kMaxImages)
     throw Failure(messages::tooManyDivisions(plainText(rows), plainText(columns)));
 

@@ -154,4 +154,9 @@ void BmpFile::willRead(int first, int last) const {
                 POSIX_FADV_WILLNEED);
 }
 
+bool isUncompressed24BitBitmap(const RasterSource& raster) {
+  const auto* bitmap = dynamic_cast<const BmpFile*>(&raster);
+  return bitmap && bitmap->bitsPerPixel() == 24;
+}
+
 }  // namespace pelmora

@@ -34,6 +34,7 @@ class BmpFile final : public RasterSource {
   RowBlock readRows(int first, int count, std::uint8_t* buffer) const override;
   void willRead(int first, int last) const override;
   void checkUnchanged() const override;
+  int bitsPerPixel() const { return layout_.bitsPerPixel; }
 
  private:
   // Where row y (0 = top) starts in the file.
@@ -47,5 +48,10 @@ class BmpFile final : public RasterSource {
   int fd_ = -1;
   struct stat opened_ {};
 };
+
+// True when `raster` is a bitmap of 24-bit pixels stored uncompressed, read
+// where it lies: its file holds the pixels as they are, so its size says how
+// many there are.
+bool isUncompressed24BitBitmap(const RasterSource& raster);
 
 }  // namespace pelmora

@@ -66,6 +66,17 @@ TEST(LenientReading, BeyondADoubleIsAnOverflow) {
   EXPECT_THROW(readLenient("-9e999"), Failure);
 }
 
+// The lenient syntax, but nothing may follow the number other than blanks.
+TEST(WholeLenientReading, RefusesWhatTheLenientReadingStopsShortOf) {
+  for (const auto& [text, value] : {std::pair{" 1 000\t", 1000.0}, {"-2.5", -2.5}, {"+7\n", 7.0},
+                                    {"1 e 2", 100.0}, {"1D3", 1000.0}, {"&H1F ", 31.0}, {"&o17", 15.0}})
+    EXPECT_EQ(readWholeLenient(text), value) << text;
+  for (const char* text : {"", " ", "-", ".", "5OOO", "12abc", "1,5", "1.2.3", "1e", "1e+", "&H", "&O19", "&X1"})
+    EXPECT_FALSE(readWholeLenient(text)) << text;
+  EXPECT_THROW(readWholeLenient("1e400"), Failure);
+  EXPECT_FALSE(readWholeLenient("1e400x"));  // the syntax decides before the range
+}
+
 TEST(StrictReading, WholeTextMustBeANumber) {
   EXPECT_EQ(readStrict(" -1234.5 "), -1234.5);
   EXPECT_EQ(readStrict(" .5"), 0.5);

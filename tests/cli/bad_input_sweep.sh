@@ -71,23 +71,25 @@ g="$r/good.bmp"
 # A corner beyond a double stops the run, rather than the index keeping
 # the corners it had.
 check options corner_beyond_double 1 -u 1e999,5 -l 0,0 "$g"
-check options corner_nan 1 -u nan,nan -l 0,0 "$g"  # reads as 0,0: corners of no extent
+check options corner_nan 2 -u nan,nan -l 0,0 "$g"  # not a number
+check options corner_letters 2 -u 5OOO,12400 -l 0,0 "$g"
 check options corner_beyond_int 0 -u 3e9,5 -l 0,0 "$g"
 check options corner_huge_extent 0 -u 1e300,1e300 -l -1e300,-1e300 "$g"
 check options corner_empty 2 -u "" "$g"
 check options corner_overlong 1 -u "$long,$long" -l 0,0 "$g"
-check options rows_beyond_double 1 -r 1e999 "$g"
-check options rows_nan 1 -r nan "$g"
+check options rows_beyond_double 2 -r 1e999 "$g"
+check options rows_nan 2 -r nan "$g"
 check options rows_huge 1 -r 99999999 -c 99999999 "$g"
-check options rows_negative 1 -r -5 "$g"
+check options rows_negative 2 -r -5 "$g"
+check options rows_fraction 2 -r 2.5 "$g"
 check options rows_hex_max 1 -r '&HFFFFFFFF' "$g"
-check options rows_overlong 1 -r "$long" "$g"
-check options quality_nan 0 -q nan -r 1 -c 1 "$g"
+check options rows_overlong 2 -r "$long" "$g"
+check options quality_nan 2 -q nan -r 1 -c 1 "$g"
 check options quality_beyond_double 0 -q 1e400 -r 1 -c 1 "$g"  # held at 100
 check options quality_huge 0 -q 1e300 -r 1 -c 1 "$g"
 check options angle_huge 1 -a 1e308 "$g"  # its radians overflow
 check options angle_beyond_double 1 -a 1e999 "$g"
-check options angle_nan 0 -a nan -r 1 -c 1 "$g"
+check options angle_nan 2 -a nan -r 1 -c 1 "$g"
 check options jobs_huge 2 -j 99999999999 "$g"
 check options jobs_nan 2 -j nan "$g"
 check options overview_0 2 --overview 0 "$g"

@@ -2,6 +2,8 @@
 // reaching the fields, the files of a run, and the exit statuses.
 #include "cli/batch.h"
 
+#include "base/messages.h"
+#include "platform/file_lock.h"
 #include "support/test_rasters.h"
 
 #include <QDateTime>
@@ -10,7 +12,11 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <map>
+#include <thread>
 
 namespace pelmora {
 namespace {
@@ -104,12 +110,6 @@ TEST_F(BatchTool, FullWidthNumbersReadAsTheirAsciiForms) {
   EXPECT_EQ(outLines().mid(11), expected);
   EXPECT_EQ(outLines()[0], QString::fromUtf8("右上X: １００"));
   EXPECT_EQ(outLines()[4], QString::fromUtf8("横割の数: 　２"));
-
-  // A text without a number still reads as 0: the angle here.
-  ASSERT_EQ(run({"-n", "-a", "0", raster}), kCompleted);
-  const QStringList unturned = outLines().mid(11);
-  ASSERT_EQ(run({"-n", "-a", "度", raster}), kCompleted);
-  EXPECT_EQ(outLines().mid(11), unturned);
 }
 
 // The index of the earlier run, in the folder the runs write to, gives its
@@ -173,7 +173,7 @@ TEST_F(BatchTool, StopsWithStatusOneWhenLoadingOrPlanningFails) {
   EXPECT_EQ(run({"-n", dir.filePath("junk.bmp")}), kStopped);
   EXPECT_NE(captured->err, "");
 
-  EXPECT_EQ(run({"-r", "0", raster}), kStopped);  // a zero count cannot be divided by
+  EXPECT_EQ(run({"-r", "2000", "-c", "1000", raster}), kStopped);  // more images than a plan holds
   EXPECT_NE(captured->err, "");
   EXPECT_FALSE(QFile::exists(dir.filePath("sheet12.AR2")));
 }
@@ -222,6 +222,44 @@ TEST_F(BatchTool, SeveralRastersGoOnPastAFailureAndResumeWithSkipDone) {
   EXPECT_EQ(run({"-o", out, raster, twin}), kUsageError);
   EXPECT_TRUE(captured->err.contains("would both write " + out + "/sheet12.AR2"));
   EXPECT_FALSE(QFile::exists(out + "/sheet12.AR2"));
+}
+
+// Ctrl-C while the first raster waits for another run's lock: that raster is
+// cancelled, the second is not started, and the batch ends with status 1.
+TEST_F(BatchTool, InterruptCancelsTheBatchAndTheRestIsNotStarted) {
+  const QString second = testing::writeBmp24(dir.filePath("sheet13.bmp"), testing::positionImage(20, 10));
+  const QString out = dir.filePath("out");
+  ASSERT_TRUE(QDir().mkpath(out));
+  const auto otherRun = FileLock::tryAcquire(out + "/.sheet12.pelmora-lock");
+  ASSERT_TRUE(otherRun);
+
+  QString err;
+  std::atomic<bool> waiting{false}, finished{false};
+  const Console console{[](const QString&) {},
+                        [&](const QString& text) {
+                          err += text;
+                          if (text.contains(messages::waitingForAnotherRun("sheet12.AR2"))) waiting = true;
+                        }};
+  // Raised once the wait has put its handler in place: before, it would end the process.
+  std::thread interrupter([&] {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    struct sigaction current {};
+    while (!finished && std::chrono::steady_clock::now() < giveUp) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      if (!waiting || sigaction(SIGINT, nullptr, &current) != 0 || current.sa_handler == SIG_DFL) continue;
+      std::raise(SIGINT);
+      return;
+    }
+  });
+  const int status = runBatch({"--quiet", "-o", out, raster, second}, console);
+  finished = true;
+  interrupter.join();
+
+  EXPECT_EQ(status, kStopped);
+  EXPECT_TRUE(err.contains(messages::runCancelled())) << err.toStdString();
+  EXPECT_TRUE(err.endsWith("pelmora-tile: 0 cut, 0 skipped, 0 failed, 1 cancelled, 1 not started\n"))
+      << err.toStdString();
+  EXPECT_TRUE(QDir(out).entryList(QDir::Files).isEmpty());
 }
 
 TEST_F(BatchTool, UsageErrorsAndHelp) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace pelmora {
 namespace {
 
@@ -14,7 +16,7 @@ ParsedCommandLine parse(std::initializer_list<const char*> args) {
 }
 
 TEST(CommandLine, LongAndShortFormsCarryTheTextAsTyped) {
-  const auto p = parse({"-u", "450,600", "--lower-left=-12.5,0x", "-r2", "--columns", "3",
+  const auto p = parse({"-u", "450,600", "--lower-left=-12.5,0", "-r2", "--columns", "3",
                         "-q", "５０", "-a", "-30", "-o", "out dir", "--overview", "2000", "-j", "3",
                         "map.bmp"});
   ASSERT_EQ(p.error, "");
@@ -23,7 +25,7 @@ TEST(CommandLine, LongAndShortFormsCarryTheTextAsTyped) {
   EXPECT_EQ(o.upperRightX, "450");
   EXPECT_EQ(o.upperRightY, "600");
   EXPECT_EQ(o.lowerLeftX, "-12.5");
-  EXPECT_EQ(o.lowerLeftY, "0x");  // the field's reading decides what it means
+  EXPECT_EQ(o.lowerLeftY, "0");
   EXPECT_EQ(o.rows, "2");
   EXPECT_EQ(o.columns, "3");
   EXPECT_EQ(o.quality, QString::fromUtf8("５０"));
@@ -44,11 +46,30 @@ TEST(CommandLine, DefaultsLeaveTheFieldsAlone) {
   EXPECT_EQ(p.options.outputFolder, "");
 }
 
-TEST(CommandLine, CornerPairSplitsAtTheFirstComma) {
-  const auto p = parse({"-u", "1,2,3", "m.bmp"});
+// Number options take the fields' number forms, but only as a whole: a slip
+// the fields would read as a smaller number, or as 0, is refused.
+TEST(CommandLine, NumberOptionsMustBeWhollyNumbers) {
+  const auto p = parse({"-u", " ５ ０００ ，&H10", "-l", "1D3,-2.5E+1", "-r", "2.0", "-c", "１e1",
+                        "-q", "&O17", "-a", "－３０．５", "m.bmp"});
   ASSERT_EQ(p.error, "");
-  EXPECT_EQ(p.options.upperRightX, "1");
-  EXPECT_EQ(p.options.upperRightY, "2,3");
+  EXPECT_EQ(p.options.upperRightX, QString::fromUtf8(" ５ ０００ "));  // still as typed
+  EXPECT_EQ(p.options.upperRightY, "&H10");
+  EXPECT_EQ(p.options.columns, QString::fromUtf8("１e1"));
+  // Beyond a double is a number all the same: the run says so as the window does.
+  EXPECT_EQ(parse({"-u", "1e999,0", "-q", "1e400", "m.bmp"}).error, "");
+
+  const std::vector<std::tuple<const char*, const char*, const char*>> refused = {
+      {"-u", "5OOO,12400", "--upper-right"}, {"-u", "1,2,3", "--upper-right"},
+      {"-l", "0,", "--lower-left"},          {"-q", "abc", "--quality"},
+      {"-a", "abc", "--angle"},              {"-a", "1e", "--angle"},
+      {"-r", "2.5", "--rows"},               {"-r", "0", "--rows"},
+      {"-r", "1e999", "--rows"},             {"-c", "0.5", "--columns"},
+      {"-c", "-3", "--columns"},             {"-c", "&H", "--columns"}};
+  for (const auto& [option, value, name] : refused) {
+    const QString error = parse({option, value, "m.bmp"}).error;
+    EXPECT_TRUE(error.contains(QLatin1String(name)) && error.contains(QLatin1String(value)))
+        << option << " " << value << ": " << error.toStdString();
+  }
 }
 
 TEST(CommandLine, FlagsGroupAndOptionsEndAtDoubleDash) {

@@ -1,3 +1,4 @@
+#include "base/numbers.h"
 #include "commands/load.h"
 #include "commands/grid.h"
 #include "platform/image_view.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cmath>
 
 namespace pelmora {
 namespace {
@@ -137,6 +139,23 @@ TEST_F(LoadTest, SizeIsCutToTwoDecimals) {
   EXPECT_EQ(text(Field::Text5), "1");
   EXPECT_EQ(text(Field::Text6), "1");
   EXPECT_EQ(text(Field::Text8), "1");  // square raster
+}
+
+// The grid is proposed from the pixels, the size shown is the file's own.
+TEST_F(LoadTest, TheSamePixelsGetTheSameProposalInAnyFormat) {
+  const QImage image = testing::positionImage(2048, 1024);
+  ASSERT_TRUE(load(testing::writeBmp24(dir.filePath("map.bmp"), image)));
+  EXPECT_EQ(text(Field::Text9), "6.29");  // 54 + 1024 × 6144 bytes
+  EXPECT_EQ(text(Field::Text5), "2");
+  EXPECT_EQ(text(Field::Text6), "3");
+
+  const QString png = dir.filePath("map.png");
+  ASSERT_TRUE(image.save(png));
+  ASSERT_TRUE(load(png));
+  EXPECT_EQ(text(Field::Text9), plainText(std::floor(QFileInfo(png).size() / 10000.0) / 100));
+  EXPECT_NE(text(Field::Text9), "6.29");
+  EXPECT_EQ(text(Field::Text5), "2");
+  EXPECT_EQ(text(Field::Text6), "3");
 }
 
 TEST_F(LoadTest, PlaceholdersOnlyWhenText3IsExactly1000) {

@@ -1,4 +1,5 @@
 #include "base/failure.h"
+#include "base/messages.h"
 #include "commands/run.h"
 #include "session/extents.h"
 #include "support/scripted_desktop.h"
@@ -116,21 +117,22 @@ TEST_F(PlanTest, OneByOneGivesTwoRecords) {
                             "one_1.JPG,-.200000000000003, 0, 100, 300.6"}));
 }
 
-TEST_F(PlanTest, CountsBelowOneGiveTheOverviewOnly) {
+// A fraction of a band, or none, would leave part of the raster in no tile.
+TEST_F(PlanTest, CountsMustBeWholeNumbersOfAtLeastOne) {
   useRaster("a.bmp", 30, 20);
-  setGrid("0.5", "3");
-  const RunPlan plan = planRun(form);
-  EXPECT_EQ(plan.images.size(), 1u);
-  EXPECT_EQ(plan.Cell_X, 2 * form.session.P_X);
-}
-
-TEST_F(PlanTest, FractionalRowsCountByTheirWholePart) {
-  useRaster("a.bmp", 30, 27);
-  setGrid("2.7", "3");
-  const RunPlan plan = planRun(form);
-  EXPECT_EQ(plan.images.size(), 1u + 2 * 3);
-  EXPECT_EQ(plan.images[4].fileName, "a_4.JPG");  // first tile of row 2
-  EXPECT_EQ(plan.images[4].corners.B_X1, plan.Cell_X);
+  for (const auto& [rows, columns] :
+       {std::pair{"2.5", "3"}, {"0.5", "0.5"}, {"0", "3"}, {"-1", "3"}, {"2", "2.7"}}) {
+    setGrid(rows, columns);
+    EXPECT_EQ(failureOf(), messages::countsNotWhole(rows, columns)) << rows << " " << columns;
+  }
+  // Whole by value, in any of the fields' number forms.
+  for (const char* rows : {"2.0", "２", "&H2", " 0.2E1"}) {
+    setGrid(rows, "1e1");
+    const RunPlan plan = planRun(form);
+    EXPECT_EQ(plan.tileRows, 2) << rows;
+    EXPECT_EQ(plan.tileColumns, 10) << rows;
+    EXPECT_EQ(plan.images.size(), 1u + 2 * 10) << rows;
+  }
 }
 
 TEST_F(PlanTest, QualityRoundsHalvesToEven) {
@@ -161,10 +163,6 @@ TEST_F(PlanTest, RightAngleLeavesResiduesOfTheOtherAxis) {
 
 TEST_F(PlanTest, ChecksBeforeAnythingIsWritten) {
   useRaster("a.bmp", 30, 20);
-  setGrid("0", "3");
-  EXPECT_TRUE(failureOf().contains("横割の数"));
-  setGrid("2", "-1");
-  EXPECT_TRUE(failureOf().contains("横割の数"));
   setGrid("100", "1");  // cells of 0.2 pixels
   EXPECT_TRUE(failureOf().contains("1 ピクセル"));
   setGrid("1", "1");

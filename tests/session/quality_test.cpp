@@ -30,7 +30,8 @@ TEST(QualityNormalisation, BoundsTheNumberBetween25And100) {
 TEST(QualityNormalisation, FullWidthBecomesHalfWidth) {
   EXPECT_EQ(normalised(QStringLiteral("５０")), " 50");
   EXPECT_EQ(normalised(QStringLiteral("　７５．５")), " 75.5");
-  EXPECT_EQ(normalised(QStringLiteral("－３０")), " 25");
+  // 50 only when the full-width minus turns the exponent negative.
+  EXPECT_EQ(normalised(QStringLiteral("５０００Ｅ－２")), " 50");
 }
 
 TEST(QualityNormalisation, HalfWidthTextIsWrittenBackFirst) {
