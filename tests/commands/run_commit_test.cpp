@@ -179,6 +179,12 @@ TEST_F(RunCommit, AKilledRunLeavesTheEarlierSetAndTheNextRunRemovesItsLeftovers)
     EXPECT_EQ(afterKill.erase(QString::fromLatin1(left)), 1u) << left;
   EXPECT_EQ(afterKill, before);  // under the final names, the earlier set only
 
+  // Sidecars and a journal are staged the same way; a kill leaves them too.
+  for (const char* left : {".sheet12_1.jgw.pelmora-tmp", ".sheet12_1.JPG.aux.xml.pelmora-tmp",
+                           "..sheet12.pelmora-commit.pelmora-tmp"}) {
+    QFile file(out.filePath(left));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  }
   Station again(raster, out.path(), "3", "3", " 90");
   const CommandOutcome outcome = runRegistration(again.form);
   ASSERT_TRUE(outcome.isCompleted()) << outcome.message().toStdString();
