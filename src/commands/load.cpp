@@ -46,9 +46,15 @@ void fitView(Form& form, const RasterSource& raster) {
   view.clear();
 }
 
+void setCornerOrigins(Form& form, CornerOrigin origin) {
+  form.upperRightOrigin = origin;
+  form.lowerLeftOrigin = origin;
+}
+
 void writePlaceholderCorners(Form& form) {
   Fields& fields = form.fields;
-  if (fields.text(Field::Text3) != QStringLiteral("1000")) return;
+  if (fields.text(Field::Text3) != QStringLiteral("1000")) return setCornerOrigins(form, CornerOrigin::given);
+  setCornerOrigins(form, CornerOrigin::placeholder);
   fields.setText(Field::Text1, plainText(toSingle(form.session.P_X / 100.0)));
   fields.setText(Field::Text2, plainText(toSingle(form.session.P_Y / 100.0)));
   fields.setText(Field::Text3, QStringLiteral("0"));
@@ -95,8 +101,8 @@ void writeSizeRatiosAndProposal(Form& form, const QString& path, const RasterSou
   fields.setText(Field::Text6, plainText(floorInt(checkedFinite(q * r + 1))));
 }
 
-// The raster's own edges in the corner fields: X is north, Y is east.
-void writeGeoreferencedCorners(Fields& fields, const NorthUpEdges& edges) {
+// Edges in the corner fields: X is north, Y is east.
+void writeEdges(Fields& fields, const NorthUpEdges& edges) {
   fields.setText(Field::Text1, plainText(edges.top));
   fields.setText(Field::Text2, plainText(edges.right));
   fields.setText(Field::Text3, plainText(edges.bottom));
@@ -116,21 +122,37 @@ void writeIndexCorners(Fields& fields, const QString& indexPath) {
 // The corners from the best source the raster has: the placement the raster
 // itself carries (its own tags, a world file or an .aux.xml beside it), else
 // the index of an earlier run in the folder the run writes to, else the
-// placeholders stay. The raster's own placement is the fact; an index only
-// repeats what a run was told, possibly rounded.
+// sheet code its file name begins with; else the placeholders stay. The
+// raster's own placement is the fact; an index repeats what a run was told.
 void readBackCorners(Form& form, const RasterSource& raster) {
   const Georeference& georeference = raster.georeference();
   if (georeference.turnedIgnored)
     form.desktop.note(messages::withFile(messages::turnedGeoreferenceIgnored(), form.session.Filename));
-  if (georeference.edges) return writeGeoreferencedCorners(form.fields, *georeference.edges);
+  form.sheetCode = sheetCodeOfFileName(form.session.Filename);
+  if (georeference.edges) {
+    writeEdges(form.fields, *georeference.edges);
+    return setCornerOrigins(form, CornerOrigin::georeference);
+  }
   const QString path = indexPathFor(form.session.Filename, outputFolderFor(form.runOptions, form.session.Filename));
-  if (QFileInfo(path).isFile()) writeIndexCorners(form.fields, path);
+  if (QFileInfo(path).isFile()) {
+    writeIndexCorners(form.fields, path);
+    return setCornerOrigins(form, CornerOrigin::index);
+  }
+  if (form.sheetCode) {
+    writeEdges(form.fields, form.sheetCode->edges);
+    setCornerOrigins(form, CornerOrigin::sheetCode);
+  }
 }
 
 // What a load may change: every text, the record and the view.
 class WindowState {
  public:
-  explicit WindowState(const Form& form) : session_(form.session), view_(form.view) {
+  explicit WindowState(const Form& form)
+      : session_(form.session),
+        view_(form.view),
+        upperRightOrigin_(form.upperRightOrigin),
+        lowerLeftOrigin_(form.lowerLeftOrigin),
+        sheetCode_(form.sheetCode) {
     for (int f = int(Field::Text1); f <= int(Field::Label9); ++f)
       texts_.emplace_back(Field(f), form.fields.text(Field(f)));
   }
@@ -141,6 +163,9 @@ class WindowState {
     for (const auto& [field, text] : texts_) form.fields.setText(field, text);
     form.session = session_;
     form.view = view_;
+    form.upperRightOrigin = upperRightOrigin_;
+    form.lowerLeftOrigin = lowerLeftOrigin_;
+    form.sheetCode = sheetCode_;
     form.view.refresh();
   }
 
@@ -148,6 +173,8 @@ class WindowState {
   std::vector<std::pair<Field, QString>> texts_;
   Session session_;
   View view_;
+  CornerOrigin upperRightOrigin_, lowerLeftOrigin_;
+  std::optional<SheetCode> sheetCode_;
 };
 
 // The raster, decoded behind a progress dialog with a cancel button when the
