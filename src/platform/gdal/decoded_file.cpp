@@ -15,6 +15,7 @@
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include "base/failure.h"
@@ -192,7 +193,13 @@ class Decoder {
   // False when cancelled.
   bool run() {
     std::vector<std::thread> helpers;
-    for (int i = 1; i < threads_; ++i) helpers.emplace_back([this] { work(nullptr); });
+    helpers.reserve(std::size_t(threads_ - 1));
+    try {
+      for (int i = 1; i < threads_; ++i) helpers.emplace_back([this] { work(nullptr); });
+    } catch (const std::system_error&) {
+      // The system has no thread to spare: the chunks go to whichever thread
+      // asks next, so the threads started decode them all.
+    }
     work(first_);
     for (auto& helper : helpers) helper.join();
     if (failure_) throw *failure_;
