@@ -67,15 +67,13 @@ void readSidecars(const QString& path, GdalPlacement& placement) {
 QByteArray eastNorthAxisMapping(const QString& wkt) {
   ensureGdal();
   QByteArray mapping;
-  if (OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr)) {
-    const QByteArray text = wkt.toUtf8();
-    if (OSRSetFromUserInput(srs, text.constData()) == OGRERR_NONE) {
-      OSRSetAxisMappingStrategy(srs, OAMS_TRADITIONAL_GIS_ORDER);
-      int count = 0;
-      const int* axes = OSRGetDataAxisToSRSAxisMapping(srs, &count);
-      for (int i = 0; i < count; ++i) mapping += (i ? "," : "") + QByteArray::number(axes[i]);
-    }
-    OSRDestroySpatialReference(srs);
+  OGRSpatialReference srs;
+  // The text itself, never a file or an address it names.
+  if (srs.SetFromUserInput(wkt.toUtf8().constData(), OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS_get()) ==
+      OGRERR_NONE) {
+    srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    for (int axis : srs.GetDataAxisToSRSAxisMapping())
+      mapping += (mapping.isEmpty() ? "" : ",") + QByteArray::number(axis);
   }
   return mapping;
 }
