@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTextBoundaryFinder>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
@@ -41,27 +42,69 @@ class ResizeWatch : public QObject {
   QEventLoop& loop_;
 };
 
-// Qt wraps a message wider than 500 pixels at 500, between any two Japanese
-// characters, which can leave "ん。" alone on a last line. The label is made
-// as wide as its longest line, up to a cap well inside Qt's own limit; a line
-// longer than the cap is shared evenly among the lines it needs.
-void widenForWholeLines(QMessageBox& box, const QString& text) {
+// The widest a message box's lines may be on `screen`. QMessageBox lays a
+// label wider than its hard limit (the screen's width up to 1024 pixels, 480
+// less up to 1000 above) out at that limit without wrapping a run that has no
+// break, such as a file's path, and a label wider than half the screen
+// between any two Japanese characters, which can leave "ん。" alone on a last
+// line. Lines kept within this width, margins included, meet neither.
+int messageLineCap(const QScreen* screen) {
+  const int screenWidth = screen ? screen->availableGeometry().width() : 1024;
+  const int hardLimit = screenWidth <= 1024 ? screenWidth : std::min(screenWidth - 480, 1000);
+  return std::clamp(hardLimit - 160, 200, 720);
+}
+
+// `line` broken into lines no wider than `cap` pixels, as evenly as the
+// places Unicode allows a break (between Japanese characters, after a space
+// or a slash) let it; a run without one is broken between any two characters.
+QStringList wrappedLine(const QString& line, const QFontMetrics& metrics, int cap) {
+  const int whole = metrics.horizontalAdvance(line);
+  if (whole <= cap) return {line};
+  const int slack = metrics.horizontalAdvance(QChar(0x3042));  // one full-width character
+  const int lineCount = (whole + cap - 1) / cap;
+  const int target = std::min(cap, whole / lineCount + 2 * slack);
+
+  // The pieces between break opportunities, a piece wider than a line cut
+  // into characters.
+  QStringList pieces;
+  QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, line);
+  QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, line);
+  for (qsizetype from = 0, to = breaks.toNextBoundary(); to > 0; from = to, to = breaks.toNextBoundary()) {
+    const QString piece = line.mid(from, to - from);
+    if (metrics.horizontalAdvance(piece) <= target) {
+      pieces << piece;
+      continue;
+    }
+    characters.setPosition(from);
+    for (qsizetype c = from, next = characters.toNextBoundary(); next > 0 && c < to;
+         c = next, next = characters.toNextBoundary())
+      pieces << line.mid(c, std::min(next, to) - c);
+  }
+
+  QStringList lines{QString()};
+  for (const QString& piece : pieces) {
+    if (!lines.last().isEmpty() && metrics.horizontalAdvance(lines.last() + piece) > target)
+      lines << QString();
+    lines.last() += piece;
+  }
+  return lines;
+}
+
+// The text of a message box broken into lines that fit it on its screen (see
+// messageLineCap), and its label made as wide as the longest of them, so
+// that the box breaks none of them again.
+void fitToScreen(QMessageBox& box, const QString& text) {
   auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
   if (!label) return;
   label->ensurePolished();
   const QFontMetrics metrics(label->font());
+  const int cap = messageLineCap(box.screen());
+  QStringList lines;
+  for (const QString& line : text.split(u'\n')) lines << wrappedLine(line, metrics, cap);
   int longest = 0;
-  for (const QString& line : text.split(u'\n')) longest = std::max(longest, metrics.horizontalAdvance(line));
-  const QScreen* screen = box.screen();
-  const int screenWidth = screen ? screen->availableGeometry().width() : 1024;
-  const int cap = std::max(300, std::min(screenWidth - 600, 900));
-  const int slack = metrics.horizontalAdvance(QChar(0x3042));  // one full-width character
-  int width = longest + slack;
-  if (width > cap) {
-    const int lines = (longest + cap - 1) / cap;
-    width = std::min(cap, longest / lines + 2 * slack);
-  }
-  label->setMinimumWidth(width);
+  for (const QString& line : lines) longest = std::max(longest, metrics.horizontalAdvance(line));
+  box.setText(lines.join(u'\n'));
+  label->setMinimumWidth(std::min(cap, longest + metrics.horizontalAdvance(QChar(0x3042))));
 }
 
 }  // namespace
@@ -91,7 +134,9 @@ QString QtDesktop::showFileDialog(const QString& title, const QStringList& filte
 
 void QtDesktop::showMessage(const QString& text) {
   QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Pelmora"), text, QMessageBox::Ok, &window_);
-  widenForWholeLines(box, text);
+  // A reason quoted from a library may hold "<": shown as written, never as markup.
+  box.setTextFormat(Qt::PlainText);
+  fitToScreen(box, text);
   box.exec();
 }
 

@@ -140,6 +140,15 @@ inline QString formatNotReadable(const QString& reason) {
   return QStringLiteral("この形式の画像は読み込めません: ") + reason;
 }
 inline QString gdalDoesNotKnowFormat() { return QStringLiteral("GDAL が形式を認識しません"); }
+// `format` is GDAL's name of what the file holds, such as "Virtual Raster (VRT)".
+inline QString formatNotRasterFile(const QString& format) {
+  return QStringLiteral("画像ファイルとして読み込めない形式です: %1。読み込めるのは BMP、GeoTIFF、PNG、JPEG、JPEG 2000 の"
+                        "画像ファイルです（ほかのファイルやネットワーク上のデータを指す記述は読みません）。")
+      .arg(format);
+}
+inline QString virtualFileSystemRefused() {
+  return QStringLiteral("GDAL の仮想ファイルシステムの名前（/vsi…）は画像ファイルとして開けません。");
+}
 inline QString gdalReadFailed() { return QStringLiteral("GDAL が読み込みに失敗しました"); }
 // `bands` lists the file's bands, as bandsOf() words them.
 inline QString pixelFormatNotReadable(const QString& bands) {

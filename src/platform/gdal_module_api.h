@@ -20,7 +20,7 @@ class RasterSource;
 struct Progress;
 
 // Raised whenever the table changes; a module of another build is refused.
-inline constexpr int kGdalModuleVersion = 1;
+inline constexpr int kGdalModuleVersion = 2;
 
 // Where a decoded file says it lies, as GDAL gives it.
 struct GdalPlacement {
@@ -32,14 +32,20 @@ struct GdalPlacement {
 struct GdalModuleApi {
   int version;  // kGdalModuleVersion of the module's build
 
-  // Decodes the raster at `path` (any format GDAL reads) into a new raster
-  // the caller owns, and its placement into `placement`; null when `progress`
-  // asked to cancel. Throws Failure naming the file and the cause.
+  // Decodes the raster file at `path` into a new raster the caller owns, and
+  // its placement into `placement`; null when `progress` asked to cancel.
+  // Only real raster files are opened (GeoTIFF, PNG, JPEG, JPEG 2000, BMP),
+  // never a description that names other files or addresses (VRT and the
+  // like), nor a name of GDAL's virtual file systems (/vsi…); GDAL reaches no
+  // network. Throws Failure naming the file and the cause.
   RasterSource* (*decode)(const QString& path, Progress* progress, GdalPlacement& placement);
 
-  // The transform of the world file beside `path`: the format's own (NAME.bpw,
-  // NAME.bmpw for a bitmap) or NAME.wld. False when there is none it can read.
-  bool (*readWorldFile)(const QString& path, double transform[6]);
+  // The placement the files beside the bitmap `path` give, read as GDAL's own
+  // bitmap driver reads them: the transform of the world file (NAME.bpw,
+  // NAME.bmpw or NAME.wld), else that of NAME.bmp.aux.xml; the coordinate
+  // system of NAME.bmp.aux.xml. Reads nothing else; what it cannot read
+  // counts as absent, as it does for GDAL.
+  void (*readSidecars)(const QString& path, GdalPlacement& placement);
 
   // How the axes of the coordinate system `wkt` map to east-then-north data,
   // as GDAL writes it ("2,1"); empty when GDAL cannot read `wkt`.

@@ -8,11 +8,7 @@ std::shared_ptr<const RasterSource> decodeWithGdal(const QString& path, Progress
   GdalPlacement placement;
   std::unique_ptr<RasterSource> source(gdalModule().decode(path, progress, placement));
   if (!source) return nullptr;
-  Georeference georeference;
-  if (placement.hasTransform)
-    georeference = georeferenceFromTransform(placement.transform, source->width(), source->height());
-  georeference.coordinateSystem = std::move(placement.coordinateSystem);
-  source->setGeoreference(std::move(georeference));
+  source->setGeoreference(georeferenceFromPlacement(std::move(placement), source->width(), source->height()));
   return source;
 }
 

@@ -19,7 +19,14 @@ Georeference georeferenceFromTransform(const double t[6], int width, int height)
   return result;
 }
 
-QStringList worldFileCandidates(const QString& path) {
+Georeference georeferenceFromPlacement(GdalPlacement placement, int width, int height) {
+  Georeference result;
+  if (placement.hasTransform) result = georeferenceFromTransform(placement.transform, width, height);
+  result.coordinateSystem = std::move(placement.coordinateSystem);
+  return result;
+}
+
+QStringList sidecarCandidates(const QString& path) {
   // GDAL's own rule: the extension's first and last letters and "w", the
   // extension and "w", then "wld", each in lower case, then in upper case.
   const QFileInfo info(path);
@@ -31,19 +38,19 @@ QStringList worldFileCandidates(const QString& path) {
   const QString base = QDir(info.path()).filePath(info.completeBaseName()) + QLatin1Char('.');
   QStringList candidates;
   for (const QString& each : extensions) candidates << base + each.toLower() << base + each.toUpper();
-  return candidates;
+  return candidates << path + QStringLiteral(".aux.xml");
 }
 
-Georeference readWorldFile(const QString& path, int width, int height) {
-  // A few stats spare the bitmap without a world file (the usual case) from
-  // loading GDAL at all.
-  const QStringList candidates = worldFileCandidates(path);
+Georeference readSidecars(const QString& path, int width, int height) {
+  // A few stats spare the bitmap without a world file or .aux.xml (the usual
+  // case) from loading GDAL at all.
+  const QStringList candidates = sidecarCandidates(path);
   if (std::none_of(candidates.begin(), candidates.end(),
                    [](const QString& name) { return QFileInfo::exists(name); }))
     return {};
-  double transform[6];
-  if (!gdalModule().readWorldFile(path, transform)) return {};
-  return georeferenceFromTransform(transform, width, height);
+  GdalPlacement placement;
+  gdalModule().readSidecars(path, placement);
+  return georeferenceFromPlacement(std::move(placement), width, height);
 }
 
 QByteArray auxXmlText(const QString& wkt) {

@@ -1,5 +1,5 @@
-// Where a raster lies on the ground, as its file or a world file beside it
-// says: the north-up edges in map units and the coordinate system, read
+// Where a raster lies on the ground, as its file or the files beside it
+// say: the north-up edges in map units and the coordinate system, read
 // through GDAL (pelmora-gdal.so, loaded only when needed). A turned (rotated or sheared) placement is not used: the
 // tiles and the index describe axis-aligned extents only.
 #pragma once
@@ -27,14 +27,20 @@ struct Georeference {
 // none (turnedIgnored set) for a rotated, sheared or not north-up transform.
 Georeference georeferenceFromTransform(const double transform[6], int width, int height);
 
-// The placement of a world file beside `path` (the format's own, such as
-// NAME.bpw or NAME.bmpw for a bitmap, or NAME.wld); empty when there is none.
-// Loads GDAL only when one of worldFileCandidates(path) exists; throws
-// Failure when it is needed and cannot be loaded.
-Georeference readWorldFile(const QString& path, int width, int height);
+struct GdalPlacement;
+// The georeference of a placement the GDAL module read, as above.
+Georeference georeferenceFromPlacement(GdalPlacement placement, int width, int height);
 
-// The names GDAL tries for the world file of `path`, in its order.
-QStringList worldFileCandidates(const QString& path);
+// The placement the files beside the bitmap `path` give: a world file (the
+// format's own, such as NAME.bpw or NAME.bmpw, or NAME.wld) or NAME.bmp.aux.xml,
+// which also gives the coordinate system; empty when there is none. Loads GDAL
+// only when one of sidecarCandidates(path) exists; throws Failure when it is
+// needed and cannot be loaded.
+Georeference readSidecars(const QString& path, int width, int height);
+
+// The names GDAL tries for the world file of `path`, in its order, then its
+// .aux.xml.
+QStringList sidecarCandidates(const QString& path);
 
 // The text of NAME.aux.xml that gives an image the coordinate system `wkt`,
 // its axes in the east-then-north order of world files. Loads GDAL; throws

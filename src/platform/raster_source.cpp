@@ -51,8 +51,8 @@ std::shared_ptr<const RasterSource> openRaster(const QString& path, Progress* pr
     try {
       if (auto layout = inspectBmp(head, std::size_t(got), status.st_size)) {
         auto bitmap = std::make_shared<BmpFile>(file.fd, status, std::move(*layout), path);
-        // A bitmap carries no placement of its own; a world file beside it may.
-        bitmap->setGeoreference(readWorldFile(path, bitmap->width(), bitmap->height()));
+        // A bitmap carries no placement of its own; the files beside it may.
+        bitmap->setGeoreference(readSidecars(path, bitmap->width(), bitmap->height()));
         return bitmap;
       }
     } catch (const Failure& failure) {

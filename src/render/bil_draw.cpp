@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -232,11 +233,17 @@ void drawBands(const Plan& plan, int rowCount, int threads) {
       failures[std::size_t(index)] = std::current_exception();
     }
   };
+  auto edge = [rowCount, bands](int index) { return int(std::int64_t(rowCount) * index / bands); };
   std::vector<std::thread> helpers;
-  for (int i = 1; i < bands; ++i)
-    helpers.emplace_back(guarded, i, int(std::int64_t(rowCount) * i / bands),
-                         int(std::int64_t(rowCount) * (i + 1) / bands));
-  guarded(0, 0, int(std::int64_t(rowCount) / bands));
+  helpers.reserve(std::size_t(bands - 1));
+  int started = 1;
+  try {
+    for (; started < bands; ++started) helpers.emplace_back(guarded, started, edge(started), edge(started + 1));
+  } catch (const std::system_error&) {
+    // The system has no thread to spare: this one draws the bands left over.
+  }
+  guarded(0, 0, edge(1));
+  for (int i = started; i < bands; ++i) guarded(i, edge(i), edge(i + 1));
   for (auto& helper : helpers) helper.join();
   for (const auto& failure : failures)
     if (failure) std::rethrow_exception(failure);

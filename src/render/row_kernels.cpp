@@ -3,12 +3,21 @@
 // Plain loops rather than intrinsics: the compiler vectorises every one of them
 // for both, and the wider vectors halve the instructions of the drawing.
 // PELMORA_BASELINE_ONLY builds the baseline alone, to check it on an AVX2
-// machine: both must give the same bytes.
+// machine: both must give the same bytes. PELMORA_ROWS_BASELINE_COPY does so
+// into rows::baseline, so that the tests link that copy beside the library's
+// and compare the two.
 #include "render/row_kernels.h"
 
 #include <immintrin.h>
 
-namespace pelmora::rows {
+#ifdef PELMORA_ROWS_BASELINE_COPY
+#define PELMORA_BASELINE_ONLY
+#define PELMORA_ROWS_NAMESPACE pelmora::rows::baseline
+#else
+#define PELMORA_ROWS_NAMESPACE pelmora::rows
+#endif
+
+namespace PELMORA_ROWS_NAMESPACE {
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(PELMORA_BASELINE_ONLY)
 #define PELMORA_ROW_LOOP __attribute__((target_clones("avx2", "default")))
@@ -186,4 +195,4 @@ void areaDown(const std::uint8_t* __restrict first, std::uint32_t wFirst,
         (first[i] * wFirst + last[i] * wLast + middleSums[i] * middle + half) >> 12, 255u << 8));
 }
 
-}  // namespace pelmora::rows
+}  // namespace PELMORA_ROWS_NAMESPACE

@@ -7,6 +7,7 @@
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QProgressDialog>
@@ -55,6 +56,34 @@ class QtDesktopTest : public QObject {
     QCOMPARE(title, QStringLiteral("Pelmora"));
     QCOMPARE(text, QStringLiteral("完了しました"));
     QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+  }
+
+  void aLongMessageIsShownWholeWithinTheScreen() {
+    // A run without a break wider than any box (a long file name) and a long
+    // line that breaks between Japanese characters.
+    const QString text = messages::withFile(
+        messages::pixelFormatNotReadable(messages::bandsOf(
+            3, {QStringLiteral("UInt16 Red"), QStringLiteral("UInt16 Green"), QStringLiteral("UInt16 Blue")})),
+        QStringLiteral("/地図/長い名前のフォルダー/") + QString(150, u'x') + QStringLiteral(".tif"));
+    auto window = shownWindow();
+    QRect box, screen;
+    QString shown;
+    int labelWidth = 0, widestLine = 0;
+    answerNextDialog<QMessageBox>([&](QMessageBox* dialog) {
+      box = dialog->frameGeometry();
+      screen = dialog->screen()->availableGeometry();
+      shown = dialog->text();
+      auto* label = dialog->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+      labelWidth = label->contentsRect().width();
+      for (const QString& line : shown.split(u'\n'))
+        widestLine = std::max(widestLine, label->fontMetrics().horizontalAdvance(line));
+      dialog->accept();
+    });
+    window->desktop().showMessage(text);
+    QVERIFY2(screen.width() <= 1024, "the test's screen is no wider than the smallest supported");
+    QVERIFY2(box.width() <= screen.width(), qPrintable(QStringLiteral("box %1 wide").arg(box.width())));
+    QVERIFY2(widestLine <= labelWidth, qPrintable(QStringLiteral("line %1 in %2").arg(widestLine).arg(labelWidth)));
+    QCOMPARE(QString(shown).remove(u'\n'), QString(text).remove(u'\n'));
   }
 
   void fileDialogShowsTitleAndFiltersAndReturnsTheChoice() {

@@ -1,9 +1,14 @@
 // Rasters decoded through GDAL: the bitmap's own rows from every format and
 // pixel type, progress and cancelling, the placement a file carries, and
-// refusals that name the file and what it holds.
+// refusals that name the file and what it holds, without reading anything else.
 #include "platform/gdal_raster.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -129,6 +134,13 @@ TEST_F(GdalRasterTest, ThePlacementOfAGeoTiffOrOfAWorldFileBesideABitmap) {
   EXPECT_TRUE(tiff.coordinateSystem.contains("6677")) << tiff.coordinateSystem.toStdString();
   EXPECT_FALSE(tiff.turnedIgnored);
 
+  // gdal_translate -of BMP places the bitmap in NAME.bmp.aux.xml: read as GDAL reads it.
+  const auto placedBmp = openRaster(
+      translated(bmp, "g.bmp", {"-of", "BMP", "-a_srs", "EPSG:6677", "-a_ullr", "1000", "2000", "1300", "1800"}));
+  EXPECT_NE(dynamic_cast<const BmpFile*>(placedBmp.get()), nullptr);
+  EXPECT_EQ(placedBmp->georeference().edges, tiff.edges);
+  EXPECT_EQ(placedBmp->georeference().coordinateSystem, tiff.coordinateSystem);
+
   EXPECT_EQ(openRaster(bmp)->georeference().edges, std::nullopt);
   // World files give the centre of the top left pixel.
   testing::writeBytes(path("p.bpw"), "0.5\n0\n0\n-0.5\n100.25\n500.25\n");
@@ -147,6 +159,40 @@ TEST_F(GdalRasterTest, ThePlacementOfAGeoTiffOrOfAWorldFileBesideABitmap) {
   const Georeference turned = openRaster(bmp)->georeference();
   EXPECT_EQ(turned.edges, std::nullopt);
   EXPECT_TRUE(turned.turnedIgnored);
+}
+
+TEST_F(GdalRasterTest, AFileThatNamesOtherFilesOrAddressesIsRefusedUnread) {
+  // A server that would see any request the load makes.
+  const int server = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  ASSERT_GE(server, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(server, 8), 0);
+  ASSERT_EQ(::getsockname(server, reinterpret_cast<sockaddr*>(&address), &length), 0);
+
+  const QString bmp = testing::writeBmp24(path("p.bmp"), testing::positionImage(40, 20));
+  const auto vrt = [&](const QString& source) {
+    return QStringLiteral(
+               "<VRTDataset rasterXSize=\"40\" rasterYSize=\"20\"><VRTRasterBand dataType=\"Byte\" band=\"1\">"
+               "<SimpleSource><SourceFilename>%1</SourceFilename><SourceBand>1</SourceBand></SimpleSource>"
+               "</VRTRasterBand></VRTDataset>")
+        .arg(source)
+        .toUtf8();
+  };
+  const QString remote = QStringLiteral("/vsicurl/http://127.0.0.1:%1/x.tif").arg(ntohs(address.sin_port));
+  const QString vrtRefused = messages::formatNotRasterFile(QStringLiteral("Virtual Raster (VRT)"));
+  for (const QString& name : {QStringLiteral("local.tif"), QStringLiteral("local.vrt")})
+    EXPECT_EQ(refusal(testing::writeBytes(path(name), vrt(bmp))), vrtRefused) << name.toStdString();
+  EXPECT_EQ(refusal(testing::writeBytes(path("remote.tif"), vrt(remote))), vrtRefused);
+  EXPECT_EQ(refusal(remote), messages::fileNotFound());
+
+  // A connection would be waiting by now: the load has returned.
+  pollfd waiting{server, POLLIN, 0};
+  EXPECT_EQ(::poll(&waiting, 1, 200), 0) << "the load connected to " << remote.toStdString();
+  ::close(server);
 }
 
 TEST_F(GdalRasterTest, OtherPixelTypesAndDamagedFilesAreRefusedWithTheirCause) {

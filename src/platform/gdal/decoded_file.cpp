@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <gdal.h>
+#include <gdal_priv.h>
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include "base/failure.h"
@@ -37,14 +39,44 @@ struct Dataset {
   }
 };
 
+// The drivers of the raster files the tool reads. GDAL names a file's format
+// by its content, not its name: without this list a VRT saved as NAME.tif
+// would make the load read whatever files or addresses it names.
+constexpr const char* kRasterFileDrivers[] = {"GTiff", "PNG", "JPEG", "JP2OpenJPEG", "BMP", nullptr};
+
+bool isRasterFileDriver(const char* name) {
+  for (const char* const* each = kRasterFileDrivers; *each; ++each)
+    if (std::strcmp(*each, name) == 0) return true;
+  return false;
+}
+
+// The raster driver that recognises the file `name` by its header alone; null
+// when none does. Only the drivers' header checks run: GDALIdentifyDriverEx()
+// would also open the file with every driver that has none.
+GDALDriver* driverRecognising(const char* name) {
+  GDALOpenInfo info(name, GA_ReadOnly);
+  GDALDriverManager* drivers = GetGDALDriverManager();
+  for (int i = 0; i < drivers->GetDriverCount(); ++i) {
+    GDALDriver* driver = drivers->GetDriver(i);
+    if (driver->pfnIdentify && driver->GetMetadataItem(GDAL_DCAP_RASTER) && driver->pfnIdentify(&info) > 0)
+      return driver;
+  }
+  return nullptr;
+}
+
 Dataset openDataset(const QString& path) {
+  const QByteArray name = gdalFileName(path);
   CPLErrorReset();
-  const QByteArray name = QFile::encodeName(path);
-  Dataset dataset(GDALOpenEx(name.constData(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr,
+  Dataset dataset(GDALOpenEx(name.constData(), GDAL_OF_RASTER | GDAL_OF_READONLY, kRasterFileDrivers,
                              nullptr, nullptr));
-  if (!dataset.handle)
-    throw Failure(messages::formatNotReadable(lastGdalError(messages::gdalDoesNotKnowFormat())), path);
-  return dataset;
+  if (dataset.handle) return dataset;
+  const QString reason = lastGdalError(messages::gdalDoesNotKnowFormat());
+  // A format of another kind is named, so that the user learns what the file is.
+  if (GDALDriver* driver = driverRecognising(name.constData()); driver && !isRasterFileDriver(driver->GetDescription()))
+    throw Failure(messages::formatNotRasterFile(QStringLiteral("%1 (%2)").arg(
+                      QString::fromUtf8(GDALGetDriverLongName(driver)), QString::fromUtf8(driver->GetDescription()))),
+                  path);
+  throw Failure(messages::formatNotReadable(reason), path);
 }
 
 // How the file's bands become blue-green-red rows.
@@ -161,7 +193,13 @@ class Decoder {
   // False when cancelled.
   bool run() {
     std::vector<std::thread> helpers;
-    for (int i = 1; i < threads_; ++i) helpers.emplace_back([this] { work(nullptr); });
+    helpers.reserve(std::size_t(threads_ - 1));
+    try {
+      for (int i = 1; i < threads_; ++i) helpers.emplace_back([this] { work(nullptr); });
+    } catch (const std::system_error&) {
+      // The system has no thread to spare: the chunks go to whichever thread
+      // asks next, so the threads started decode them all.
+    }
     work(first_);
     for (auto& helper : helpers) helper.join();
     if (failure_) throw *failure_;
@@ -226,7 +264,8 @@ class Decoder {
     if (result != CE_None) {
       // GDAL's message starts with the file's name, which the failure names anyway.
       QString reason = lastGdalError(messages::gdalReadFailed());
-      reason.remove(path_ + QStringLiteral(", ")).remove(path_ + QStringLiteral(": "));
+      const QString name = QFile::decodeName(gdalFileName(path_));
+      reason.remove(name + QStringLiteral(", ")).remove(name + QStringLiteral(": "));
       throw Failure(messages::cannotReadRaster(reason, width_, height_, top + 1), path_);
     }
   }
