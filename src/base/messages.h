@@ -42,6 +42,19 @@ inline QString turnedGeoreferenceIgnored() {
   return QStringLiteral("回転または傾きのある地理参照は使いません。四隅の座標は入力値のままです。");
 }
 
+inline QString sheetProportionsDiffer(const QString& code, int width, int height) {
+  return QStringLiteral("画像の縦横 (%1 × %2 ピクセル) が図郭 %3 の 3 : 4 と 1% より多く違います。"
+                        "四隅の座標は図郭のものです。")
+      .arg(width)
+      .arg(height)
+      .arg(code);
+}
+
+// Coordinate systems.
+inline QString unknownCoordinateSystem(const QString& text) {
+  return QStringLiteral("座標系として読めません: %1").arg(text);
+}
+
 // Faults of any step.
 inline QString divisionByZero() { return QStringLiteral("0 で除算しました。"); }
 inline QString overflow() { return QStringLiteral("オーバーフローしました。"); }

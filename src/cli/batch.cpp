@@ -7,13 +7,16 @@
 #include "commands/ar2_index.h"
 #include "commands/load.h"
 #include "commands/run.h"
+#include "platform/georeference.h"
 #include "platform/view.h"
 #include "session/form.h"
+#include "session/extents.h"
 #include "session/quality.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <system_error>
@@ -27,14 +30,37 @@ constexpr Field kShownFields[] = {Field::Text1, Field::Text2,  Field::Text3,  Fi
                                   Field::Text5, Field::Text6,  Field::Text11, Field::Text12,
                                   Field::Text8, Field::Text9};
 
+// The corners given for `raster`, written over what the load found: --sheet,
+// else the raster's line of --corners; -u and -l over both, pair by pair.
+void writeGivenCorners(const BatchOptions& o, const QString& raster, Form& form) {
+  Fields& fields = form.fields;
+  if (o.sheet) {
+    writeCornerEdges(fields, o.sheet->edges);
+    form.sheetCode = o.sheet;
+    form.upperRightOrigin = form.lowerLeftOrigin = CornerOrigin::sheetCode;
+  } else if (const auto line = o.tableCorners.find(raster); line != o.tableCorners.end()) {
+    fields.setText(Field::Text1, line->second.upperRightX);
+    fields.setText(Field::Text2, line->second.upperRightY);
+    fields.setText(Field::Text3, line->second.lowerLeftX);
+    fields.setText(Field::Text4, line->second.lowerLeftY);
+    form.upperRightOrigin = form.lowerLeftOrigin = CornerOrigin::table;
+  }
+  if (o.upperRightX) {
+    fields.setText(Field::Text1, *o.upperRightX);
+    fields.setText(Field::Text2, *o.upperRightY);
+    form.upperRightOrigin = CornerOrigin::given;
+  }
+  if (o.lowerLeftX) {
+    fields.setText(Field::Text3, *o.lowerLeftX);
+    fields.setText(Field::Text4, *o.lowerLeftY);
+    form.lowerLeftOrigin = CornerOrigin::given;
+  }
+}
+
 void writeOptionsIntoFields(const BatchOptions& o, Fields& fields) {
   auto put = [&](Field f, const std::optional<QString>& text) {
     if (text) fields.setText(f, *text);
   };
-  put(Field::Text1, o.upperRightX);
-  put(Field::Text2, o.upperRightY);
-  put(Field::Text3, o.lowerLeftX);
-  put(Field::Text4, o.lowerLeftY);
   put(Field::Text5, o.rows);
   put(Field::Text6, o.columns);
   put(Field::Text11, o.quality);
@@ -42,6 +68,50 @@ void writeOptionsIntoFields(const BatchOptions& o, Fields& fields) {
   // The window normalises the quality when the field loses the focus, which
   // clicking 登録開始 always does.
   normaliseQuality(fields);
+}
+
+// A sheet scanned with its margins is not 3 : 4; its corners are still the
+// sheet's, and the user is told.
+void checkSheetProportions(const Form& form, const Console& console, const QString& subject) {
+  if (!form.sheetCode || (form.upperRightOrigin != CornerOrigin::sheetCode &&
+                          form.lowerLeftOrigin != CornerOrigin::sheetCode))
+    return;
+  const double heightPerWidth = double(form.session.P_X) / form.session.P_Y;
+  if (std::abs(heightPerWidth / 0.75 - 1) <= 0.01) return;
+  sayOnStderr(console, subject,
+              messages::withFile(messages::sheetProportionsDiffer(form.sheetCode->code,
+                                                                  int(form.session.P_Y / kUnitsPerPixel),
+                                                                  int(form.session.P_X / kUnitsPerPixel)),
+                                 form.session.Filename));
+}
+
+// Where the corners and the coordinate system came from, in fixed ASCII for
+// scripts: "corners-from: upper-right=index lower-left=given".
+QString originLines(Form& form) {
+  auto corner = [&form](CornerOrigin origin) -> QString {
+    switch (origin) {
+      case CornerOrigin::given: return QStringLiteral("given");
+      case CornerOrigin::table: return QStringLiteral("table");
+      case CornerOrigin::georeference: return QStringLiteral("georeference");
+      case CornerOrigin::index: return QStringLiteral("index");
+      case CornerOrigin::sheetCode: return QStringLiteral("sheet-code:") + form.sheetCode->code;
+      case CornerOrigin::placeholder: break;
+    }
+    return QStringLiteral("placeholder");
+  };
+  const auto raster = form.rasters.open(form.session.Filename);
+  const CoordinateSystemChoice system =
+      chooseCoordinateSystem(form, raster->georeference().coordinateSystem, /*withWkt=*/false, /*withName=*/true);
+  QString from;
+  switch (system.origin) {
+    case CoordinateSystemOrigin::given: from = QStringLiteral("given"); break;
+    case CoordinateSystemOrigin::georeference: from = QStringLiteral("georeference"); break;
+    case CoordinateSystemOrigin::sheetCode: from = QStringLiteral("sheet-code:") + form.sheetCode->code; break;
+    case CoordinateSystemOrigin::none: from = QStringLiteral("none"); break;
+  }
+  if (!system.name.isEmpty()) from += u' ' + system.name;
+  return QStringLiteral("corners-from: upper-right=%1 lower-left=%2\ncrs-from: %3\n")
+      .arg(corner(form.upperRightOrigin), corner(form.lowerLeftOrigin), from);
 }
 
 void dryRun(Form& form, const Console& console, const QString& subject) {
@@ -52,7 +122,7 @@ void dryRun(Form& form, const Console& console, const QString& subject) {
   const RunPlan plan = planRun(form);
   QString lines = QStringLiteral("\n");
   for (const QString& line : indexLines(plan)) lines += line + u'\n';
-  console.out(lines);
+  console.out(lines + u'\n' + originLines(form));
 }
 
 QString absoluteOutputFolder(const BatchOptions& options) {
@@ -93,8 +163,8 @@ Outcome resultOf(const CommandOutcome& outcome) {
 
 // Loads one raster into a fresh form (the initial texts, its own index read
 // back), writes the options into the fields and plans or runs.
-Outcome cutRaster(const BatchOptions& options, const QString& raster, const QString& subject,
-                  const Console& console) {
+Outcome cutRaster(const BatchOptions& options, const CoordinateSystem& crs, const QString& raster,
+                  const QString& subject, const Console& console) {
   MemoryFields fields;
   View view(kInitialViewWidth, kInitialViewHeight, /*keepsPixels=*/false);
   BatchDesktop desktop(QFileInfo(raster).absoluteFilePath(),
@@ -103,6 +173,9 @@ Outcome cutRaster(const BatchOptions& options, const QString& raster, const QStr
   form.runOptions.jobs = options.jobs;
   form.runOptions.worldFiles = options.worldFiles;
   form.runOptions.outputFolder = absoluteOutputFolder(options);
+  form.runOptions.coordinateSystem = crs.wkt;
+  form.runOptions.coordinateSystemName = crs.epsgName;
+  form.runOptions.datum = options.datum;
 
   if (options.skipDone &&
       setIsDone(raster, indexPathFor(QFileInfo(raster).absoluteFilePath(), form.runOptions.outputFolder),
@@ -115,7 +188,9 @@ Outcome cutRaster(const BatchOptions& options, const QString& raster, const QStr
     reportOutcome(loaded, {console, subject, options.quiet, /*sayCompleted=*/false});
     return resultOf(loaded);
   }
+  writeGivenCorners(options, raster, form);
   writeOptionsIntoFields(options, fields);
+  checkSheetProportions(form, console, subject);
   CommandOutcome outcome;
   if (options.dryRun) {
     try {
@@ -160,6 +235,22 @@ int runBatch(const QStringList& arguments, const Console& console) {
     return kCompleted;
   }
 
+  CoordinateSystem crs;
+  if (!options.crs.isEmpty()) {
+    try {
+      const auto read = readCoordinateSystem(options.crs);
+      if (!read) {
+        console.err(QStringLiteral("pelmora-tile: --crs expects a coordinate system GDAL reads, such as "
+                                   "EPSG:6677 (got \"%1\")\nTry 'pelmora-tile --help' for more information.\n")
+                        .arg(options.crs));
+        return kUsageError;
+      }
+      crs = *read;
+    } catch (const Failure& failure) {
+      return reportOutcome(CommandOutcome::stopped(failure), {console, {}, options.quiet, false});
+    }
+  }
+
   if (!options.outputFolder.isEmpty() && !options.dryRun) {
     try {
       makeOutputFolder(absoluteOutputFolder(options));
@@ -172,7 +263,7 @@ int runBatch(const QStringList& arguments, const Console& console) {
   int cut = 0, skipped = 0, failed = 0;
   bool cancelled = false;
   for (const QString& raster : options.rasters) {
-    switch (cutRaster(options, raster, several ? raster : QString(), console)) {
+    switch (cutRaster(options, crs, raster, several ? raster : QString(), console)) {
       case Outcome::Cut: ++cut; break;
       case Outcome::Skipped: ++skipped; break;
       case Outcome::Failed: ++failed; break;

@@ -23,6 +23,10 @@ QList<QCommandLineOption> optionList() {
       option({"c", "columns"}, QStringLiteral("縦割の数, a whole number (default: what loading proposes)"), "N"),
       option({"q", "quality"}, QStringLiteral("JPG画質 (default 50; held between 25 and 100)"), "Q"),
       option({"a", "angle"}, QStringLiteral("回転角度単位 (default 0)"), "DEG"),
+      option({"sheet"}, QStringLiteral("the sheet code (図郭コード) whose cell gives the corners (one RASTER)"), "CODE"),
+      option({"corners"}, "a table of corners: RASTER,左下X,左下Y,右上X,右上Y per line", "FILE"),
+      option({"crs"}, "coordinate system of the images' .aux.xml (EPSG:6677, WKT, ...)", "SRS"),
+      option({"datum"}, "datum of a sheet code's zone: jgd2011 (default), jgd2000 or tokyo", "NAME"),
       option({"o", "out"}, "output folder (default: the raster's folder)", "DIR"),
       option({"overview"}, "longer side of the overview in pixels (default 1080)", "PX"),
       option({"world-files"}, "also write NAME.jgw beside each image"),
@@ -120,6 +124,22 @@ QString readOptions(const QCommandLineParser& parser, BatchOptions& options) {
                                 NumberOption{"quality", &options.quality, NumberKind::Any},
                                 NumberOption{"angle", &options.angle, NumberKind::Any}})
     if (QString e = numberText(o.name, *o.into, o.kind); !e.isEmpty()) return e;
+  if (parser.isSet(QStringLiteral("sheet"))) {
+    options.sheet = parseSheetCode(value("sheet").trimmed());
+    if (!options.sheet)
+      return QStringLiteral("--sheet expects a sheet code such as 09LD351 (got \"%1\")").arg(value("sheet"));
+  }
+  if (parser.isSet(QStringLiteral("datum"))) {
+    const QString datum = value("datum").toLower();
+    if (datum == QLatin1String("jgd2011")) options.datum = Datum::jgd2011;
+    else if (datum == QLatin1String("jgd2000")) options.datum = Datum::jgd2000;
+    else if (datum == QLatin1String("tokyo")) options.datum = Datum::tokyo;
+    else return QStringLiteral("--datum expects jgd2011, jgd2000 or tokyo (got \"%1\")").arg(value("datum"));
+  }
+  if (parser.isSet(QStringLiteral("crs"))) {
+    options.crs = value("crs");
+    if (options.crs.trimmed().isEmpty()) return QStringLiteral("--crs expects a coordinate system");
+  }
   if (parser.isSet(QStringLiteral("out"))) {
     options.outputFolder = value("out");
     if (options.outputFolder.isEmpty()) return QStringLiteral("--out expects a folder");
@@ -174,6 +194,15 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
     }
   }
   options.rasters = positional;
+  if (options.sheet && positional.size() > 1) {
+    parsed.error = QStringLiteral("--sheet gives the corners of one RASTER; %1 given").arg(positional.size());
+    return parsed;
+  }
+  if (parser.isSet(QStringLiteral("corners"))) {
+    CornersTable table = readCornersTable(parser.value(QStringLiteral("corners")), positional);
+    parsed.error = table.error;
+    options.tableCorners = std::move(table.byRaster);
+  }
   return parsed;
 }
 
@@ -199,7 +228,10 @@ QString usageText() {
              "\n"
              "Numbers are read as the fields read them (full-width forms, E or D exponents,\n"
              "&H and &O), but the whole value must be one number.\n"
-             "Corners given here win over those read back from an index beside RASTER.\n"
+             "Where the corners come from, each pair on its own, the first that has them:\n"
+             "-u/-l; --sheet, or RASTER's line of --corners; RASTER's own georeference;\n"
+             "the index of an earlier run in the output folder; the sheet code RASTER's\n"
+             "file name begins with (09LD351_scan.tif); the load's placeholders.\n"
              "A RASTER that fails is named on stderr and the others go on; with several,\n"
              "a summary line ends the output (cut, skipped, failed).\n"
              "Exit status: 0 when every RASTER was cut or skipped, 1 when one stopped\n"

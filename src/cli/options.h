@@ -2,8 +2,12 @@
 // the user typed so that it reaches the window's fields unchanged.
 #pragma once
 
+#include "cli/corners_table.h"
+#include "platform/sheet_code.h"
+
 #include <QString>
 #include <QStringList>
+#include <map>
 #include <optional>
 
 namespace pelmora {
@@ -20,6 +24,10 @@ struct BatchOptions {
   bool quiet = false;
   bool worldFiles = false;
   bool skipDone = false;         // skip a raster whose complete set is newer than it
+  std::optional<SheetCode> sheet;  // --sheet: the one raster's sheet code
+  std::map<QString, TableCorners> tableCorners;  // --corners: lines for the given rasters
+  QString crs;                   // --crs as given; checked when the batch starts
+  Datum datum = Datum::jgd2011;  // of a sheet code's zone
   bool help = false;
   bool version = false;
 };

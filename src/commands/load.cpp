@@ -101,14 +101,6 @@ void writeSizeRatiosAndProposal(Form& form, const QString& path, const RasterSou
   fields.setText(Field::Text6, plainText(floorInt(checkedFinite(q * r + 1))));
 }
 
-// Edges in the corner fields: X is north, Y is east.
-void writeEdges(Fields& fields, const NorthUpEdges& edges) {
-  fields.setText(Field::Text1, plainText(edges.top));
-  fields.setText(Field::Text2, plainText(edges.right));
-  fields.setText(Field::Text3, plainText(edges.bottom));
-  fields.setText(Field::Text4, plainText(edges.left));
-}
-
 // The corners of the earlier run's index, exactly as it wrote them, so that a
 // re-run writes the same index again.
 void writeIndexCorners(Fields& fields, const QString& indexPath) {
@@ -130,7 +122,7 @@ void readBackCorners(Form& form, const RasterSource& raster) {
     form.desktop.note(messages::withFile(messages::turnedGeoreferenceIgnored(), form.session.Filename));
   form.sheetCode = sheetCodeOfFileName(form.session.Filename);
   if (georeference.edges) {
-    writeEdges(form.fields, *georeference.edges);
+    writeCornerEdges(form.fields, *georeference.edges);
     return setCornerOrigins(form, CornerOrigin::georeference);
   }
   const QString path = indexPathFor(form.session.Filename, outputFolderFor(form.runOptions, form.session.Filename));
@@ -139,7 +131,7 @@ void readBackCorners(Form& form, const RasterSource& raster) {
     return setCornerOrigins(form, CornerOrigin::index);
   }
   if (form.sheetCode) {
-    writeEdges(form.fields, form.sheetCode->edges);
+    writeCornerEdges(form.fields, form.sheetCode->edges);
     setCornerOrigins(form, CornerOrigin::sheetCode);
   }
 }

@@ -4,6 +4,7 @@
 #include "base/messages.h"
 #include "base/numbers.h"
 #include "platform/file_lock.h"
+#include "platform/georeference.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -185,11 +186,36 @@ RunPlan planRun(const RunRequest& request, const Session& s, int rasterWidth, in
   return plan;
 }
 
+CoordinateSystemChoice chooseCoordinateSystem(const Form& form, const QString& ownWkt, bool withWkt,
+                                              bool withName) {
+  using Origin = CoordinateSystemOrigin;
+  const RunOptions& options = form.runOptions;
+  if (!options.coordinateSystem.isEmpty())
+    return {Origin::given, options.coordinateSystem, options.coordinateSystemName};
+  if (!ownWkt.isEmpty()) {
+    CoordinateSystemChoice own{Origin::georeference, ownWkt, {}};
+    if (withName)
+      if (const auto read = readCoordinateSystem(ownWkt)) own.name = read->epsgName;
+    return own;
+  }
+  if (!form.sheetCode) return {};
+  CoordinateSystemChoice zone{Origin::sheetCode, {},
+                              QStringLiteral("EPSG:%1").arg(epsgOfZone(form.sheetCode->zone, options.datum))};
+  if (withWkt) {
+    const auto read = readCoordinateSystem(zone.name);
+    if (!read) throw Failure(messages::unknownCoordinateSystem(zone.name));
+    zone.wkt = read->wkt;
+  }
+  return zone;
+}
+
 RunPlan planRun(Form& form) {
   const RunRequest request = readRunRequest(form.fields, form.runOptions);
   const auto raster = form.rasters.open(form.session.Filename);
   RunPlan plan = planRun(request, form.session, raster->width(), raster->height());
-  plan.coordinateSystem = raster->georeference().coordinateSystem;
+  if (form.runOptions.worldFiles)
+    plan.coordinateSystem =
+        chooseCoordinateSystem(form, raster->georeference().coordinateSystem, /*withWkt=*/true, /*withName=*/false).wkt;
   return plan;
 }
 

@@ -54,9 +54,25 @@ bool hasEmptyExtent(const Session& session);
 // every check that would otherwise stop the run midway.
 RunPlan planRun(const RunRequest& request, const Session& session, int rasterWidth, int rasterHeight);
 
+enum class CoordinateSystemOrigin { given, georeference, sheetCode, none };
+
+struct CoordinateSystemChoice {
+  CoordinateSystemOrigin origin = CoordinateSystemOrigin::none;
+  QString wkt;   // empty for none, and for a sheet code's zone unless asked for
+  QString name;  // "EPSG:6677" where known
+};
+
+// The coordinate system the images' .aux.xml carry: the one the run options
+// ask for, else the raster's own (`ownWkt`), else the zone of the form's
+// sheet code under the options' datum; none without any. The zone's WKT is
+// read (through GDAL) only `withWkt`; the raster's own EPSG name only
+// `withName`.
+CoordinateSystemChoice chooseCoordinateSystem(const Form& form, const QString& ownWkt, bool withWkt,
+                                              bool withName);
+
 // The plan of the form as it stands: its fields read as a request, its
 // session, and its raster (opened through the cache for its size and
-// coordinate system).
+// coordinate system, chosen as above when the run writes world files).
 RunPlan planRun(Form& form);
 
 // The index lines exactly as the run writes them, without line ends.

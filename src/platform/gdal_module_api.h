@@ -20,7 +20,7 @@ class RasterSource;
 struct Progress;
 
 // Raised whenever the table changes; a module of another build is refused.
-inline constexpr int kGdalModuleVersion = 2;
+inline constexpr int kGdalModuleVersion = 3;
 
 // Where a decoded file says it lies, as GDAL gives it.
 struct GdalPlacement {
@@ -50,6 +50,12 @@ struct GdalModuleApi {
   // How the axes of the coordinate system `wkt` map to east-then-north data,
   // as GDAL writes it ("2,1"); empty when GDAL cannot read `wkt`.
   QByteArray (*eastNorthAxisMapping)(const QString& wkt);
+
+  // The coordinate system `text` gives (an EPSG code, WKT, a PROJ string;
+  // never a file or an address it names) as WKT, and its EPSG name
+  // ("EPSG:6677") when it has or matches one, else empty. False when GDAL
+  // cannot read `text`.
+  bool (*readCoordinateSystem)(const QString& text, QString& wkt, QString& epsgName);
 };
 
 }  // namespace pelmora

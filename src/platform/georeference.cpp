@@ -53,6 +53,12 @@ Georeference readSidecars(const QString& path, int width, int height) {
   return georeferenceFromPlacement(std::move(placement), width, height);
 }
 
+std::optional<CoordinateSystem> readCoordinateSystem(const QString& text) {
+  CoordinateSystem system;
+  if (!gdalModule().readCoordinateSystem(text, system.wkt, system.epsgName)) return std::nullopt;
+  return system;
+}
+
 QByteArray auxXmlText(const QString& wkt) {
   // World files give east before north, whatever order the system's axes have.
   const QByteArray mapping = gdalModule().eastNorthAxisMapping(wkt);

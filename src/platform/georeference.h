@@ -42,6 +42,15 @@ Georeference readSidecars(const QString& path, int width, int height);
 // .aux.xml.
 QStringList sidecarCandidates(const QString& path);
 
+struct CoordinateSystem {
+  QString wkt;
+  QString epsgName;  // "EPSG:6677"; empty when it has no EPSG code
+};
+
+// The coordinate system `text` gives (an EPSG code, WKT, a PROJ string), or
+// nothing when it is none. Loads GDAL; throws Failure when it cannot be loaded.
+std::optional<CoordinateSystem> readCoordinateSystem(const QString& text);
+
 // The text of NAME.aux.xml that gives an image the coordinate system `wkt`,
 // its axes in the east-then-north order of world files. Loads GDAL; throws
 // Failure when it cannot be loaded.

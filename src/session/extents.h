@@ -2,6 +2,7 @@
 // read again, the real-world extents, and the aspect caption of Label9.
 #pragma once
 
+#include "platform/georeference.h"
 #include "session/fields.h"
 #include "session/session.h"
 
@@ -17,6 +18,10 @@ double roundedAspectRatio(double W_DX, double W_DY);
 // extents; Label9 is left alone. Throws Failure (having changed nothing) when
 // a corner or an extent does not fit a double.
 void readCornersAndExtents(const Fields& fields, Session& session);
+
+// Writes the edges into the corner fields (X is north, Y is east): top to
+// 右上X, right to 右上Y, bottom to 左下X, left to 左下Y, each change handled.
+void writeCornerEdges(Fields& fields, const NorthUpEdges& edges);
 
 // The corner fields' change handler: as above, then Label9 when both extents
 // are non-zero. A corner or ratio that does not fit a double leaves the record

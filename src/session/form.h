@@ -23,6 +23,7 @@ struct RunOptions {
   // The coordinate system the images' .aux.xml carry, as WKT, over the
   // raster's own; empty: the raster's own, else its sheet code's zone.
   QString coordinateSystem;
+  QString coordinateSystemName;  // its EPSG name, when it has one
   Datum datum = Datum::jgd2011;  // of a sheet code's zone
 };
 

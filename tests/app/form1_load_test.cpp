@@ -96,6 +96,19 @@ class Form1Load : public QObject {
     QCOMPARE(shown.pixelColor(red), kRed);
   }
 
+  void aSheetNamedByItsCodeFillsTheCornersFromIt() {
+    auto window = shownWindow();
+    QImage image(400, 300, QImage::Format_RGB32);
+    image.fill(kRasterGrey);
+    loadThroughDialog(*window, pelmora::testing::writeBmp24(dir_.filePath(QStringLiteral("09LD351.bmp")), image));
+    Fields& fields = window->form().fields;
+    QCOMPARE(fields.text(Field::Text1), QStringLiteral("-39000"));
+    QCOMPARE(fields.text(Field::Text2), QStringLiteral("-18000"));
+    QCOMPARE(fields.text(Field::Text3), QStringLiteral("-40500"));
+    QCOMPARE(fields.text(Field::Text4), QStringLiteral("-20000"));
+    QCOMPARE(control<QLabel>(*window, "Label9")->text(), QStringLiteral("Ｘ：Ｙ＝ 1 : 1.33"));
+  }
+
   void command3RedrawsTheGridForNewCounts() {
     auto window = shownWindow();
     loadThroughDialog(*window, raster_);

@@ -63,7 +63,10 @@ TEST_F(BatchTool, DryRunShowsTheFieldsAsLoadingLeavesThem) {
                               "横: 1.33\nサイズ: 0.36\nＸ：Ｙ＝ 1 : 1.33\n"
                               "\n"
                               "sheet12_0.JPG, 0, 0, 45, 60\n"
-                              "sheet12_1.JPG,-.0900000000000034, 0, 45, 60.12\n"));
+                              "sheet12_1.JPG,-.0900000000000034, 0, 45, 60.12\n"
+                              "\n"
+                              "corners-from: upper-right=placeholder lower-left=placeholder\n"
+                              "crs-from: none\n"));
   EXPECT_EQ(captured->err, "");
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"sheet12.bmp"});  // nothing written
 }
@@ -132,6 +135,53 @@ TEST_F(BatchTool, ARerunWritesTheSameIndexWithOrWithoutAnOutputFolder) {
                                                QString::fromUtf8("右上Y: 700"),
                                                QString::fromUtf8("左下X: 0.5"),
                                                QString::fromUtf8("左下Y: 0")}));
+}
+
+// Where the corners and the coordinate system come from, as the dry run says.
+TEST_F(BatchTool, SheetCodesTablesAndCoordinateSystemsInTheirOrder) {
+  const QString sheet = testing::writeBmp24(dir.filePath("09ld351_scan.bmp"), testing::positionImage(400, 300));
+  auto corners = [this] { return outLines().mid(0, 4).join(u' '); };
+  auto origins = [this] { return outLines().mid(outLines().size() - 3, 2); };
+  ASSERT_EQ(run({"-n", sheet}), kCompleted) << captured->err.toStdString();
+  EXPECT_EQ(corners(), QString::fromUtf8("右上X: -39000 右上Y: -18000 左下X: -40500 左下Y: -20000"));
+  EXPECT_EQ(origins(), QStringList({"corners-from: upper-right=sheet-code:09LD351 lower-left=sheet-code:09LD351",
+                                    "crs-from: sheet-code:09LD351 EPSG:6677"}));
+  EXPECT_EQ(captured->err, "");
+
+  // --sheet wins over the name and -u over --sheet, each pair on its own.
+  ASSERT_EQ(run({"-n", "--sheet", "09LD352", "-u", "1,2", "--datum", "tokyo", sheet}), kCompleted);
+  EXPECT_EQ(corners(), QString::fromUtf8("右上X: 1 右上Y: 2 左下X: -40500 左下Y: -18000"));
+  EXPECT_EQ(origins(), QStringList({"corners-from: upper-right=given lower-left=sheet-code:09LD352",
+                                    "crs-from: sheet-code:09LD352 EPSG:30169"}));
+
+  // A table as a spreadsheet saves it (CP932, CR LF, a header); a damaged line
+  // for a raster not given is ignored.
+  const QString table = dir.filePath("corners.csv");
+  writeFile(table, "RASTER,\x8d\xb6\x89\xbaX,\x8d\xb6\x89\xbaY,\x89" "E\x8f\xe3X,\x89" "E\x8f\xe3Y\r\n"
+                   "# scanned 2019\r\nother.tif,x\r\n09ld351_scan,\x82\x50,2,30,40\r\n");
+  ASSERT_EQ(run({"-n", "--corners", table, "--crs", "EPSG:6675", sheet}), kCompleted) << captured->err.toStdString();
+  EXPECT_EQ(corners(), QString::fromUtf8("右上X: 30 右上Y: 40 左下X: １ 左下Y: 2"));
+  EXPECT_EQ(origins(), QStringList({"corners-from: upper-right=table lower-left=table", "crs-from: given EPSG:6675"}));
+
+  // The zone's system reaches the images' .aux.xml; an earlier index then
+  // comes before the code in the name.
+  ASSERT_EQ(run({"--world-files", "-r", "1", "-c", "1", sheet}), kCompleted) << captured->err.toStdString();
+  EXPECT_TRUE(readFile(dir.filePath("09ld351_scan_1.JPG.aux.xml")).contains("AUTHORITY[\"EPSG\",\"6677\"]]"));
+  ASSERT_EQ(run({"-n", sheet}), kCompleted);
+  EXPECT_EQ(origins()[0], "corners-from: upper-right=index lower-left=index");
+
+  // Bad codes, table lines and systems are usage errors naming them.
+  writeFile(table, "09ld351_scan.bmp,1,2,3,4\n09ld351_scan.bmp,1,2,x,4\n");
+  EXPECT_EQ(run({"-n", "--corners", table, sheet}), kUsageError);
+  EXPECT_TRUE(captured->err.contains("line 2")) << captured->err.toStdString();
+  EXPECT_EQ(run({"-n", "--sheet", "09LD355", sheet}), kUsageError);
+  EXPECT_EQ(run({"-n", "--crs", "EPSG:99999999", sheet}), kUsageError);
+
+  // A sheet scanned with its margins still takes the sheet's corners, and says so.
+  const QString square = testing::writeBmp24(dir.filePath("09LD353.bmp"), testing::positionImage(400, 400));
+  ASSERT_EQ(run({"-n", square}), kCompleted);
+  EXPECT_TRUE(captured->err.contains(messages::sheetProportionsDiffer("09LD353", 400, 400)));
+  EXPECT_EQ(corners(), QString::fromUtf8("右上X: -40500 右上Y: -18000 左下X: -42000 左下Y: -20000"));
 }
 
 TEST_F(BatchTool, RunWritesTheImagesAndTheIndexThatTheDryRunShows) {

@@ -1,6 +1,6 @@
 // The table pelmora-gdal.so hands to the programs, and the two small GDAL
-// services besides decoding: the files that place a bitmap and the axis order
-// of a coordinate system.
+// services besides decoding: the files that place a bitmap, and coordinate
+// systems (read from text, and their axis order).
 #include <cpl_error.h>
 #include <cpl_minixml.h>
 #include <cpl_string.h>
@@ -78,7 +78,32 @@ QByteArray eastNorthAxisMapping(const QString& wkt) {
   return mapping;
 }
 
-constexpr GdalModuleApi kApi{kGdalModuleVersion, decode, readSidecars, eastNorthAxisMapping};
+bool readCoordinateSystem(const QString& text, QString& wkt, QString& epsgName) {
+  ensureGdal();
+  OGRSpatialReference srs;
+  // The text itself, never a file or an address it names.
+  if (srs.SetFromUserInput(text.toUtf8().constData(), OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS_get()) !=
+      OGRERR_NONE)
+    return false;
+  char* exported = nullptr;
+  if (srs.exportToWkt(&exported) != OGRERR_NONE) {
+    CPLFree(exported);
+    return false;
+  }
+  wkt = QString::fromUtf8(exported);
+  CPLFree(exported);
+  const char* authority = srs.GetAuthorityName(nullptr);
+  if (!authority || !EQUAL(authority, "EPSG")) {
+    srs.AutoIdentifyEPSG();
+    authority = srs.GetAuthorityName(nullptr);
+  }
+  const char* code = srs.GetAuthorityCode(nullptr);
+  epsgName = authority && code && EQUAL(authority, "EPSG") ? QStringLiteral("EPSG:") + QString::fromLatin1(code)
+                                                          : QString();
+  return true;
+}
+
+constexpr GdalModuleApi kApi{kGdalModuleVersion, decode, readSidecars, eastNorthAxisMapping, readCoordinateSystem};
 
 }  // namespace
 }  // namespace pelmora
