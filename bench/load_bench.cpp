@@ -4,8 +4,8 @@
 // (REOPENED 1 when the grid command opened the file again).
 #include "commands/grid.h"
 #include "commands/load.h"
-#include "platform/desktop.h"
-#include "platform/image_view.h"
+#include "desktop/desktop.h"
+#include "desktop/image_view.h"
 #include "session/fields.h"
 #include "session/form.h"
 

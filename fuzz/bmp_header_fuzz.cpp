@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "base/failure.h"
-#include "platform/bmp_file.h"
-#include "platform/bmp_header.h"
+#include "raster/bmp_file.h"
+#include "raster/bmp_header.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::optional<pelmora::BmpLayout> layout;

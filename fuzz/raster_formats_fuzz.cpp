@@ -8,9 +8,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "raster/raster_opening.h"
 #include "base/failure.h"
-#include "platform/gdal_module.h"
-#include "platform/raster_source.h"
+#include "raster/gdal_module.h"
+#include "raster/raster_source.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   pelmora::setGdalModuleFallback(QStringLiteral(PELMORA_GDAL_MODULE));

@@ -6,7 +6,7 @@
 #include "app/qt_desktop.h"
 #include "app/qt_fields.h"
 #include "commands/outcome.h"
-#include "platform/image_view.h"
+#include "desktop/image_view.h"
 #include "session/form.h"
 
 #include <QWidget>

@@ -2,7 +2,7 @@
 // size whenever the view changes.
 #pragma once
 
-#include "platform/image_view.h"
+#include "desktop/image_view.h"
 
 #include <QWidget>
 

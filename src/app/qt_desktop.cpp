@@ -1,7 +1,7 @@
 #include "app/qt_desktop.h"
 
 #include "app/run_progress_dialog.h"
-#include "platform/view.h"
+#include "desktop/view.h"
 
 #include <QApplication>
 #include <QEvent>

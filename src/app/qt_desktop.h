@@ -3,7 +3,7 @@
 // behind a window-modal progress dialog.
 #pragma once
 
-#include "platform/desktop.h"
+#include "desktop/desktop.h"
 
 #include <QThreadPool>
 #include <QWidget>

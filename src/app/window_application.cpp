@@ -1,7 +1,7 @@
 #include "app/window_application.h"
 
 #include "base/messages.h"
-#include "platform/qt_translation.h"
+#include "desktop/qt_translation.h"
 
 #include <cstdio>
 #include <unistd.h>

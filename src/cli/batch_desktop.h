@@ -3,7 +3,7 @@
 // calling thread with a progress bar on a terminal.
 #pragma once
 
-#include "platform/desktop.h"
+#include "desktop/desktop.h"
 
 #include <QString>
 #include <functional>

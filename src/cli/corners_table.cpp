@@ -2,8 +2,8 @@
 
 #include "base/failure.h"
 #include "base/numbers.h"
-#include "platform/halfwidth.h"
-#include "platform/text_encoding.h"
+#include "base/halfwidth.h"
+#include "base/text_encoding.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 
 #include "base/failure.h"
 #include "base/numbers.h"
-#include "platform/halfwidth.h"
+#include "base/halfwidth.h"
 
 #include <QCommandLineParser>
 #include <cmath>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "cli/corners_table.h"
-#include "platform/sheet_code.h"
+#include "raster/sheet_code.h"
 
 #include <QString>
 #include <QStringList>

@@ -3,7 +3,7 @@
 // that a stopped run removes what it began and keeps the earlier files.
 #pragma once
 
-#include "platform/desktop.h"
+#include "desktop/desktop.h"
 
 #include <QString>
 #include <condition_variable>

@@ -6,7 +6,7 @@
 #include "commands/ar2_index.h"
 #include "commands/grid.h"
 #include "commands/run.h"
-#include "platform/bmp_file.h"
+#include "raster/bmp_file.h"
 #include "render/bil.h"
 #include "session/extents.h"
 #include "session/field_number.h"

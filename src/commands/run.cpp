@@ -3,8 +3,8 @@
 #include "base/failure.h"
 #include "base/messages.h"
 #include "base/numbers.h"
-#include "platform/file_lock.h"
-#include "platform/georeference.h"
+#include "output/file_lock.h"
+#include "raster/georeference.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -8,11 +8,11 @@
 // index last; a run that stops leaves the earlier set as it was.
 #include "commands/run.h"
 #include "commands/world_file.h"
-#include "platform/file_lock.h"
-#include "platform/huge_page_slots.h"
-#include "platform/jpeg_encoder.h"
-#include "platform/row_blocks.h"
-#include "platform/staged_files.h"
+#include "output/file_lock.h"
+#include "raster/huge_page_slots.h"
+#include "output/jpeg_encoder.h"
+#include "raster/row_blocks.h"
+#include "output/staged_files.h"
 #include "render/resample_taps.h"
 
 #include "base/failure.h"

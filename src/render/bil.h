@@ -4,10 +4,10 @@
 #pragma once
 
 #include "base/corner_points.h"
-#include "platform/image_buffer.h"
-#include "platform/raster_cache.h"
-#include "platform/raster_source.h"
-#include "platform/view.h"
+#include "base/image_buffer.h"
+#include "raster/raster_cache.h"
+#include "raster/raster_source.h"
+#include "desktop/view.h"
 
 #include <QRect>
 #include <QString>

@@ -2,7 +2,7 @@
 // read again, the real-world extents, and the aspect caption of Label9.
 #pragma once
 
-#include "platform/georeference.h"
+#include "raster/georeference.h"
 #include "session/fields.h"
 #include "session/session.h"
 

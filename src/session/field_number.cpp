@@ -1,7 +1,7 @@
 #include "session/field_number.h"
 
 #include "base/numbers.h"
-#include "platform/halfwidth.h"
+#include "base/halfwidth.h"
 
 namespace pelmora {
 

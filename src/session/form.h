@@ -3,11 +3,11 @@
 // writes. The window and the batch tool each build one.
 #pragma once
 
-#include "platform/desktop.h"
-#include "platform/jpeg_encoder.h"
-#include "platform/raster_cache.h"
-#include "platform/sheet_code.h"
-#include "platform/view.h"
+#include "desktop/desktop.h"
+#include "output/jpeg_encoder.h"
+#include "raster/raster_cache.h"
+#include "raster/sheet_code.h"
+#include "desktop/view.h"
 #include "session/fields.h"
 #include "session/session.h"
 

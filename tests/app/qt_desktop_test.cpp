@@ -2,7 +2,7 @@
 // work off the user-interface thread behind a window-modal progress dialog.
 #include "window_test_support.h"
 
-#include "platform/qt_translation.h"
+#include "desktop/qt_translation.h"
 #include "base/failure.h"
 
 #include <QDialogButtonBox>

@@ -3,7 +3,7 @@
 #include "cli/batch.h"
 
 #include "base/messages.h"
-#include "platform/file_lock.h"
+#include "output/file_lock.h"
 #include "support/test_rasters.h"
 
 #include <QDateTime>

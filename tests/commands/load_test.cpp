@@ -1,7 +1,7 @@
 #include "base/numbers.h"
 #include "commands/load.h"
 #include "commands/grid.h"
-#include "platform/image_view.h"
+#include "desktop/image_view.h"
 #include "support/scripted_desktop.h"
 #include "support/test_rasters.h"
 

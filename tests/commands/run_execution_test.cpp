@@ -2,6 +2,7 @@
 // the canvas beyond the raster is white, the quality reaches the encoder, and
 // images rendered and encoded in bands are those of the whole canvas. What a
 // run that stops leaves behind: see run_commit_test.cpp.
+#include "raster/raster_opening.h"
 #include "commands/run.h"
 #include "commands/world_file.h"
 

@@ -1,7 +1,7 @@
 #include "base/failure.h"
 #include "base/messages.h"
 #include "commands/run.h"
-#include "platform/image_view.h"
+#include "desktop/image_view.h"
 #include "support/scripted_desktop.h"
 #include "support/test_rasters.h"
 

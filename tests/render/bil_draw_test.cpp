@@ -7,8 +7,9 @@
 #include <cmath>
 
 #include "base/failure.h"
-#include "platform/image_view.h"
+#include "desktop/image_view.h"
 #include "support/image_raster.h"
+#include "raster/raster_opening.h"
 #include "render/bil.h"
 #include "support/test_rasters.h"
 

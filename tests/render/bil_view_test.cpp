@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 
 #include "base/failure.h"
-#include "platform/image_view.h"
+#include "desktop/image_view.h"
 #include "render/bil.h"
 #include "support/test_rasters.h"
 

@@ -1,6 +1,6 @@
 // Linked into the test and benchmark programs: they run from build folders of
 // their own, where neither the program folder nor an install holds the module.
-#include "platform/gdal_module.h"
+#include "raster/gdal_module.h"
 
 namespace {
 

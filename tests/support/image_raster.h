@@ -3,7 +3,7 @@
 
 #include <QImage>
 
-#include "platform/raster_source.h"
+#include "raster/raster_source.h"
 
 namespace pelmora::testing {
 

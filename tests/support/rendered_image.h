@@ -6,7 +6,7 @@
 #include <new>
 
 #include "commands/run.h"
-#include "platform/image_view.h"
+#include "desktop/image_view.h"
 
 namespace pelmora::testing {
 

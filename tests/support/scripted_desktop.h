@@ -2,7 +2,7 @@
 // recorded, for driving the commands without a window.
 #pragma once
 
-#include "platform/desktop.h"
+#include "desktop/desktop.h"
 
 #include <QString>
 #include <QStringList>

@@ -2,7 +2,7 @@
 // the reference our band-wise encoder must match byte for byte.
 #pragma once
 
-#include "platform/raster_source.h"
+#include "raster/raster_source.h"
 
 #include <cstdint>
 #include <vector>

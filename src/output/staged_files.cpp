@@ -1,0 +1,270 @@
+#include "output/staged_files.h"
+
+#include "base/failure.h"
+#include "base/messages.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+namespace pelmora {
+namespace {
+
+const QString kStagedSuffix = QStringLiteral(".pelmora-tmp");
+
+QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
+
+[[noreturn]] void failWrite(int error, const QString& path) {
+  throw Failure(messages::cannotWriteFile(fileErrorReason(error)), path);
+}
+
+}  // namespace
+
+QString fileErrorReason(int error) {
+  const QString system = QString::fromLocal8Bit(std::system_category().message(error));
+  QString plain;
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT: plain = messages::noSpaceLeft(); break;
+    case EACCES:
+    case EPERM: plain = messages::writeNotPermitted(); break;
+    case EROFS: plain = messages::readOnlyPlace(); break;
+    case EISDIR: plain = messages::folderOfThatName(); break;
+    case ENOENT:
+    case ENOTDIR: plain = messages::noSuchFolder(); break;
+    default: return system;
+  }
+  return plain + QStringLiteral(" (") + system + u')';
+}
+
+QString stagedNameOf(const QString& fileName) { return u'.' + fileName + kStagedSuffix; }
+
+std::optional<QString> fileNameOfStaged(const QString& stagedName) {
+  if (!stagedName.startsWith(u'.') || !stagedName.endsWith(kStagedSuffix) ||
+      stagedName.size() <= 1 + kStagedSuffix.size())
+    return std::nullopt;
+  return stagedName.mid(1, stagedName.size() - 1 - kStagedSuffix.size());
+}
+
+// ---------------------------------------------------------------------------
+
+StagedFile::StagedFile(StagedSet& set, QString name, QString finalPath, int fd)
+    : set_(&set), name_(std::move(name)), finalPath_(std::move(finalPath)), fd_(fd) {}
+
+StagedFile::StagedFile(StagedFile&& other) noexcept
+    : set_(other.set_),
+      name_(std::move(other.name_)),
+      finalPath_(std::move(other.finalPath_)),
+      fd_(other.fd_),
+      offset_(other.offset_),
+      writebackFrom_(other.writebackFrom_) {
+  other.set_ = nullptr;
+  other.fd_ = -1;
+}
+
+StagedFile::~StagedFile() {
+  if (fd_ >= 0) ::close(fd_);
+  if (set_) set_->abandoned(name_);
+}
+
+void StagedFile::fail(int error) {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  set_->abandoned(name_);
+  set_ = nullptr;
+  failWrite(error, finalPath_);
+}
+
+void StagedFile::write(std::span<const std::uint8_t> bytes) {
+  const std::uint8_t* next = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t written = ::write(fd_, next, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      fail(errno);
+    }
+    next += written;
+    left -= std::size_t(written);
+  }
+  offset_ += (long long)bytes.size();
+  // The disk starts on what is written while the rest is made, so that the
+  // flush before the commit finds little left to do: a stretch at a time,
+  // whole pages but for the file's end, as a call for every few kilobytes
+  // costs more than it saves. Only a hint: the flush reports any error.
+  constexpr long long kWritebackStretch = 1 << 20;
+  if (offset_ - writebackFrom_ >= kWritebackStretch) {
+    const long long upTo = offset_ & ~4095LL;
+    ::sync_file_range(fd_, off_t(writebackFrom_), off_t(upTo - writebackFrom_), SYNC_FILE_RANGE_WRITE);
+    writebackFrom_ = upTo;
+  }
+}
+
+void StagedFile::finish() {
+  set_->finished(name_, fd_);
+  fd_ = -1;
+  set_ = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+
+StagedSet::StagedSet(QString folder) : folder_(std::move(folder)) {}
+
+StagedSet::~StagedSet() {
+  {
+    std::lock_guard lock(mutex_);
+    closing_ = true;
+  }
+  changed_.notify_all();
+  if (flusher_.joinable()) flusher_.join();
+  for (const auto& [name, fd] : toFlush_) ::close(fd);
+  for (const auto& [name, state] : staged_)
+    ::unlink(encoded(QDir(folder_).filePath(stagedNameOf(name))).constData());
+}
+
+StagedFile StagedSet::create(const QString& name) {
+  const QString finalPath = QDir(folder_).filePath(name);
+  const QByteArray temporary = encoded(QDir(folder_).filePath(stagedNameOf(name)));
+  {
+    std::lock_guard lock(mutex_);
+    if (flushFailure_) throw *flushFailure_;
+    staged_[name] = State::writing;
+  }
+  // 0666 so that the umask decides the permissions, as for any new file.
+  // A leftover of that name goes first; the file is then made afresh, never
+  // opened through a link planted at its name.
+  ::unlink(temporary.constData());
+  const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    const int error = errno;
+    abandoned(name);
+    failWrite(error, finalPath);
+  }
+  return StagedFile(*this, name, finalPath, fd);
+}
+
+void StagedSet::finished(const QString& name, int fd) {
+  std::unique_lock lock(mutex_);
+  // A bound on the descriptors held open while the disk catches up.
+  changed_.wait(lock, [this] { return toFlush_.size() < 64; });
+  staged_[name] = State::flushing;
+  toFlush_.emplace_back(name, fd);
+  if (!flusher_.joinable()) flusher_ = std::thread([this] { flush(); });
+  changed_.notify_all();
+}
+
+void StagedSet::flush() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] { return closing_ || !toFlush_.empty(); });
+    if (closing_) return;  // what is left is abandoned, not flushed
+    flushNext(lock);
+  }
+}
+
+void StagedSet::flushNext(std::unique_lock<std::mutex>& lock) {
+  const auto [name, fd] = toFlush_.front();
+  toFlush_.pop_front();
+  ++flushing_;
+  lock.unlock();
+  // A full disk or a failing device may only show here, at the flush or the close.
+  int error = ::fsync(fd) != 0 ? errno : 0;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  lock.lock();
+  --flushing_;
+  if (error == 0) {
+    if (staged_.count(name)) staged_[name] = State::flushed;
+  } else if (!flushFailure_) {
+    flushFailure_ = Failure(messages::cannotWriteFile(fileErrorReason(error)),
+                            QDir(folder_).filePath(name));
+  }
+  changed_.notify_all();
+}
+
+void StagedSet::abandoned(const QString& name) {
+  ::unlink(encoded(QDir(folder_).filePath(stagedNameOf(name))).constData());
+  std::lock_guard lock(mutex_);
+  staged_.erase(name);
+}
+
+void StagedSet::commit(const std::vector<CommitStep>& steps, const QString& journalName) {
+  {
+    StagedFile journal = create(journalName);
+    const QByteArray text = journalText(steps);
+    journal.write({reinterpret_cast<const std::uint8_t*>(text.constData()), std::size_t(text.size())});
+    journal.finish();
+  }
+  std::unique_lock lock(mutex_);
+  while (!toFlush_.empty()) flushNext(lock);
+  changed_.wait(lock, [this] { return toFlush_.empty() && flushing_ == 0; });
+  if (flushFailure_) throw *flushFailure_;
+  // Names are taken relative to the folder, opened once: the renames of a
+  // large set are the one part of a run that no other work overlaps.
+  struct Folder {
+    int fd;
+    ~Folder() {
+      if (fd >= 0) ::close(fd);
+    }
+  } folder{::open(encoded(folder_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+  if (folder.fd < 0) throw Failure(messages::cannotWriteFolder(fileErrorReason(errno)), folder_);
+  auto checkFlushed = [&](const QString& name) {
+    const auto staged = staged_.find(name);
+    if (staged == staged_.end() || staged->second != State::flushed)
+      throw Failure(messages::fileNotFinished(), QDir(folder_).filePath(name));
+  };
+  checkFlushed(journalName);
+  for (const CommitStep& step : steps) {
+    if (step.kind != CommitStep::Kind::put) continue;
+    checkFlushed(step.name);
+    // rename() would refuse it only after the files before it were renamed.
+    struct stat status;
+    if (::fstatat(folder.fd, encoded(step.name).constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISDIR(status.st_mode))
+      failWrite(EISDIR, QDir(folder_).filePath(step.name));
+  }
+
+  // The journal in place and on the disk: from here on the temporaries are
+  // the journal's, and a stop is finished from it rather than undone.
+  if (::renameat(folder.fd, encoded(stagedNameOf(journalName)).constData(), folder.fd,
+                 encoded(journalName).constData()) != 0)
+    failWrite(errno, QDir(folder_).filePath(journalName));
+  staged_.clear();
+  if (::fsync(folder.fd) != 0) throw Failure(messages::cannotWriteFolder(fileErrorReason(errno)), folder_);
+  try {
+    carryOut(folder.fd, folder_, steps, /*again=*/false);
+  } catch (const Failure&) {
+    // A rename or removal may fail once and then go through (an interrupted
+    // call, a device that recovers): the journal is carried out again.
+    carryOut(folder.fd, folder_, steps, /*again=*/true);
+  }
+  removeJournal(folder.fd, journalName);
+}
+
+// Read with readdir: QDir's filtered, sorted listing took half a millisecond
+// of every run's start for a folder of a few hundred files.
+int removeLeftoverTemporaries(const QString& folder, const std::function<bool(const QString&)>& ours) {
+  const int fd = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  DIR* entries = ::fdopendir(fd);
+  if (!entries) {
+    ::close(fd);
+    return 0;
+  }
+  int removed = 0;
+  while (const dirent* entry = ::readdir(entries)) {
+    const std::optional<QString> name = fileNameOfStaged(QFile::decodeName(entry->d_name));
+    // A folder of that name is not ours to remove: unlinkat refuses it.
+    if (name && ours(*name) && ::unlinkat(fd, entry->d_name, 0) == 0) ++removed;
+  }
+  ::closedir(entries);
+  return removed;
+}
+
+}  // namespace pelmora

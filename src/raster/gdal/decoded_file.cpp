@@ -1,0 +1,387 @@
+#include "raster/gdal/decoded_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gdal.h>
+#include <gdal_priv.h>
+
+#include <QDir>
+#include <QFile>
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
+
+#include "base/failure.h"
+#include "base/messages.h"
+#include "base/progress.h"
+#include "raster/gdal/gdal_setup.h"
+#include "raster/gdal/jp2_boxes.h"
+
+namespace pelmora {
+namespace {
+
+QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+struct Dataset {
+  GDALDatasetH handle = nullptr;
+  Dataset() = default;
+  explicit Dataset(GDALDatasetH h) : handle(h) {}
+  Dataset(Dataset&& other) noexcept : handle(std::exchange(other.handle, nullptr)) {}
+  ~Dataset() {
+    if (handle) GDALClose(handle);
+  }
+};
+
+// The drivers of the raster files the tool reads. GDAL names a file's format
+// by its content, not its name: without this list a VRT saved as NAME.tif
+// would make the load read whatever files or addresses it names.
+constexpr const char* kRasterFileDrivers[] = {"GTiff", "PNG", "JPEG", "JP2OpenJPEG", "BMP", nullptr};
+
+bool isRasterFileDriver(const char* name) {
+  for (const char* const* each = kRasterFileDrivers; *each; ++each)
+    if (std::strcmp(*each, name) == 0) return true;
+  return false;
+}
+
+// The raster driver that recognises the file `name` by its header alone; null
+// when none does. Only the drivers' header checks run: GDALIdentifyDriverEx()
+// would also open the file with every driver that has none.
+GDALDriver* driverRecognising(const char* name) {
+  GDALOpenInfo info(name, GA_ReadOnly);
+  GDALDriverManager* drivers = GetGDALDriverManager();
+  for (int i = 0; i < drivers->GetDriverCount(); ++i) {
+    GDALDriver* driver = drivers->GetDriver(i);
+    if (driver->pfnIdentify && driver->GetMetadataItem(GDAL_DCAP_RASTER) && driver->pfnIdentify(&info) > 0)
+      return driver;
+  }
+  return nullptr;
+}
+
+Dataset openDataset(const QString& path) {
+  const QByteArray name = gdalFileName(path);
+  CPLErrorReset();
+  Dataset dataset(GDALOpenEx(name.constData(), GDAL_OF_RASTER | GDAL_OF_READONLY, kRasterFileDrivers,
+                             nullptr, nullptr));
+  if (dataset.handle) return dataset;
+  const QString reason = lastGdalError(messages::gdalDoesNotKnowFormat());
+  // A format of another kind is named, so that the user learns what the file is.
+  if (GDALDriver* driver = driverRecognising(name.constData()); driver && !isRasterFileDriver(driver->GetDescription()))
+    throw Failure(messages::formatNotRasterFile(QStringLiteral("%1 (%2)").arg(
+                      QString::fromUtf8(GDALGetDriverLongName(driver)), QString::fromUtf8(driver->GetDescription()))),
+                  path);
+  throw Failure(messages::formatNotReadable(reason), path);
+}
+
+// How the file's bands become blue-green-red rows.
+enum class Bands { Lookup, Rgb, Rgba };
+
+struct PixelPlan {
+  Bands bands = Bands::Rgb;
+  // Blue, green, red of every gray level or palette index (over white where
+  // the palette has alpha).
+  std::array<std::array<std::uint8_t, 3>, 256> lookup{};
+};
+
+std::uint8_t overWhite(int colour, int alpha) {
+  return std::uint8_t((colour * alpha + 255 * (255 - alpha) + 127) / 255);
+}
+
+QString bandsText(GDALDatasetH dataset) {
+  const int count = GDALGetRasterCount(dataset);
+  QStringList parts;
+  for (int i = 1; i <= count; ++i) {
+    GDALRasterBandH band = GDALGetRasterBand(dataset, i);
+    parts << QStringLiteral("%1 %2")
+                 .arg(QString::fromLatin1(GDALGetDataTypeName(GDALGetRasterDataType(band))),
+                      QString::fromLatin1(
+                          GDALGetColorInterpretationName(GDALGetRasterColorInterpretation(band))));
+  }
+  return messages::bandsOf(count, parts);
+}
+
+PixelPlan pixelPlanOf(GDALDatasetH dataset, const QString& path) {
+  const int count = GDALGetRasterCount(dataset);
+  auto refuse = [&] {
+    return Failure(messages::pixelFormatNotReadable(bandsText(dataset)), path);
+  };
+  if (count != 1 && count != 3 && count != 4) throw refuse();
+  for (int i = 1; i <= count; ++i)
+    if (GDALGetRasterDataType(GDALGetRasterBand(dataset, i)) != GDT_Byte) throw refuse();
+
+  PixelPlan plan;
+  if (count == 3) return plan;
+  if (count == 4) {
+    if (GDALGetRasterColorInterpretation(GDALGetRasterBand(dataset, 4)) != GCI_AlphaBand)
+      throw refuse();
+    plan.bands = Bands::Rgba;
+    return plan;
+  }
+  plan.bands = Bands::Lookup;
+  GDALRasterBandH band = GDALGetRasterBand(dataset, 1);
+  GDALColorTableH table = GDALGetRasterColorTable(band);
+  for (int i = 0; i < 256; ++i) plan.lookup[i] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)};
+  if (table && GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
+    if (GDALGetPaletteInterpretation(table) != GPI_RGB && GDALGetPaletteInterpretation(table) != GPI_Gray)
+      throw refuse();
+    const int entries = GDALGetColorEntryCount(table);
+    for (int i = 0; i < 256; ++i) {
+      GDALColorEntry e{0, 0, 0, 255};
+      if (i < entries) GDALGetColorEntryAsRGB(table, i, &e);
+      plan.lookup[i] = {overWhite(e.c3, e.c4), overWhite(e.c2, e.c4), overWhite(e.c1, e.c4)};
+    }
+  }
+  return plan;
+}
+
+// An unnamed file in the system's temporary folder (TMPDIR), of `bytes` bytes.
+int temporaryFile(std::int64_t bytes, const QString& rasterPath) {
+  const QString folder = QDir::tempPath();
+  const QByteArray name = QFile::encodeName(folder);
+  int fd = ::open(name.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd < 0 && errno != ENOSPC && errno != EACCES && errno != EROFS) {
+    // A file system without unnamed files: name one and remove the name at once.
+    QByteArray pattern = QFile::encodeName(QDir(folder).filePath(QStringLiteral("pelmora-XXXXXX")));
+    fd = mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd >= 0) ::unlink(pattern.constData());
+  }
+  if (fd < 0)
+    throw Failure(messages::cannotCreateTemporaryFile(folder, systemError(errno)), rasterPath);
+  // Claim the space now: a full disk is then said before the decoding, not midway.
+  const int error = posix_fallocate(fd, 0, bytes);
+  if (error == ENOSPC || error == EFBIG) {
+    ::close(fd);
+    throw Failure(messages::temporaryFolderFull(folder, (bytes + 999999) / 1000000), rasterPath);
+  }
+  return fd;
+}
+
+class Decoder {
+ public:
+  Decoder(const QString& path, GDALDatasetH first, const PixelPlan& plan, int fd, Progress* progress)
+      : path_(path), first_(first), plan_(plan), fd_(fd), progress_(progress) {
+    width_ = GDALGetRasterXSize(first);
+    height_ = GDALGetRasterYSize(first);
+    rowBytes_ = std::size_t(width_) * 3;
+    int blockWidth = 0, blockHeight = 0;
+    GDALGetBlockSize(GDALGetRasterBand(first, 1), &blockWidth, &blockHeight);
+    blockHeight = std::clamp(blockHeight, 1, height_);
+    // Whole block rows, so that no block is decoded twice, of about 4 MB of
+    // output at a time; a block row of a quarter gigabyte or more (one strip
+    // for the whole raster) is read in parts instead.
+    const std::size_t rowsInBudget = std::max<std::size_t>(1, (std::size_t(4) << 20) / rowBytes_);
+    const std::size_t rowsAtMost = std::max<std::size_t>(1, (std::size_t(256) << 20) / rowBytes_);
+    std::size_t rows = std::max<std::size_t>(1, rowsInBudget / std::size_t(blockHeight)) *
+                       std::size_t(blockHeight);
+    if (rows > rowsAtMost) rows = rowsInBudget;
+    chunkRows_ = int(std::min<std::size_t>(rows, std::size_t(height_)));
+    chunks_ = (height_ + chunkRows_ - 1) / chunkRows_;
+    // TIFF blocks are compressed one by one: any thread can start anywhere.
+    // Other formats (PNG, JPEG) decode from the start: one reader in file order.
+    const char* driver = GDALGetDriverShortName(GDALGetDatasetDriver(first));
+    const bool anyOrder = driver && std::strcmp(driver, "GTiff") == 0;
+    threads_ = anyOrder ? int(std::clamp(std::thread::hardware_concurrency(), 1u, 16u)) : 1;
+    threads_ = std::min(threads_, chunks_);
+  }
+
+  // False when cancelled.
+  bool run() {
+    std::vector<std::thread> helpers;
+    helpers.reserve(std::size_t(threads_ - 1));
+    try {
+      for (int i = 1; i < threads_; ++i) helpers.emplace_back([this] { work(nullptr); });
+    } catch (const std::system_error&) {
+      // The system has no thread to spare: the chunks go to whichever thread
+      // asks next, so the threads started decode them all.
+    }
+    work(first_);
+    for (auto& helper : helpers) helper.join();
+    if (failure_) throw *failure_;
+    return !cancelled_.load();
+  }
+
+ private:
+  void work(GDALDatasetH given) {
+    try {
+      std::optional<Dataset> own;
+      if (!given) {
+        own.emplace(openDataset(path_));
+        given = own->handle;
+      }
+      std::vector<std::uint8_t> out(rowBytes_ * std::size_t(chunkRows_));
+      std::vector<std::uint8_t> in(plan_.bands == Bands::Rgb ? 0
+                                   : std::size_t(width_) * std::size_t(chunkRows_) *
+                                         (plan_.bands == Bands::Rgba ? 4 : 1));
+      while (!stop_.load()) {
+        if (progress_ && progress_->cancelRequested.load()) {
+          cancelled_ = true;
+          stop_ = true;
+          return;
+        }
+        const int chunk = next_.fetch_add(1);
+        if (chunk >= chunks_) return;
+        const int top = chunk * chunkRows_;
+        const int rows = std::min(chunkRows_, height_ - top);
+        decode(given, top, rows, in.data(), out.data());
+        write(out.data(), std::size_t(rows) * rowBytes_, std::int64_t(top) * std::int64_t(rowBytes_));
+        const std::int64_t done = rowsDone_.fetch_add(rows) + rows;
+        if (progress_) progress_->done = int(done * progress_->total / height_);
+      }
+    } catch (const Failure& failure) {
+      stopWith(failure);
+    } catch (const std::bad_alloc&) {
+      stopWith(Failure(messages::outOfMemory(), path_));
+    }
+  }
+
+  void decode(GDALDatasetH dataset, int top, int rows, std::uint8_t* in, std::uint8_t* out) {
+    CPLErrorReset();
+    CPLErr result;
+    const std::size_t pixels = std::size_t(width_) * std::size_t(rows);
+    if (plan_.bands == Bands::Rgb) {
+      int order[3] = {3, 2, 1};
+      result = GDALDatasetRasterIO(dataset, GF_Read, 0, top, width_, rows, out, width_, rows,
+                                   GDT_Byte, 3, order, 3, GSpacing(rowBytes_), 1);
+    } else if (plan_.bands == Bands::Rgba) {
+      int order[4] = {3, 2, 1, 4};
+      result = GDALDatasetRasterIO(dataset, GF_Read, 0, top, width_, rows, in, width_, rows,
+                                   GDT_Byte, 4, order, 4, GSpacing(width_) * 4, 1);
+      for (std::size_t i = 0; i < pixels; ++i) {
+        const std::uint8_t* p = in + 4 * i;
+        for (int c = 0; c < 3; ++c) out[3 * i + c] = overWhite(p[c], p[3]);
+      }
+    } else {
+      result = GDALRasterIO(GDALGetRasterBand(dataset, 1), GF_Read, 0, top, width_, rows, in,
+                            width_, rows, GDT_Byte, 0, 0);
+      for (std::size_t i = 0; i < pixels; ++i) std::memcpy(out + 3 * i, plan_.lookup[in[i]].data(), 3);
+    }
+    if (result != CE_None) {
+      // GDAL's message starts with the file's name, which the failure names anyway.
+      QString reason = lastGdalError(messages::gdalReadFailed());
+      const QString name = QFile::decodeName(gdalFileName(path_));
+      reason.remove(name + QStringLiteral(", ")).remove(name + QStringLiteral(": "));
+      throw Failure(messages::cannotReadRaster(reason, width_, height_, top + 1), path_);
+    }
+  }
+
+  void write(const std::uint8_t* data, std::size_t bytes, std::int64_t offset) {
+    while (bytes > 0) {
+      const ssize_t written = ::pwrite(fd_, data, bytes, offset);
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0)
+        throw Failure(messages::cannotWriteTemporaryFile(QDir::tempPath(), systemError(written < 0 ? errno : ENOSPC)),
+                      path_);
+      data += written;
+      bytes -= std::size_t(written);
+      offset += written;
+    }
+  }
+
+  void stopWith(const Failure& failure) {
+    std::lock_guard lock(mutex_);
+    if (!failure_) failure_ = failure;
+    stop_ = true;
+  }
+
+  const QString& path_;
+  GDALDatasetH first_;
+  const PixelPlan& plan_;
+  int fd_;
+  Progress* progress_;
+  int width_ = 0, height_ = 0;
+  std::size_t rowBytes_ = 0;
+  int chunkRows_ = 1, chunks_ = 0, threads_ = 1;
+
+  std::atomic<int> next_{0};
+  std::atomic<std::int64_t> rowsDone_{0};
+  std::atomic<bool> stop_{false}, cancelled_{false};
+  std::mutex mutex_;
+  std::optional<Failure> failure_;
+};
+
+GdalPlacement placementOf(GDALDatasetH dataset) {
+  static constexpr double kNone[6] = {0, 1, 0, 0, 0, 1};
+  GdalPlacement result;
+  result.hasTransform = GDALGetGeoTransform(dataset, result.transform) == CE_None &&
+                        !std::equal(result.transform, result.transform + 6, kNone);
+  if (const char* wkt = GDALGetProjectionRef(dataset); wkt && *wkt)
+    result.coordinateSystem = QString::fromUtf8(wkt);
+  return result;
+}
+
+}  // namespace
+
+DecodedFile::DecodedFile(int width, int height, int fd)
+    : RasterSource(width, height), fd_(fd), rowBytes_(std::size_t(width) * 3) {}
+
+DecodedFile::~DecodedFile() { ::close(fd_); }
+
+const std::uint8_t* DecodedFile::row(int y, std::vector<std::uint8_t>& scratch) const {
+  return rowColumns(y, 0, width(), scratch);
+}
+
+// Reads `bytes` at `offset` whole, however the system splits the read.
+void DecodedFile::readAt(std::uint8_t* into, std::size_t bytes, std::int64_t offset) const {
+  std::size_t got = 0;
+  while (got < bytes) {
+    const ssize_t n = ::pread(fd_, into + got, bytes - got, offset + std::int64_t(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0)
+      throw Failure(messages::cannotReadTemporaryFile(QDir::tempPath(), systemError(n < 0 ? errno : EIO)));
+    got += std::size_t(n);
+  }
+}
+
+const std::uint8_t* DecodedFile::rowColumns(int y, int first, int end,
+                                            std::vector<std::uint8_t>& scratch) const {
+  if (scratch.size() < rowBytes_) scratch.resize(rowBytes_);
+  first = std::clamp(first, 0, width());
+  end = std::clamp(end, first, width());
+  const std::size_t begin = std::size_t(first) * 3, bytes = std::size_t(end - first) * 3;
+  readAt(scratch.data() + begin, bytes,
+         std::int64_t(y) * std::int64_t(rowBytes_) + std::int64_t(begin));
+  return scratch.data();
+}
+
+RasterSource::RowBlock DecodedFile::readRows(int first, int count, std::uint8_t* buffer) const {
+  readAt(buffer, rowBytes_ * std::size_t(std::max(count, 0)),
+         std::int64_t(first) * std::int64_t(rowBytes_));
+  return {buffer, std::ptrdiff_t(rowBytes_)};
+}
+
+void DecodedFile::willRead(int first, int last) const {
+  first = std::max(first, 0);
+  last = std::min(last, height());
+  if (first >= last) return;
+  posix_fadvise(fd_, std::int64_t(first) * std::int64_t(rowBytes_),
+                std::int64_t(last - first) * std::int64_t(rowBytes_), POSIX_FADV_WILLNEED);
+}
+
+std::unique_ptr<RasterSource> decodeFile(const QString& path, Progress* progress,
+                                         GdalPlacement& placement) {
+  ensureGdal();
+  checkJp2Boxes(path);
+  Dataset dataset = openDataset(path);
+  const int width = GDALGetRasterXSize(dataset.handle);
+  const int height = GDALGetRasterYSize(dataset.handle);
+  if (width < 1 || height < 1)
+    throw Failure(messages::rasterWithoutPixels(), path);
+  const PixelPlan plan = pixelPlanOf(dataset.handle, path);
+  // Under 2^62 bytes, as both sides are below 2^31.
+  const std::int64_t bytes = std::int64_t(width) * std::int64_t(height) * 3;
+
+  const int fd = temporaryFile(bytes, path);
+  auto source = std::make_unique<DecodedFile>(width, height, fd);
+  Decoder decoder(path, dataset.handle, plan, fd, progress);
+  if (!decoder.run()) return nullptr;
+  placement = placementOf(dataset.handle);
+  return source;
+}
+
+}  // namespace pelmora

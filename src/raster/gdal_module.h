@@ -1,0 +1,31 @@
+// Loads pelmora-gdal.so, the module behind every GDAL call (see
+// gdal_module_api.h), the first time something needs it, and keeps it loaded
+// for the rest of the process.
+//
+// The module is looked for beside the program (the build tree), then where
+// the install puts it relative to the program (BINDIR/../LIBDIR/pelmora), then
+// at the path a program that runs from neither place registered (the tests).
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "raster/gdal_module_api.h"
+
+namespace pelmora {
+
+// The loaded module's table. Thread-safe. Throws Failure naming the module
+// file and the loader's reason when it cannot be loaded; a later call tries again.
+const GdalModuleApi& gdalModule();
+
+// Loads the module at `path` itself (no search), as gdalModule() does.
+const GdalModuleApi& loadGdalModule(const QString& path);
+
+// Where gdalModule() looks, in order.
+QStringList gdalModuleCandidates();
+
+// The place to look last, for programs that run from neither the build tree's
+// program folder nor an install.
+void setGdalModuleFallback(const QString& path);
+
+}  // namespace pelmora

@@ -1,0 +1,19 @@
+// Rasters that are not uncompressed bitmaps: decoded by pelmora-gdal.so,
+// which is loaded for the first of them (see gdal_module_api.h).
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "raster/raster_source.h"
+
+namespace pelmora {
+
+struct Progress;
+
+// Decodes `path` through GDAL, with the placement the file carries; null when
+// `progress` asked to cancel. Throws Failure naming the file and the cause,
+// or the module and the reason it could not be loaded.
+std::shared_ptr<const RasterSource> decodeWithGdal(const QString& path, Progress* progress);
+
+}  // namespace pelmora

@@ -1,0 +1,44 @@
+// Keeps the raster that the last load opened, so that redrawing the grid and
+// the registration run never read an unchanged file again.
+#pragma once
+
+#include "raster/raster_source.h"
+
+#include <QDateTime>
+#include <QString>
+#include <memory>
+#include <mutex>
+
+namespace pelmora {
+
+struct Progress;
+
+class RasterCache {
+ public:
+  // The raster at `path`, opened anew only when the path, the size or the
+  // modification time differ from the cached one; the cached raster stays
+  // until the new one is open. Null when `progress` asked to cancel the
+  // opening. Throws Failure like openRaster.
+  std::shared_ptr<const RasterSource> open(const QString& path, Progress* progress = nullptr);
+
+  // The cached raster if `path` names it and the file is unchanged, else null.
+  // Never opens a file.
+  std::shared_ptr<const RasterSource> cached(const QString& path) const;
+
+  void clear();
+
+ private:
+  struct Key {
+    QString path;
+    qint64 size = -1;
+    QDateTime modified;
+    bool operator==(const Key&) const = default;
+  };
+  static Key keyOf(const QString& path);
+
+  mutable std::mutex mutex_;
+  Key key_;
+  std::shared_ptr<const RasterSource> source_;
+};
+
+}  // namespace pelmora

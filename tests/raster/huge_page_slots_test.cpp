@@ -1,0 +1,37 @@
+// Slots of one size: never overlapping, whether several share a chunk or one
+// needs more than a chunk, and handed out again last-released first.
+#include "raster/huge_page_slots.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+
+namespace pelmora {
+namespace {
+
+TEST(HugePageSlots, SlotsDoNotOverlapAndComeBackLastReleasedFirst) {
+  for (const std::size_t bytes : {std::size_t(1000), std::size_t(700) << 10, std::size_t(5) << 20}) {
+    HugePageSlots slots(bytes);
+    ASSERT_GE(slots.slotBytes(), bytes);
+    std::vector<std::uint8_t*> held;
+    for (int i = 0; i < 7; ++i) {
+      held.push_back(slots.acquire());
+      std::memset(held.back(), i + 1, slots.slotBytes());
+    }
+    for (int i = 0; i < 7; ++i) {
+      const std::uint8_t* slot = held[std::size_t(i)];
+      ASSERT_EQ(slot[0], i + 1) << bytes;
+      ASSERT_EQ(slot[slots.slotBytes() - 1], i + 1) << bytes;
+    }
+    EXPECT_EQ(std::set<std::uint8_t*>(held.begin(), held.end()).size(), held.size());
+
+    slots.release(held[2]);
+    slots.release(held[5]);
+    EXPECT_EQ(slots.acquire(), held[5]);
+    EXPECT_EQ(slots.acquire(), held[2]);
+  }
+}
+
+}  // namespace
+}  // namespace pelmora

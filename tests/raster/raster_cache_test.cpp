@@ -1,0 +1,57 @@
+// The raster cache opens a file again only when it changed.
+#include "raster/raster_cache.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "base/failure.h"
+#include "support/test_rasters.h"
+
+namespace pelmora {
+namespace {
+
+TEST(RasterCacheTest, ReopensOnlyWhenPathSizeOrTimeChange) {
+  QTemporaryDir dir;
+  const QString a = testing::writeBmp24(dir.filePath("a.bmp"), testing::positionImage(8, 8));
+  const QString b = testing::writeBmp24(dir.filePath("b.bmp"), testing::positionImage(9, 8));
+  RasterCache cache;
+  EXPECT_EQ(cache.cached(a), nullptr);
+  const auto first = cache.open(a);
+  EXPECT_EQ(cache.open(a), first);
+  EXPECT_EQ(cache.cached(a), first);
+  EXPECT_EQ(cache.cached(b), nullptr);
+
+  // Same path, new contents of another size.
+  testing::writeBmp24(a, testing::positionImage(12, 8));
+  EXPECT_EQ(cache.cached(a), nullptr);
+  const auto second = cache.open(a);
+  EXPECT_NE(second, first);
+  EXPECT_EQ(second->width(), 12);
+
+  // Same size, new modification time.
+  QFile file(a);
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                               QFileDevice::FileModificationTime));
+  file.close();
+  EXPECT_NE(cache.open(a), second);
+
+  EXPECT_EQ(cache.open(b)->width(), 9);
+  EXPECT_EQ(cache.cached(a), nullptr);
+  cache.clear();
+  EXPECT_EQ(cache.cached(b), nullptr);
+}
+
+TEST(RasterCacheTest, AFailedOpenKeepsNothing) {
+  QTemporaryDir dir;
+  RasterCache cache;
+  const QString missing = dir.filePath("none.bmp");
+  EXPECT_THROW(cache.open(missing), Failure);
+  EXPECT_EQ(cache.cached(missing), nullptr);
+  EXPECT_THROW(cache.open(QString()), Failure);
+}
+
+}  // namespace
+}  // namespace pelmora
