@@ -1,6 +1,5 @@
 #include "cli/batch_desktop.h"
 
-#include "cli/outcome_report.h"
 #include "cli/progress_watch.h"
 
 namespace pelmora {

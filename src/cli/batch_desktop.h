@@ -3,19 +3,13 @@
 // calling thread with a progress bar on a terminal.
 #pragma once
 
+#include "cli/console.h"
 #include "desktop/desktop.h"
 
 #include <QString>
 #include <functional>
 
 namespace pelmora {
-
-// Where the batch tool writes; the tests capture both.
-struct Console {
-  std::function<void(const QString&)> out;
-  std::function<void(const QString&)> err;
-  bool errIsTerminal = false;
-};
 
 class BatchDesktop : public Desktop {
  public:

@@ -4,11 +4,6 @@
 
 namespace pelmora {
 
-void sayOnStderr(const Console& console, const QString& subject, const QString& text) {
-  const QString prefix = subject.isEmpty() ? QString() : subject + QStringLiteral(": ");
-  console.err(QStringLiteral("pelmora-tile: ") + prefix + text + u'\n');
-}
-
 int reportOutcome(const CommandOutcome& outcome, const OutcomeReport& report) {
   if (outcome.isCompleted()) {
     if (report.sayCompleted && !report.quiet) {

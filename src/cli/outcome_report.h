@@ -3,7 +3,7 @@
 // stderr whatever --quiet says, and the outcome gives the exit status.
 #pragma once
 
-#include "cli/batch_desktop.h"
+#include "cli/console.h"
 #include "commands/outcome.h"
 
 namespace pelmora {
@@ -20,8 +20,5 @@ struct OutcomeReport {
 // Writes the outcome's lines and returns its exit status: kCompleted for a
 // completed command, kStopped for any other.
 int reportOutcome(const CommandOutcome& outcome, const OutcomeReport& report);
-
-// A line of the batch tool on stderr: "pelmora-tile: [subject: ]text".
-void sayOnStderr(const Console& console, const QString& subject, const QString& text);
 
 }  // namespace pelmora

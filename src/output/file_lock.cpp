@@ -2,7 +2,7 @@
 
 #include "base/failure.h"
 #include "base/messages.h"
-#include "output/staged_files.h"
+#include "base/system_errors.h"
 
 #include <QFile>
 

@@ -2,6 +2,8 @@
 
 #include "base/failure.h"
 #include "base/messages.h"
+#include "base/system_errors.h"
+#include "output/staged_names.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,8 +19,6 @@
 namespace pelmora {
 namespace {
 
-const QString kStagedSuffix = QStringLiteral(".pelmora-tmp");
-
 QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
 
 [[noreturn]] void failWrite(int error, const QString& path) {
@@ -26,32 +26,6 @@ QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
 }
 
 }  // namespace
-
-QString fileErrorReason(int error) {
-  const QString system = QString::fromLocal8Bit(std::system_category().message(error));
-  QString plain;
-  switch (error) {
-    case ENOSPC:
-    case EDQUOT: plain = messages::noSpaceLeft(); break;
-    case EACCES:
-    case EPERM: plain = messages::writeNotPermitted(); break;
-    case EROFS: plain = messages::readOnlyPlace(); break;
-    case EISDIR: plain = messages::folderOfThatName(); break;
-    case ENOENT:
-    case ENOTDIR: plain = messages::noSuchFolder(); break;
-    default: return system;
-  }
-  return plain + QStringLiteral(" (") + system + u')';
-}
-
-QString stagedNameOf(const QString& fileName) { return u'.' + fileName + kStagedSuffix; }
-
-std::optional<QString> fileNameOfStaged(const QString& stagedName) {
-  if (!stagedName.startsWith(u'.') || !stagedName.endsWith(kStagedSuffix) ||
-      stagedName.size() <= 1 + kStagedSuffix.size())
-    return std::nullopt;
-  return stagedName.mid(1, stagedName.size() - 1 - kStagedSuffix.size());
-}
 
 // ---------------------------------------------------------------------------
 

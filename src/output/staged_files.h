@@ -7,6 +7,7 @@
 
 #include "base/failure.h"
 #include "output/commit_journal.h"
+#include "output/staged_names.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,12 +22,6 @@
 #include <thread>
 
 namespace pelmora {
-
-// The temporary name a staged file has until its set is committed
-// ("a_3.JPG" -> ".a_3.JPG.pelmora-tmp"): hidden, ours, and tied to the name.
-QString stagedNameOf(const QString& fileName);
-// The file name a temporary stands for, or nothing for any other name.
-std::optional<QString> fileNameOfStaged(const QString& stagedName);
 
 class StagedSet;
 
@@ -108,9 +103,5 @@ class StagedSet {
 // Removes the temporaries in `folder` that stand for a name `ours` accepts:
 // what a killed writer left. Returns how many were removed.
 int removeLeftoverTemporaries(const QString& folder, const std::function<bool(const QString&)>& ours);
-
-// The cause of a file-system error as a user can act on it, with the
-// system's own words: "ディスクの空きが足りません (No space left on device)".
-QString fileErrorReason(int error);
 
 }  // namespace pelmora

@@ -9,11 +9,11 @@
 
 #include "base/failure.h"
 #include "base/messages.h"
+#include "base/system_errors.h"
 
 namespace pelmora {
 namespace {
 
-QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 // The stored bytes [begin, end) of a row that hold columns [first, last).
 struct ByteSpan {
@@ -59,7 +59,7 @@ BmpFile::BmpFile(int fd, const struct stat& status, BmpLayout layout, const QStr
   if (layout_.pixelOffset + layout_.stride * layout_.height > status.st_size)
     throw Failure(messages::bitmapTruncated(), path);
   fd_ = fcntl(fd, F_DUPFD_CLOEXEC, 0);
-  if (fd_ < 0) throw Failure(messages::cannotOpenFile(systemError(errno)), path);
+  if (fd_ < 0) throw Failure(messages::cannotOpenFile(systemErrorText(errno)), path);
 }
 
 BmpFile::~BmpFile() { ::close(fd_); }
@@ -82,7 +82,7 @@ void BmpFile::readExactly(std::uint8_t* to, std::size_t bytes, std::int64_t offs
     const ssize_t got = ::pread(fd_, to, bytes, offset);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0)
-      throw Failure(messages::cannotReadRaster(systemError(errno), width(), height(), y + 1), path_);
+      throw Failure(messages::cannotReadRaster(systemErrorText(errno), width(), height(), y + 1), path_);
     // The headers were checked against the file's size: it has shrunk since.
     if (got == 0) throw Failure(messages::rasterChangedWhileReading(), path_);
     to += got;

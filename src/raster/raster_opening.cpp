@@ -10,6 +10,7 @@
 
 #include "base/failure.h"
 #include "base/messages.h"
+#include "base/system_errors.h"
 #include "raster/bmp_header.h"
 #include "raster/bmp_file.h"
 #include "raster/gdal_raster.h"
@@ -29,7 +30,7 @@ Failure cannotOpen(int error, const QString& path) {
   if (error == ENOENT || error == ENOTDIR)
     return Failure(messages::fileNotFound(), path);
   return Failure(
-      messages::cannotOpenFile(QString::fromLocal8Bit(std::strerror(error))),
+      messages::cannotOpenFile(systemErrorText(error)),
       path);
 }
 

@@ -20,6 +20,7 @@
 
 #include "base/failure.h"
 #include "base/messages.h"
+#include "base/system_errors.h"
 #include "base/progress.h"
 #include "raster/gdal/gdal_setup.h"
 #include "raster/gdal/jp2_boxes.h"
@@ -27,7 +28,6 @@
 namespace pelmora {
 namespace {
 
-QString systemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 struct Dataset {
   GDALDatasetH handle = nullptr;
@@ -152,7 +152,7 @@ int temporaryFile(std::int64_t bytes, const QString& rasterPath) {
     if (fd >= 0) ::unlink(pattern.constData());
   }
   if (fd < 0)
-    throw Failure(messages::cannotCreateTemporaryFile(folder, systemError(errno)), rasterPath);
+    throw Failure(messages::cannotCreateTemporaryFile(folder, systemErrorText(errno)), rasterPath);
   // Claim the space now: a full disk is then said before the decoding, not midway.
   const int error = posix_fallocate(fd, 0, bytes);
   if (error == ENOSPC || error == EFBIG) {
@@ -275,7 +275,7 @@ class Decoder {
       const ssize_t written = ::pwrite(fd_, data, bytes, offset);
       if (written < 0 && errno == EINTR) continue;
       if (written <= 0)
-        throw Failure(messages::cannotWriteTemporaryFile(QDir::tempPath(), systemError(written < 0 ? errno : ENOSPC)),
+        throw Failure(messages::cannotWriteTemporaryFile(QDir::tempPath(), systemErrorText(written < 0 ? errno : ENOSPC)),
                       path_);
       data += written;
       bytes -= std::size_t(written);
@@ -333,7 +333,7 @@ void DecodedFile::readAt(std::uint8_t* into, std::size_t bytes, std::int64_t off
     const ssize_t n = ::pread(fd_, into + got, bytes - got, offset + std::int64_t(got));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0)
-      throw Failure(messages::cannotReadTemporaryFile(QDir::tempPath(), systemError(n < 0 ? errno : EIO)));
+      throw Failure(messages::cannotReadTemporaryFile(QDir::tempPath(), systemErrorText(n < 0 ? errno : EIO)));
     got += std::size_t(n);
   }
 }
