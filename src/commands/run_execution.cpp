@@ -4,25 +4,20 @@
 // The workers always take the image whose next step reads the raster's
 // highest rows, so all images move down the raster together and the rows
 // they read are read once, into blocks they share. When every image is
-// written the index follows, and the whole set is renamed into place, the
-// index last; a run that stops leaves the earlier set as it was.
-#include "commands/run.h"
-#include "commands/world_file.h"
-#include "output/file_lock.h"
-#include "raster/huge_page_slots.h"
-#include "output/jpeg_encoder.h"
-#include "raster/row_blocks.h"
-#include "output/staged_files.h"
-#include "render/resample_taps.h"
-
+// written the index follows, and the set is committed (run_commit.h); a run
+// that stops before the commit leaves the earlier set as it was.
 #include "base/failure.h"
 #include "base/messages.h"
+#include "commands/run.h"
+#include "commands/run_commit.h"
+#include "commands/world_file.h"
+#include "output/jpeg_encoder.h"
+#include "output/staged_files.h"
+#include "raster/huge_page_slots.h"
+#include "raster/row_blocks.h"
+#include "render/resample_taps.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
-#include <QSet>
 
 #include <algorithm>
 #include <atomic>
@@ -96,9 +91,6 @@ class Band {
   std::uint8_t* slot_ = nullptr;
 };
 
-// What GIS software reads beside NAME.JPG for its coordinate system.
-const QString kAuxSuffix = QStringLiteral(".aux.xml");
-
 // Rows per band: whole JPEG block rows, as many as fit in about 256 KB, which
 // stay in the core's cache from drawing to encoding; larger bands measured
 // no faster and hold more raster rows in memory at once (and fresh memory
@@ -121,18 +113,6 @@ std::size_t largestBandBytes(const RunPlan& plan, int drawThreads) {
 
 std::span<const std::uint8_t> bytesOf(const QByteArray& text) {
   return {reinterpret_cast<const std::uint8_t*>(text.constData()), std::size_t(text.size())};
-}
-
-// The files a run on `baseName` writes: its index, its images and their world
-// files (and their .aux.xml). Only these are ever cleaned up or removed on
-// its behalf.
-bool isImageName(const QString& baseName, const QString& name) {
-  static const QRegularExpression tail(QStringLiteral("^_[0-9]+\\.JPG$"));
-  return name.startsWith(baseName) && tail.match(QStringView(name).mid(baseName.size())).hasMatch();
-}
-bool isRunFileName(const QString& baseName, const QString& name) {
-  static const QRegularExpression tail(QStringLiteral("^(_[0-9]+\\.(JPG|jgw|JPG\\.aux\\.xml)|\\.AR2)$"));
-  return name.startsWith(baseName) && tail.match(QStringView(name).mid(baseName.size())).hasMatch();
 }
 
 // An image that shrinks the raster reads many of its rows for each of its
@@ -365,7 +345,7 @@ class Execution {
       world.write(bytesOf(worldFileText(image).toUtf8()));
       world.finish();
       if (!plan_.coordinateSystem.isEmpty()) {
-        StagedFile aux = staged_.create(image.fileName + kAuxSuffix);
+        StagedFile aux = staged_.create(auxFileName(image.fileName));
         aux.write(bytesOf(auxXmlText(plan_.coordinateSystem)));
         aux.finish();
       }
@@ -422,68 +402,7 @@ void writeIndex(const RunPlan& plan, StagedSet& staged) {
   index.finish();
 }
 
-// What the index about to be replaced names; nothing when there is none or
-// it cannot be read, and then nothing is removed for it.
-QStringList earlierImageNames(const QString& indexPath) {
-  if (!QFileInfo(indexPath).isFile()) return {};
-  try {
-    return indexImageNames(indexPath);
-  } catch (const Failure&) {
-    return {};
-  }
-}
-
-// The sidecars GIS software reads beside an image: its world file and its
-// .aux.xml.
-QStringList sidecarsOf(const QString& imageName) {
-  return {worldFileName(imageName), imageName + kAuxSuffix};
-}
-
-// What the commit does, in order. Sidecars the run does not write afresh go
-// before any image is replaced, so that no new image is ever placed by an
-// earlier sidecar; then the new files are put in place, the index last; then
-// go the images the earlier index named and this one does not (what is left
-// of a run with more tiles), with their sidecars. Names of any other shape
-// are left alone, whatever that index says.
-std::vector<CommitStep> commitSteps(const RunPlan& plan, bool worldFiles, const QStringList& earlier) {
-  using Kind = CommitStep::Kind;
-  const bool auxFiles = worldFiles && !plan.coordinateSystem.isEmpty();
-  std::vector<CommitStep> steps;
-  QSet<QString> current;
-  for (const PlannedImage& image : plan.images) {
-    current.insert(image.fileName);
-    if (!worldFiles) steps.push_back({Kind::remove, worldFileName(image.fileName)});
-    if (!auxFiles) steps.push_back({Kind::remove, image.fileName + kAuxSuffix});
-  }
-  for (const PlannedImage& image : plan.images) steps.push_back({Kind::put, image.fileName});
-  if (worldFiles)
-    for (const PlannedImage& image : plan.images) {
-      steps.push_back({Kind::put, worldFileName(image.fileName)});
-      if (auxFiles) steps.push_back({Kind::put, image.fileName + kAuxSuffix});
-    }
-  steps.push_back({Kind::put, plan.indexFileName});
-  for (const QString& name : earlier) {
-    if (!isImageName(plan.baseName, name) || current.contains(name)) continue;
-    steps.push_back({Kind::remove, name});
-    for (const QString& sidecar : sidecarsOf(name)) steps.push_back({Kind::remove, sidecar});
-  }
-  return steps;
-}
-
-// Finishes what a run on `baseName` stopped in its commit left, if anything.
-// The caller holds the lock of that set.
-void finishCommitOf(const QString& folder, const QString& baseName) {
-  finishInterruptedCommit(folder, journalNameFor(baseName),
-                          [&baseName](const QString& name) { return isRunFileName(baseName, name); });
-}
-
 }  // namespace
-
-void finishInterruptedRun(const QString& folder, const QString& baseName) {
-  if (!QFileInfo::exists(QDir(folder).filePath(journalNameFor(baseName)))) return;
-  const std::optional<FileLock> lock = FileLock::tryAcquire(runLockPath(folder, baseName));
-  if (lock) finishCommitOf(folder, baseName);
-}
 
 CommandOutcome executeRun(const RunPlan& plan, const RasterSource& source,
                           const JpegEncoderFactory& makeEncoder, int jobs, Progress& progress,
@@ -511,8 +430,7 @@ CommandOutcome executeRun(const RunPlan& plan, const RasterSource& source,
   if (execution.finish() || progress.cancelRequested.load()) return runCancelled(plan);
 
   writeIndex(plan, staged);
-  const std::vector<CommitStep> steps =
-      commitSteps(plan, worldFiles, earlierImageNames(QDir(plan.outputFolder).filePath(plan.indexFileName)));
+  const std::vector<CommitStep> steps = commitSteps(plan, worldFiles);
   staged.commit(steps, journalNameFor(plan.baseName));
   QStringList written;
   for (const CommitStep& step : steps)

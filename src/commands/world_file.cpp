@@ -42,4 +42,6 @@ QString worldFileName(const QString& imageFileName) {
   return (dot < 0 ? imageFileName : imageFileName.left(dot)) + QStringLiteral(".jgw");
 }
 
+QString auxFileName(const QString& imageFileName) { return imageFileName + QStringLiteral(".aux.xml"); }
+
 }  // namespace pelmora
