@@ -4,11 +4,7 @@
 #include "app/entry_fields.h"
 #include "app/picture_view.h"
 #include "app/window_font.h"
-#include "base/messages.h"
-#include "commands/grid.h"
-#include "commands/load.h"
-#include "commands/run.h"
-#include "session/quality.h"
+#include "commands/front_end.h"
 
 #include <QLabel>
 #include <QPushButton>

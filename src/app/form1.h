@@ -5,9 +5,8 @@
 
 #include "app/qt_desktop.h"
 #include "app/qt_fields.h"
-#include "commands/outcome.h"
+#include "commands/front_end.h"
 #include "desktop/image_view.h"
-#include "session/form.h"
 
 #include <QWidget>
 #include <memory>

@@ -3,7 +3,7 @@
 // handler before the write returns.
 #pragma once
 
-#include "session/fields.h"
+#include "commands/front_end.h"
 
 #include <QLabel>
 #include <QLineEdit>

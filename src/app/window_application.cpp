@@ -1,7 +1,6 @@
 #include "app/window_application.h"
 
-#include "base/messages.h"
-#include "desktop/qt_translation.h"
+#include "commands/front_end.h"
 
 #include <cstdio>
 #include <unistd.h>

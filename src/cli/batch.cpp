@@ -1,17 +1,7 @@
 #include "cli/batch.h"
 
-#include "base/failure.h"
-#include "base/messages.h"
-#include "cli/done_check.h"
+#include "commands/front_end.h"
 #include "cli/options.h"
-#include "commands/ar2_index.h"
-#include "commands/load.h"
-#include "commands/run.h"
-#include "raster/georeference.h"
-#include "desktop/view.h"
-#include "session/form.h"
-#include "session/extents.h"
-#include "session/quality.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,38 +14,6 @@
 namespace pelmora {
 
 namespace {
-
-// The fields a dry run shows, in the window's reading order.
-constexpr Field kShownFields[] = {Field::Text1, Field::Text2,  Field::Text3,  Field::Text4,
-                                  Field::Text5, Field::Text6,  Field::Text11, Field::Text12,
-                                  Field::Text8, Field::Text9};
-
-// The corners given for `raster`, written over what the load found: --sheet,
-// else the raster's line of --corners; -u and -l over both, pair by pair.
-void writeGivenCorners(const BatchOptions& o, const QString& raster, Form& form) {
-  Fields& fields = form.fields;
-  if (o.sheet) {
-    writeCornerEdges(fields, o.sheet->edges);
-    form.sheetCode = o.sheet;
-    form.upperRightOrigin = form.lowerLeftOrigin = CornerOrigin::sheetCode;
-  } else if (const auto line = o.tableCorners.find(raster); line != o.tableCorners.end()) {
-    fields.setText(Field::Text1, line->second.upperRightX);
-    fields.setText(Field::Text2, line->second.upperRightY);
-    fields.setText(Field::Text3, line->second.lowerLeftX);
-    fields.setText(Field::Text4, line->second.lowerLeftY);
-    form.upperRightOrigin = form.lowerLeftOrigin = CornerOrigin::table;
-  }
-  if (o.upperRightX) {
-    fields.setText(Field::Text1, *o.upperRightX);
-    fields.setText(Field::Text2, *o.upperRightY);
-    form.upperRightOrigin = CornerOrigin::given;
-  }
-  if (o.lowerLeftX) {
-    fields.setText(Field::Text3, *o.lowerLeftX);
-    fields.setText(Field::Text4, *o.lowerLeftY);
-    form.lowerLeftOrigin = CornerOrigin::given;
-  }
-}
 
 void writeOptionsIntoFields(const BatchOptions& o, Fields& fields) {
   auto put = [&](Field f, const std::optional<QString>& text) {
@@ -70,59 +28,21 @@ void writeOptionsIntoFields(const BatchOptions& o, Fields& fields) {
   normaliseQuality(fields);
 }
 
-// A sheet scanned with its margins is not 3 : 4; its corners are still the
-// sheet's, and the user is told.
-void checkSheetProportions(const Form& form, const Console& console, const QString& subject) {
-  if (!form.sheetCode || (form.upperRightOrigin != CornerOrigin::sheetCode &&
-                          form.lowerLeftOrigin != CornerOrigin::sheetCode))
-    return;
-  const double heightPerWidth = double(form.session.P_X) / form.session.P_Y;
-  if (std::abs(heightPerWidth / 0.75 - 1) <= 0.01) return;
-  sayOnStderr(console, subject,
-              messages::withFile(messages::sheetProportionsDiffer(form.sheetCode->code,
-                                                                  int(form.session.P_Y / kUnitsPerPixel),
-                                                                  int(form.session.P_X / kUnitsPerPixel)),
-                                 form.session.Filename));
-}
-
-// Where the corners and the coordinate system came from, in fixed ASCII for
-// scripts: "corners-from: upper-right=index lower-left=given".
-QString originLines(Form& form) {
-  auto corner = [&form](CornerOrigin origin) -> QString {
-    switch (origin) {
-      case CornerOrigin::given: return QStringLiteral("given");
-      case CornerOrigin::table: return QStringLiteral("table");
-      case CornerOrigin::georeference: return QStringLiteral("georeference");
-      case CornerOrigin::index: return QStringLiteral("index");
-      case CornerOrigin::sheetCode: return QStringLiteral("sheet-code:") + form.sheetCode->code;
-      case CornerOrigin::placeholder: break;
-    }
-    return QStringLiteral("placeholder");
-  };
-  const auto raster = form.rasters.open(form.session.Filename);
-  const CoordinateSystemChoice system =
-      chooseCoordinateSystem(form, raster->georeference().coordinateSystem, /*withWkt=*/false, /*withName=*/true);
-  QString from;
-  switch (system.origin) {
-    case CoordinateSystemOrigin::given: from = QStringLiteral("given"); break;
-    case CoordinateSystemOrigin::georeference: from = QStringLiteral("georeference"); break;
-    case CoordinateSystemOrigin::sheetCode: from = QStringLiteral("sheet-code:") + form.sheetCode->code; break;
-    case CoordinateSystemOrigin::none: from = QStringLiteral("none"); break;
-  }
-  if (!system.name.isEmpty()) from += u' ' + system.name;
-  return QStringLiteral("corners-from: upper-right=%1 lower-left=%2\ncrs-from: %3\n")
-      .arg(corner(form.upperRightOrigin), corner(form.lowerLeftOrigin), from);
+// The corners given for `raster` on the command line.
+GivenCorners givenCorners(const BatchOptions& o, const QString& raster) {
+  GivenCorners given;
+  given.sheet = o.sheet;
+  if (const auto line = o.tableCorners.find(raster); line != o.tableCorners.end())
+    given.table = CornerTexts{line->second.upperRightX, line->second.upperRightY, line->second.lowerLeftX,
+                              line->second.lowerLeftY};
+  if (o.upperRightX) given.upperRight = {*o.upperRightX, *o.upperRightY};
+  if (o.lowerLeftX) given.lowerLeft = {*o.lowerLeftX, *o.lowerLeftY};
+  return given;
 }
 
 void dryRun(Form& form, const Console& console, const QString& subject) {
-  QString shown = subject.isEmpty() ? QString() : QStringLiteral("==> %1 <==\n").arg(subject);
-  for (Field f : kShownFields) shown += captionOf(f) + QStringLiteral(": ") + form.fields.text(f) + u'\n';
-  shown += form.fields.text(Field::Label9) + u'\n';
-  console.out(shown);
-  const RunPlan plan = planRun(form);
-  QString lines = QStringLiteral("\n");
-  for (const QString& line : indexLines(plan)) lines += line + u'\n';
-  console.out(lines + u'\n' + originLines(form));
+  const QString heading = subject.isEmpty() ? QString() : QStringLiteral("==> %1 <==\n").arg(subject);
+  console.out(heading + dryRunListing(form));
 }
 
 QString absoluteOutputFolder(const BatchOptions& options) {
@@ -188,9 +108,9 @@ Outcome cutRaster(const BatchOptions& options, const CoordinateSystem& crs, cons
     reportOutcome(loaded, {console, subject, options.quiet, /*sayCompleted=*/false});
     return resultOf(loaded);
   }
-  writeGivenCorners(options, raster, form);
+  writeGivenCorners(form, givenCorners(options, raster));
   writeOptionsIntoFields(options, fields);
-  checkSheetProportions(form, console, subject);
+  if (const auto note = sheetProportionsNote(form)) sayOnStderr(console, subject, *note);
   CommandOutcome outcome;
   if (options.dryRun) {
     try {

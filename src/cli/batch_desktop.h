@@ -4,7 +4,7 @@
 #pragma once
 
 #include "cli/console.h"
-#include "desktop/desktop.h"
+#include "commands/front_end.h"
 
 #include <QString>
 #include <functional>

@@ -1,9 +1,6 @@
 #include "cli/corners_table.h"
 
-#include "base/failure.h"
-#include "base/numbers.h"
-#include "base/halfwidth.h"
-#include "base/text_encoding.h"
+#include "commands/front_end.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,7 +19,7 @@ QString unquoted(QString field) {
 
 bool isNumber(const QString& text) {
   try {
-    return readWholeLenient(toHalfWidth(text)).has_value();
+    return readWholeFieldText(text).has_value();
   } catch (const Failure&) {
     return true;  // beyond a double, but a number: the run says so as the window would
   }

@@ -1,7 +1,7 @@
 // pelmora-tile, the batch tool: the window's load and registration run
 // without a window.
 #include "cli/batch.h"
-#include "desktop/qt_translation.h"
+#include "commands/front_end.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -1,8 +1,6 @@
 #include "cli/options.h"
 
-#include "base/failure.h"
-#include "base/numbers.h"
-#include "base/halfwidth.h"
+#include "commands/front_end.h"
 
 #include <QCommandLineParser>
 #include <cmath>
@@ -39,12 +37,16 @@ QList<QCommandLineOption> optionList() {
   };
 }
 
-// Full-width digits read as the fields read them.
+// A whole number from `low` to `high`, in the fields' number syntax.
 std::optional<int> wholeNumber(const QString& text, int low, int high) {
-  bool ok = false;
-  const qlonglong v = toHalfWidth(text).trimmed().toLongLong(&ok);
-  if (!ok || v < low || v > high) return std::nullopt;
-  return int(v);
+  std::optional<double> value;
+  try {
+    value = readWholeFieldText(text);
+  } catch (const Failure&) {
+    return std::nullopt;  // beyond a double: beyond `high` too
+  }
+  if (!value || *value != std::floor(*value) || *value < low || *value > high) return std::nullopt;
+  return int(*value);
 }
 
 // What a number option's text must be. The text itself goes to its field as
@@ -58,7 +60,7 @@ QString checkNumber(const QString& option, const QString& text, NumberKind kind)
   std::optional<double> value;
   bool beyondDouble = false;
   try {
-    value = readWholeLenient(toHalfWidth(text));
+    value = readWholeFieldText(text);
   } catch (const Failure&) {
     beyondDouble = true;  // a number all the same: the run says what the window says
   }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "cli/corners_table.h"
-#include "raster/sheet_code.h"
+#include "commands/front_end.h"
 
 #include <QString>
 #include <QStringList>

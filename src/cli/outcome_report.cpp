@@ -1,6 +1,6 @@
 #include "cli/outcome_report.h"
 
-#include "base/messages.h"
+#include "commands/front_end.h"
 
 namespace pelmora {
 

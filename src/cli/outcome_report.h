@@ -4,7 +4,7 @@
 #pragma once
 
 #include "cli/console.h"
-#include "commands/outcome.h"
+#include "commands/front_end.h"
 
 namespace pelmora {
 

@@ -3,7 +3,7 @@
 // that a stopped run removes what it began and keeps the earlier files.
 #pragma once
 
-#include "desktop/desktop.h"
+#include "commands/front_end.h"
 
 #include <QString>
 #include <condition_variable>

@@ -9,4 +9,6 @@ double readFieldNumber(const Fields& fields, Field field) {
   return readLenient(toHalfWidth(fields.text(field)));
 }
 
+std::optional<double> readWholeFieldText(const QString& text) { return readWholeLenient(toHalfWidth(text)); }
+
 }  // namespace pelmora

@@ -111,7 +111,7 @@ TEST(CommandLine, UsageErrors) {
       {"-j", "-1", "a.bmp"},               // jobs out of range
       {"-j", "two", "a.bmp"},
       {"--overview", "99", "a.bmp"},       // too small for the loaded view
-      {"--overview", "1e3", "a.bmp"},
+      {"--overview", "1e3.5", "a.bmp"},   // not a whole number (1e3 is, as in the fields)
       {"--quiet=yes", "a.bmp"},            // a flag given a value
       {"-o", "", "a.bmp"},
   };

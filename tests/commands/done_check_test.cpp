@@ -1,6 +1,6 @@
 // --skip-done with --world-files: a set counts as done only with every world
 // file, and with the .aux.xml files all there or none.
-#include "cli/done_check.h"
+#include "commands/done_check.h"
 
 #include <gtest/gtest.h>
 

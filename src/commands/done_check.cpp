@@ -1,4 +1,4 @@
-#include "cli/done_check.h"
+#include "commands/done_check.h"
 
 #include "base/failure.h"
 #include "commands/ar2_index.h"
