@@ -66,11 +66,11 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  const auto opened = form.rasters.cached(path);
+  const auto opened = form.rasters.open(path);
   const auto gridStart = std::chrono::steady_clock::now();
   const pelmora::CommandOutcome grid = pelmora::showGrid(form);
   const double gridSeconds = secondsSince(gridStart);
-  const bool reopened = !opened || form.rasters.cached(path) != opened;
+  const bool reopened = !opened || form.rasters.open(path) != opened;
 
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);

@@ -156,16 +156,4 @@ class LibjpegEncoder final : public JpegEncoder {
 
 std::unique_ptr<JpegEncoder> makeJpegEncoder() { return std::make_unique<LibjpegEncoder>(); }
 
-std::vector<std::uint8_t> encodeWhole(JpegEncoder& encoder, const std::uint8_t* pixels, int width,
-                                      int height, std::ptrdiff_t stride, PixelLayout layout,
-                                      int quality) {
-  std::vector<std::uint8_t> jpeg;
-  auto keep = [&jpeg](std::span<const std::uint8_t> bytes) { jpeg.insert(jpeg.end(), bytes.begin(), bytes.end()); };
-  encoder.start(width, height, layout, quality);
-  for (int top = 0; top < height; top += JpegEncoder::kBandRows)
-    keep(encoder.writeRows(pixels + stride * top, std::min(JpegEncoder::kBandRows, height - top), stride));
-  keep(encoder.finish());
-  return jpeg;
-}
-
 }  // namespace pelmora

@@ -40,9 +40,5 @@ using JpegEncoderFactory = std::function<std::unique_ptr<JpegEncoder>()>;
 
 std::unique_ptr<JpegEncoder> makeJpegEncoder();
 
-// A whole canvas through start(), writeRows() in bands and finish().
-std::vector<std::uint8_t> encodeWhole(JpegEncoder& encoder, const std::uint8_t* pixels, int width,
-                                      int height, std::ptrdiff_t stride, PixelLayout layout,
-                                      int quality);
 
 }  // namespace pelmora

@@ -1,9 +1,10 @@
 // An uncompressed bitmap read where it lies in its file, without decoding: its
 // rows are read with pread, a stretch of 24-bit rows in one call, and rows of
 // other depths are widened to 24 bits as they are read. Written here rather
-// than taken from an image library: the libraries at hand decode into a copy
-// of the whole raster (gigabytes) and Qt's reader refuses anything over
-// 16384 × 16384 pixels. Read, not mapped: the first touch of each page of a
+// than read through GDAL, which reads everything else: a bitmap needs no
+// decoding, so the run reads its rows straight from the file with no
+// temporary copy, and programs cutting bitmaps never load GDAL's hundred
+// libraries. Read, not mapped: the first touch of each page of a
 // mapping costs every new process more than reading the same bytes from the
 // page cache, and a file that shrinks under a read gives a short read to
 // report rather than a fault that ends the process.

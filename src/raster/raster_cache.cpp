@@ -26,17 +26,4 @@ std::shared_ptr<const RasterSource> RasterCache::open(const QString& path, Progr
   return opened;
 }
 
-std::shared_ptr<const RasterSource> RasterCache::cached(const QString& path) const {
-  const Key key = keyOf(path);
-  std::lock_guard lock(mutex_);
-  if (source_ && key.size >= 0 && key == key_) return source_;
-  return nullptr;
-}
-
-void RasterCache::clear() {
-  std::lock_guard lock(mutex_);
-  source_.reset();
-  key_ = Key{};
-}
-
 }  // namespace pelmora

@@ -21,11 +21,6 @@ class RasterCache {
   // opening. Throws Failure like openRaster.
   std::shared_ptr<const RasterSource> open(const QString& path, Progress* progress = nullptr);
 
-  // The cached raster if `path` names it and the file is unchanged, else null.
-  // Never opens a file.
-  std::shared_ptr<const RasterSource> cached(const QString& path) const;
-
-  void clear();
 
  private:
   struct Key {

@@ -1,17 +1,16 @@
 // The row loops, each built twice: for the x86-64 baseline that every machine
 // runs and for AVX2, picked once at load time (GCC's function multi-versioning).
-// Plain loops rather than intrinsics: the compiler vectorises every one of them
-// for both, and the wider vectors halve the instructions of the drawing.
-// PELMORA_BASELINE_ONLY builds the baseline alone, to check it on an AVX2
-// machine: both must give the same bytes. PELMORA_ROWS_BASELINE_COPY does so
-// into rows::baseline, so that the tests link that copy beside the library's
-// and compare the two.
+// Most are plain loops that the compiler vectorises for both, the wider
+// vectors halving the instructions of the drawing; the hottest have an AVX2
+// form written by hand with intrinsics (PELMORA_ROW_LOOP_AVX2). Both must give
+// the same bytes: the tests build this file a second time with
+// PELMORA_ROWS_BASELINE_COPY, the baseline alone into rows::baseline, and
+// compare the two.
 #include "render/row_kernels.h"
 
 #include <immintrin.h>
 
 #ifdef PELMORA_ROWS_BASELINE_COPY
-#define PELMORA_BASELINE_ONLY
 #define PELMORA_ROWS_NAMESPACE pelmora::rows::baseline
 #else
 #define PELMORA_ROWS_NAMESPACE pelmora::rows
@@ -19,7 +18,7 @@
 
 namespace PELMORA_ROWS_NAMESPACE {
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(PELMORA_BASELINE_ONLY)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(PELMORA_ROWS_BASELINE_COPY)
 #define PELMORA_ROW_LOOP __attribute__((target_clones("avx2", "default")))
 #define PELMORA_ROW_LOOP_AVX2  // and loops written by hand for AVX2
 #else

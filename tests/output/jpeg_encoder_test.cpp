@@ -15,6 +15,20 @@
 namespace pelmora {
 namespace {
 
+// The whole image encoded a band at a time, as the run hands it over.
+std::vector<std::uint8_t> encodeWhole(JpegEncoder& encoder, const std::uint8_t* pixels, int width,
+                                      int height, std::ptrdiff_t stride, PixelLayout layout,
+                                      int quality) {
+  std::vector<std::uint8_t> jpeg;
+  auto keep = [&jpeg](std::span<const std::uint8_t> bytes) { jpeg.insert(jpeg.end(), bytes.begin(), bytes.end()); };
+  encoder.start(width, height, layout, quality);
+  for (int top = 0; top < height; top += JpegEncoder::kBandRows)
+    keep(encoder.writeRows(pixels + stride * top, std::min(JpegEncoder::kBandRows, height - top), stride));
+  keep(encoder.finish());
+  return jpeg;
+}
+
+
 // A smooth picture (JPEG keeps it within a few levels) in `layout`, with
 // `padding` spare bytes at the end of every row.
 struct Canvas {
