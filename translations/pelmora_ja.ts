@@ -12,24 +12,12 @@
         <translation>%1 と %2 がどちらも %3 を書くことになります。別々のフォルダーに分割してください</translation>
     </message>
     <message>
-        <source>%1: skipped, its set is complete</source>
-        <translation>%1: 一式がそろっているためスキップしました</translation>
-    </message>
-    <message>
         <source>Try &apos;pelmora-tile --help&apos; for more information.</source>
         <translation>詳しくは &apos;pelmora-tile --help&apos; を見てください。</translation>
     </message>
     <message>
         <source>--crs expects a coordinate system GDAL reads, such as EPSG:6677 (got &quot;%1&quot;)</source>
         <translation>--crs には EPSG:6677 のような GDAL が読める座標系を指定してください（指定: &quot;%1&quot;）</translation>
-    </message>
-    <message>
-        <source>%1 cut, %2 skipped, %3 failed</source>
-        <translation>分割 %1、スキップ %2、失敗 %3</translation>
-    </message>
-    <message>
-        <source>, 1 cancelled, %1 not started</source>
-        <translation>、キャンセル 1、未着手 %1</translation>
     </message>
     <message>
         <source>--corners: cannot read %1 (%2)</source>
@@ -534,6 +522,18 @@ File: %2</source>
     <message>
         <source>The view&apos;s scale cannot be set to 0.</source>
         <translation>ビューの縮尺に 0 は設定できません。</translation>
+    </message>
+    <message>
+        <source>%1: skipped, its set is complete</source>
+        <translation>%1: 一式がそろっているためスキップしました</translation>
+    </message>
+    <message>
+        <source>%1 cut, %2 skipped, %3 failed</source>
+        <translation>分割 %1、スキップ %2、失敗 %3</translation>
+    </message>
+    <message>
+        <source>, 1 cancelled, %1 not started</source>
+        <translation>、キャンセル 1、未着手 %1</translation>
     </message>
 </context>
 </TS>

@@ -29,6 +29,19 @@ inline QString withFile(const QString& text, const QString& file) {
   return file.isEmpty() ? text : QCoreApplication::translate("Messages", "%1\nFile: %2").arg(text, file);
 }
 
+// The batch tool's account of a batch: a raster left alone, and the summary
+// line (`notStarted` < 0 when nothing was cancelled).
+inline QString setSkipped(const QString& raster) {
+  return QCoreApplication::translate("Messages", "%1: skipped, its set is complete").arg(raster);
+}
+inline QString batchSummary(int cut, int skipped, int failed, int notStarted = -1) {
+  QString summary = QCoreApplication::translate("Messages", "%1 cut, %2 skipped, %3 failed")
+                        .arg(QString::number(cut), QString::number(skipped), QString::number(failed));
+  if (notStarted >= 0)
+    summary += QCoreApplication::translate("Messages", ", 1 cancelled, %1 not started").arg(notStarted);
+  return summary;
+}
+
 // Long work, as its progress is labelled.
 inline QString loadingRaster() { return QCoreApplication::translate("Messages", "Loading the raster..."); }
 inline QString writingImages() { return QCoreApplication::translate("Messages", "Writing the images..."); }

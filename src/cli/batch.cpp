@@ -181,8 +181,7 @@ Outcome cutRaster(const BatchOptions& options, const CoordinateSystem& crs, cons
   if (options.skipDone &&
       setIsDone(raster, indexPathFor(QFileInfo(raster).absoluteFilePath(), form.runOptions.outputFolder),
                 options.worldFiles)) {
-    if (!options.quiet)
-      console.out(QCoreApplication::translate("BatchTool", "%1: skipped, its set is complete").arg(raster) + u'\n');
+    if (!options.quiet) console.out(messages::setSkipped(raster) + u'\n');
     return Outcome::Skipped;
   }
   const CommandOutcome loaded = loadRaster(form);
@@ -280,10 +279,7 @@ int runBatch(const QStringList& arguments, const Console& console) {
 
   if (several || skipped > 0 || cancelled) {
     const int notStarted = int(options.rasters.size()) - cut - skipped - failed - (cancelled ? 1 : 0);
-    QString summary = QCoreApplication::translate("BatchTool", "%1 cut, %2 skipped, %3 failed")
-                          .arg(QString::number(cut), QString::number(skipped), QString::number(failed));
-    if (cancelled)
-      summary += QCoreApplication::translate("BatchTool", ", 1 cancelled, %1 not started").arg(notStarted);
+    const QString summary = messages::batchSummary(cut, skipped, failed, cancelled ? notStarted : -1);
     if (!options.quiet || failed > 0 || cancelled) sayOnStderr(console, {}, summary);
   }
   return failed > 0 || cancelled ? kStopped : kCompleted;
