@@ -98,11 +98,11 @@ Form1::Form1(QWidget* parent) : QWidget(parent), view_(std::make_unique<ImageVie
   // the focus order, so that leaving Text11 for it normalises the quality.
   picture1->setFocusPolicy(Qt::StrongFocus);
 
-  auto* command1 = button(this, "Command1", QStringLiteral("画像呼び出し"), {120, 120, 2175, 375}, bold1125,
+  auto* command1 = button(this, "Command1", captionOf(Command::Load), {120, 120, 2175, 375}, bold1125,
                           QColor(0xC0, 0xFF, 0xFF));
-  auto* command2 = button(this, "Command2", QStringLiteral("登録開始"), {120, 1200, 2175, 375}, bold1125,
+  auto* command2 = button(this, "Command2", captionOf(Command::Run), {120, 1200, 2175, 375}, bold1125,
                           QColor(0xFF, 0xC0, 0xC0));
-  auto* command3 = button(this, "Command3", QStringLiteral("分割図表示"), {840, 4410, 1380, 465}, {}, {});
+  auto* command3 = button(this, "Command3", captionOf(Command::ShowGrid), {840, 4410, 1380, 465}, {}, {});
 
   std::map<Field, QLineEdit*> edits;
   edits[Field::Text1] = textField<SelectAllLineEdit>(this, "Text1", Field::Text1, {840, 4950, 1455, 375}, regular1125);

@@ -11,7 +11,7 @@ RunProgressDialog::RunProgressDialog(const QString& label, int total, bool inPer
                                      QWidget* parent)
     : QProgressDialog(parent) {
   setLabelText(label);
-  setCancelButtonText(QStringLiteral("キャンセル"));
+  setCancelButtonText(messages::cancel());
   setWindowTitle(QStringLiteral("Pelmora"));
   setWindowModality(Qt::WindowModal);
   setAutoClose(false);

@@ -46,7 +46,8 @@ WindowApplication::WindowApplication(int& argc, char** argv) : QApplication(argc
   started();
   setApplicationName(QStringLiteral("Pelmora"));
   setApplicationVersion(QStringLiteral(PELMORA_VERSION));
-  installJapaneseQtTranslation();
+  // The window speaks Japanese whatever the locale.
+  installJapaneseTranslations();
 }
 
 }  // namespace pelmora

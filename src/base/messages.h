@@ -1,10 +1,14 @@
 // Every message the window and the batch tool show the user, in one place, so
-// that a text is worded and spelled once (メモリー, フォルダー: the long forms
-// throughout). Captions of controls are the window's layout and stay with it;
-// the batch tool's own English usage texts stay with its options. Inline,
-// so that the GDAL module, which links no library of ours, has them too.
+// that a text is worded and spelled once. The source texts are English and go
+// through Qt's translation (translations/pelmora_ja.ts, context "Messages"):
+// the window always installs the Japanese translation, the batch tool when
+// the locale is Japanese (メモリー, フォルダー: the long forms throughout).
+// Captions of controls are the window's layout and stay with it. Inline, so
+// that the GDAL module, which links no library of ours, has them too; it
+// shares the process's QCoreApplication and so its translators.
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -12,204 +16,281 @@ namespace pelmora::messages {
 
 // How a command ends, as the window's message box and the batch tool's
 // streams say it.
-inline QString completed() { return QStringLiteral("完了しました"); }
-inline QString cornersFirst() { return QStringLiteral("先に右上と左下の実体系座標値を入力してください"); }
-inline QString runCancelled() { return QStringLiteral("キャンセルしました。画像も索引ファイルも前のままです。"); }
+inline QString completed() { return QCoreApplication::translate("Messages", "Done."); }
+inline QString cornersFirst() {
+  return QCoreApplication::translate("Messages", "Enter the real-world coordinates of the upper right and lower left "
+                                                 "corners first.");
+}
+inline QString runCancelled() {
+  return QCoreApplication::translate("Messages", "Cancelled. The images and the index are as they were.");
+}
 // `text` followed by the file it concerns on a line of its own.
 inline QString withFile(const QString& text, const QString& file) {
-  return file.isEmpty() ? text : text + QStringLiteral("\nファイル: ") + file;
+  return file.isEmpty() ? text : QCoreApplication::translate("Messages", "%1\nFile: %2").arg(text, file);
+}
+
+// The batch tool's account of a batch: a raster left alone, and the summary
+// line (`notStarted` < 0 when nothing was cancelled).
+inline QString setSkipped(const QString& raster) {
+  return QCoreApplication::translate("Messages", "%1: skipped, its set is complete").arg(raster);
+}
+inline QString batchSummary(int cut, int skipped, int failed, int notStarted = -1) {
+  QString summary = QCoreApplication::translate("Messages", "%1 cut, %2 skipped, %3 failed")
+                        .arg(QString::number(cut), QString::number(skipped), QString::number(failed));
+  if (notStarted >= 0)
+    summary += QCoreApplication::translate("Messages", ", 1 cancelled, %1 not started").arg(notStarted);
+  return summary;
 }
 
 // Long work, as its progress is labelled.
-inline QString loadingRaster() { return QStringLiteral("画像を読み込んでいます…"); }
-inline QString writingImages() { return QStringLiteral("画像を書き出しています…"); }
+inline QString loadingRaster() { return QCoreApplication::translate("Messages", "Loading the raster..."); }
+inline QString writingImages() { return QCoreApplication::translate("Messages", "Writing the images..."); }
 inline QString waitingForAnotherRun(const QString& indexName) {
-  return QStringLiteral("別の実行がこのフォルダーの %1 を書いています。終わるのを待っています…").arg(indexName);
+  return QCoreApplication::translate("Messages", "Another run is writing %1 in this folder. Waiting for it to end...")
+      .arg(indexName);
 }
-inline QString cancelling() { return QStringLiteral("キャンセルしています…"); }
+inline QString cancelling() { return QCoreApplication::translate("Messages", "Cancelling..."); }
+// The button of a progress dialog.
+inline QString cancel() { return QCoreApplication::translate("Messages", "Cancel"); }
 
 // The open-file dialog of a load.
-inline QString rasterDialogTitle() { return QStringLiteral("ラスター 呼び出し"); }
+inline QString rasterDialogTitle() { return QCoreApplication::translate("Messages", "Load a raster"); }
 inline QStringList rasterDialogFilters() {
-  return {QStringLiteral("BITMAP (*.BMP* *.bmp* *.Bmp*)"),
-          QStringLiteral("GeoTIFF・PNG・JPEG・JPEG 2000 (*.tif *.TIF *.tiff *.TIFF *.png *.PNG "
-                         "*.jpg *.JPG *.jpeg *.JPEG *.jp2 *.JP2 *.j2k *.J2K)"),
-          QStringLiteral("すべてのファイル (*)")};
+  return {QCoreApplication::translate("Messages", "Bitmap (*.BMP* *.bmp* *.Bmp*)"),
+          QCoreApplication::translate("Messages", "GeoTIFF, PNG, JPEG, JPEG 2000 (*.tif *.TIF *.tiff *.TIFF *.png *.PNG "
+                                                  "*.jpg *.JPG *.jpeg *.JPEG *.jp2 *.JP2 *.j2k *.J2K)"),
+          QCoreApplication::translate("Messages", "All files (*)")};
 }
 
 // Something the user may want to know that stops nothing.
 inline QString turnedGeoreferenceIgnored() {
-  return QStringLiteral("回転または傾きのある地理参照は使いません。四隅の座標は入力値のままです。");
+  return QCoreApplication::translate("Messages", "A rotated or sheared georeference is not used. The corners' "
+                                                 "coordinates are as entered.");
 }
 
 inline QString sheetProportionsDiffer(const QString& code, int width, int height) {
-  return QStringLiteral("画像の縦横 (%1 × %2 ピクセル) が図郭 %3 の 3 : 4 と 1% より多く違います。"
-                        "四隅の座標は図郭のものです。")
-      .arg(width)
-      .arg(height)
-      .arg(code);
+  return QCoreApplication::translate("Messages", "The raster's proportions (%1 × %2 pixels) differ by more than 1% "
+                                                 "from the 3 : 4 of sheet %3. The corners' coordinates are the "
+                                                 "sheet's.")
+      .arg(QString::number(width), QString::number(height), code);
 }
 
 // Coordinate systems.
 inline QString unknownCoordinateSystem(const QString& text) {
-  return QStringLiteral("座標系として読めません: %1").arg(text);
+  return QCoreApplication::translate("Messages", "Not readable as a coordinate system: %1").arg(text);
 }
 
 // Faults of any step.
-inline QString divisionByZero() { return QStringLiteral("0 で除算しました。"); }
-inline QString overflow() { return QStringLiteral("オーバーフローしました。"); }
+inline QString divisionByZero() { return QCoreApplication::translate("Messages", "Division by zero."); }
+inline QString overflow() { return QCoreApplication::translate("Messages", "Overflow."); }
 // As a reason inside another message, and as a message of its own.
-inline QString lackOfMemory() { return QStringLiteral("メモリーが足りません"); }
-inline QString outOfMemory() { return lackOfMemory() + QStringLiteral("。"); }
-inline QString unexpectedFailure() { return QStringLiteral("予期しないエラーで止まりました。"); }
+inline QString lackOfMemory() { return QCoreApplication::translate("Messages", "not enough memory"); }
+inline QString outOfMemory() { return QCoreApplication::translate("Messages", "Not enough memory."); }
+inline QString unexpectedFailure() {
+  return QCoreApplication::translate("Messages", "Stopped by an unexpected error.");
+}
 
 // Files and folders; `reason` is the system's or the library's own word.
-inline QString fileNotFound() { return QStringLiteral("ファイルが見つかりません。"); }
-inline QString cannotOpenFile(const QString& reason) { return QStringLiteral("ファイルを開けません: ") + reason; }
-inline QString cannotWriteFile(const QString& reason) { return QStringLiteral("ファイルを書き込めません: ") + reason; }
-inline QString fileNotFinished() { return QStringLiteral("ファイルが書き終わっていません。"); }
-inline QString cannotWriteFolder(const QString& reason) { return QStringLiteral("フォルダーを書き込めません: ") + reason; }
-inline QString cannotCreateLockFile(const QString& reason) { return QStringLiteral("ロックファイルを作れません: ") + reason; }
-inline QString noSpaceLeft() { return QStringLiteral("ディスクの空きが足りません"); }
-inline QString writeNotPermitted() { return QStringLiteral("書き込みが許可されていません"); }
-inline QString readOnlyPlace() { return QStringLiteral("読み取り専用の場所です"); }
-inline QString folderOfThatName() { return QStringLiteral("同じ名前のフォルダーがあります"); }
-inline QString noSuchFolder() { return QStringLiteral("フォルダーがありません"); }
+inline QString fileNotFound() { return QCoreApplication::translate("Messages", "File not found."); }
+inline QString cannotOpenFile(const QString& reason) {
+  return QCoreApplication::translate("Messages", "Cannot open the file: %1").arg(reason);
+}
+inline QString cannotWriteFile(const QString& reason) {
+  return QCoreApplication::translate("Messages", "Cannot write the file: %1").arg(reason);
+}
+inline QString fileNotFinished() {
+  return QCoreApplication::translate("Messages", "The file was not written to its end.");
+}
+inline QString cannotWriteFolder(const QString& reason) {
+  return QCoreApplication::translate("Messages", "Cannot write the folder: %1").arg(reason);
+}
+inline QString cannotCreateLockFile(const QString& reason) {
+  return QCoreApplication::translate("Messages", "Cannot create the lock file: %1").arg(reason);
+}
+inline QString noSpaceLeft() { return QCoreApplication::translate("Messages", "not enough free space on the disk"); }
+inline QString writeNotPermitted() { return QCoreApplication::translate("Messages", "writing is not permitted"); }
+inline QString readOnlyPlace() { return QCoreApplication::translate("Messages", "the place is read-only"); }
+inline QString folderOfThatName() {
+  return QCoreApplication::translate("Messages", "a folder of the same name exists");
+}
+inline QString noSuchFolder() { return QCoreApplication::translate("Messages", "the folder does not exist"); }
 
 // The run's checks before anything is written.
-inline QString outputFolderMissing() { return QStringLiteral("出力先のフォルダーがありません。"); }
+inline QString outputFolderMissing() {
+  return QCoreApplication::translate("Messages", "The output folder does not exist.");
+}
 inline QString outputFolderNotWritable(const QString& reason) {
-  return QStringLiteral("出力先のフォルダーに書き込めません: ") + reason;
+  return QCoreApplication::translate("Messages", "Cannot write into the output folder: %1").arg(reason);
 }
 inline QString cannotCreateOutputFolder(const QString& reason) {
-  return QStringLiteral("出力先のフォルダーを作れません: ") + reason;
+  return QCoreApplication::translate("Messages", "Cannot create the output folder: %1").arg(reason);
 }
-inline QString overviewImage() { return QStringLiteral("全体図"); }
-inline QString oneCell() { return QStringLiteral("1 区画"); }
+// The images imageBelowOnePixel() and imageBeyondJpegLimit() name.
+inline QString overviewImage() { return QCoreApplication::translate("Messages", "The overview"); }
+inline QString oneCell() { return QCoreApplication::translate("Messages", "One cell"); }
 inline QString imageBelowOnePixel(const QString& image, int width, int height) {
-  return image + QStringLiteral("が 1 ピクセルに満たないため書き出せません (%1 × %2 ピクセル)。").arg(width).arg(height);
+  return QCoreApplication::translate("Messages", "%1 is smaller than one pixel and cannot be written (%2 × %3 pixels).")
+      .arg(image, QString::number(width), QString::number(height));
 }
 inline QString imageBeyondJpegLimit(const QString& image, int limit, int width, int height) {
-  return image + QStringLiteral("が JPEG の上限 %1 ピクセルを超えるため書き出せません (%2 × %3 ピクセル)。")
-                     .arg(limit)
-                     .arg(width)
-                     .arg(height);
+  return QCoreApplication::translate("Messages", "%1 exceeds JPEG's limit of %2 pixels and cannot be written "
+                                                 "(%3 × %4 pixels).")
+      .arg(image, QString::number(limit), QString::number(width), QString::number(height));
 }
 inline QString qualityOutOfRange(int quality) {
-  return QStringLiteral("JPG画質が範囲外です (%1)。0 から 255 の数を入力してください。").arg(quality);
+  return QCoreApplication::translate("Messages", "The JPEG quality is out of range (%1). Enter a number from 0 to "
+                                                 "255.")
+      .arg(quality);
 }
 inline QString countsNotWhole(const QString& rows, const QString& columns) {
-  return QStringLiteral("横割の数と縦割の数には 1 以上の整数を入力してください (%1 × %2)。").arg(rows, columns);
+  return QCoreApplication::translate("Messages", "Enter whole numbers of at least 1 as the numbers of rows and "
+                                                 "columns (%1 × %2).")
+      .arg(rows, columns);
 }
 inline QString cellTooLargeForView() {
-  return QStringLiteral("横割の数または縦割の数が小さすぎて、1 区画がビューに収まりません。");
+  return QCoreApplication::translate("Messages", "The numbers of rows or columns are too small for one cell to fit "
+                                                 "in the view.");
 }
 inline QString tooManyDivisions(const QString& rows, const QString& columns) {
-  return QStringLiteral("分割の数が多すぎます (%1 × %2)。").arg(rows, columns);
+  return QCoreApplication::translate("Messages", "Too many divisions (%1 × %2).").arg(rows, columns);
 }
 
 // The JPEG encoder.
-inline QString cannotEncode() { return QStringLiteral("JPEG に変換できません。"); }
-inline QString cannotEncodeBecause(const QString& reason) { return QStringLiteral("JPEG に変換できません: ") + reason; }
-inline QString badImageSize() { return QStringLiteral("画像の大きさが正しくありません"); }
-inline QString rowCountMismatch() { return QStringLiteral("画像の行数が合いません"); }
+inline QString cannotEncode() { return QCoreApplication::translate("Messages", "Cannot convert to JPEG."); }
+inline QString cannotEncodeBecause(const QString& reason) {
+  return QCoreApplication::translate("Messages", "Cannot convert to JPEG: %1").arg(reason);
+}
+inline QString badImageSize() { return QCoreApplication::translate("Messages", "the image's size is wrong"); }
+inline QString rowCountMismatch() {
+  return QCoreApplication::translate("Messages", "the image's number of rows does not match");
+}
 
 // Rasters.
-inline QString bitmapHeaderBroken() { return QStringLiteral("ビットマップのヘッダーが壊れています。"); }
+inline QString bitmapHeaderBroken() { return QCoreApplication::translate("Messages", "The bitmap's header is damaged."); }
 inline QString bitmapTooLarge(qint64 width, qint64 height) {
-  return QStringLiteral("ビットマップの大きさ（%1 × %2 画素）が扱える範囲を超えています。").arg(width).arg(height);
+  return QCoreApplication::translate("Messages", "The bitmap's size (%1 × %2 pixels) is beyond what can be handled.")
+      .arg(QString::number(width), QString::number(height));
 }
 inline QString bitmapBadSize(qint64 width, qint64 height) {
-  return QStringLiteral("ビットマップの幅または高さが不正です（%1 × %2）。").arg(width).arg(height);
+  return QCoreApplication::translate("Messages", "The bitmap's width or height is invalid (%1 × %2).")
+      .arg(QString::number(width), QString::number(height));
 }
-inline QString bitmapBadBitCount(int bits) { return QStringLiteral("ビットマップの色数（%1 ビット）が不正です。").arg(bits); }
+inline QString bitmapBadBitCount(int bits) {
+  return QCoreApplication::translate("Messages", "The bitmap's colour depth (%1 bits) is invalid.").arg(bits);
+}
 inline QString bitmapTruncated() {
-  return QStringLiteral("ビットマップの画素データがファイルに収まっていません（ファイルが途中で切れています）。");
+  return QCoreApplication::translate("Messages", "The bitmap's pixel data does not fit in the file (the file is "
+                                                 "truncated).");
 }
-inline QString bitmapPaletteBroken() { return QStringLiteral("ビットマップのパレットが壊れています。"); }
-inline QString rasterChangedWhileReading() { return QStringLiteral("画像ファイルが読み込み中に変更されました。"); }
+inline QString bitmapPaletteBroken() {
+  return QCoreApplication::translate("Messages", "The bitmap's palette is damaged.");
+}
+inline QString rasterChangedWhileReading() {
+  return QCoreApplication::translate("Messages", "The raster file changed while it was being read.");
+}
 
 // Other formats, through the GDAL module.
-inline QString reasonUnknown() { return QStringLiteral("理由は不明です"); }
+inline QString reasonUnknown() { return QCoreApplication::translate("Messages", "the reason is unknown"); }
 inline QString cannotLoadGdalModule(const QString& reason) {
-  return QStringLiteral("GDAL を使う部品を読み込めません: %1").arg(reason);
+  return QCoreApplication::translate("Messages", "Cannot load the part that uses GDAL: %1").arg(reason);
 }
 inline QString gdalModuleWithoutEntry(const QString& entry, const QString& reason) {
-  return QStringLiteral("GDAL を使う部品に入口 %1 がありません: %2").arg(entry, reason);
+  return QCoreApplication::translate("Messages", "The part that uses GDAL has no entry %1: %2").arg(entry, reason);
 }
 inline QString gdalModuleVersionMismatch(int module, int program) {
-  return QStringLiteral("GDAL を使う部品の版（%1）がこのプログラム（%2）と合いません。インストールし直してください。")
-      .arg(module)
-      .arg(program);
+  return QCoreApplication::translate("Messages", "The version of the part that uses GDAL (%1) does not match this "
+                                                 "program (%2). Install it again.")
+      .arg(QString::number(module), QString::number(program));
 }
 inline QString gdalModuleNotLocated(const QString& module) {
-  return QStringLiteral("GDAL を使う部品 %1 の場所がわかりません（プログラムの場所を読めません）。").arg(module);
+  return QCoreApplication::translate("Messages", "Cannot tell where the part that uses GDAL, %1, is (the program's "
+                                                 "own place is not readable).")
+      .arg(module);
 }
 inline QString jp2BoxBeyondEnd(qint64 offset) {
-  return QStringLiteral("JPEG 2000 ファイルが壊れています: %1 バイト目のボックスがファイルの終わりを越えています。")
+  return QCoreApplication::translate("Messages", "The JPEG 2000 file is damaged: the box at byte %1 runs past the "
+                                                 "end of the file.")
       .arg(offset);
 }
 inline QString formatNotReadable(const QString& reason) {
-  return QStringLiteral("この形式の画像は読み込めません: ") + reason;
+  return QCoreApplication::translate("Messages", "Images of this format cannot be loaded: %1").arg(reason);
 }
-inline QString gdalDoesNotKnowFormat() { return QStringLiteral("GDAL が形式を認識しません"); }
+// Our sentence for what went wrong, then the library's own words on it.
+inline QString withLibraryDetail(const QString& sentence, const QString& library, const QString& detail) {
+  return detail.isEmpty() ? sentence
+                          : QCoreApplication::translate("Messages", "%1 (%2: %3)").arg(sentence, library, detail);
+}
+inline QString gdalDoesNotKnowFormat() {
+  return QCoreApplication::translate("Messages", "GDAL does not recognise the format");
+}
 // `format` is GDAL's name of what the file holds, such as "Virtual Raster (VRT)".
 inline QString formatNotRasterFile(const QString& format) {
-  return QStringLiteral("画像ファイルとして読み込めない形式です: %1。読み込めるのは BMP、GeoTIFF、PNG、JPEG、JPEG 2000 の"
-                        "画像ファイルです（ほかのファイルやネットワーク上のデータを指す記述は読みません）。")
+  return QCoreApplication::translate("Messages", "A format that cannot be loaded as a raster file: %1. The files "
+                                                 "loaded are BMP, GeoTIFF, PNG, JPEG and JPEG 2000 raster files "
+                                                 "(descriptions pointing to other files or to data on a network are "
+                                                 "not read).")
       .arg(format);
 }
 inline QString virtualFileSystemRefused() {
-  return QStringLiteral("GDAL の仮想ファイルシステムの名前（/vsi…）は画像ファイルとして開けません。");
+  return QCoreApplication::translate("Messages", "Names of GDAL's virtual file systems (/vsi...) are not opened as "
+                                                 "raster files.");
 }
-inline QString gdalReadFailed() { return QStringLiteral("GDAL が読み込みに失敗しました"); }
+inline QString gdalReadFailed() { return QCoreApplication::translate("Messages", "GDAL failed to read it"); }
 // `bands` lists the file's bands, as bandsOf() words them.
 inline QString pixelFormatNotReadable(const QString& bands) {
-  return QStringLiteral("読み込めない画素の形式です: %1。読み込めるのは 8 ビットのグレー、パレット、RGB、RGBA の画像です。")
+  return QCoreApplication::translate("Messages", "A pixel format that cannot be loaded: %1. The images loaded are "
+                                                 "8-bit gray, palette, RGB and RGBA.")
       .arg(bands);
 }
 inline QString bandsOf(int count, const QStringList& bands) {
-  return QStringLiteral("%1 バンド（%2）").arg(count).arg(bands.join(QStringLiteral("、")));
+  return QCoreApplication::translate("Messages", "%1 bands (%2)")
+      .arg(QString::number(count), bands.join(QCoreApplication::translate("Messages", ", ", "between bands")));
 }
 inline QString cannotCreateTemporaryFile(const QString& folder, const QString& reason) {
-  return QStringLiteral("一時ファイルを作れません（%1）: %2").arg(folder, reason);
+  return QCoreApplication::translate("Messages", "Cannot create a temporary file (%1): %2").arg(folder, reason);
 }
 inline QString temporaryFolderFull(const QString& folder, qint64 megabytes) {
-  return QStringLiteral("一時フォルダー %1 の空きが足りません（%2 MB 必要）。環境変数 TMPDIR で別のフォルダーを指定できます。")
-      .arg(folder)
-      .arg(megabytes);
+  return QCoreApplication::translate("Messages", "Not enough free space in the temporary folder %1 (%2 MB needed). "
+                                                 "The environment variable TMPDIR names another folder.")
+      .arg(folder, QString::number(megabytes));
 }
 inline QString cannotWriteTemporaryFile(const QString& folder, const QString& reason) {
-  return QStringLiteral("一時ファイル（%1）に書き込めません: %2").arg(folder, reason);
+  return QCoreApplication::translate("Messages", "Cannot write the temporary file (%1): %2").arg(folder, reason);
 }
 inline QString cannotReadTemporaryFile(const QString& folder, const QString& reason) {
-  return QStringLiteral("一時ファイル（%1）を読めません: %2").arg(folder, reason);
+  return QCoreApplication::translate("Messages", "Cannot read the temporary file (%1): %2").arg(folder, reason);
 }
 inline QString cannotReadRaster(const QString& reason, int width, int height, int fromRow) {
-  return QStringLiteral("画像を読み込めません: %1（%2 × %3 画素、%4 行目から）")
-      .arg(reason)
-      .arg(width)
-      .arg(height)
-      .arg(fromRow);
+  return QCoreApplication::translate("Messages", "Cannot read the raster: %1 (%2 × %3 pixels, from row %4)")
+      .arg(reason, QString::number(width), QString::number(height), QString::number(fromRow));
 }
-inline QString rasterWithoutPixels() { return QStringLiteral("画像に画素がありません。"); }
+inline QString rasterWithoutPixels() { return QCoreApplication::translate("Messages", "The raster has no pixels."); }
 
 // The ".AR2" index read back.
-inline QString cannotReadIndex(const QString& reason) { return QStringLiteral("索引ファイルを読めません: ") + reason; }
-inline QString indexEmpty() { return QStringLiteral("索引ファイルが空です。"); }
+inline QString cannotReadIndex(const QString& reason) {
+  return QCoreApplication::translate("Messages", "Cannot read the index: %1").arg(reason);
+}
+inline QString indexEmpty() { return QCoreApplication::translate("Messages", "The index is empty."); }
 inline QString indexLineTooShort(int line, int fields) {
-  return QStringLiteral("索引ファイルの%1行目の項目が足りません (%2 項目)。").arg(line).arg(fields);
+  return QCoreApplication::translate("Messages", "Line %1 of the index has too few fields (%2 fields).")
+      .arg(QString::number(line), QString::number(fields));
 }
 inline QString indexFieldNotNumber(int field, const QString& text) {
-  return QStringLiteral("索引ファイルの1行目の第%1項目が数値ではありません: \"%2\"").arg(field).arg(text);
+  return QCoreApplication::translate("Messages", "Field %1 of the index's first line is not a number: \"%2\"")
+      .arg(QString::number(field), text);
 }
 
 // The view.
-inline QString negativeViewSize() { return QStringLiteral("ビューの大きさに負の値は設定できません。"); }
-inline QString zeroViewScale() { return QStringLiteral("ビューの縮尺に 0 は設定できません。"); }
+inline QString negativeViewSize() {
+  return QCoreApplication::translate("Messages", "The view's size cannot be set to a negative value.");
+}
+inline QString zeroViewScale() {
+  return QCoreApplication::translate("Messages", "The view's scale cannot be set to 0.");
+}
 
-// The window started where there is no display (in both languages: it goes
-// to a terminal); `cause` is Qt's first word of the failed start, or "".
+// The window started where there is no display, in both languages at once:
+// it goes to a terminal, before the window's language matters; `cause` is
+// Qt's first word of the failed start, or "".
 inline QString noDisplay(const QString& cause) {
   QString text = QStringLiteral(
       "pelmora: ウィンドウを開く画面（ディスプレイ）がありません。\n"

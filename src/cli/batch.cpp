@@ -3,6 +3,7 @@
 #include "commands/front_end.h"
 #include "cli/options.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -57,13 +58,13 @@ QString checkRasters(const BatchOptions& options) {
   for (const QString& raster : options.rasters) {
     const QFileInfo info(raster);
     if (info.isDir())
-      return QStringLiteral("%1 is a folder; give the rasters in it (%2/*.bmp)")
+      return QCoreApplication::translate("BatchTool", "%1 is a folder; give the rasters in it (%2/*.bmp)")
           .arg(raster, QDir::cleanPath(raster));
     const QString index =
         QDir::cleanPath(indexPathFor(info.absoluteFilePath(), absoluteOutputFolder(options)));
     const auto [at, added] = rasterOfIndex.emplace(index, raster);
     if (!added)
-      return QStringLiteral("%1 and %2 would both write %3; cut them into different folders")
+      return QCoreApplication::translate("BatchTool", "%1 and %2 would both write %3; cut them into different folders")
           .arg(at->second, raster, index);
   }
   return {};
@@ -100,7 +101,7 @@ Outcome cutRaster(const BatchOptions& options, const CoordinateSystem& crs, cons
   if (options.skipDone &&
       setIsDone(raster, indexPathFor(QFileInfo(raster).absoluteFilePath(), form.runOptions.outputFolder),
                 options.worldFiles)) {
-    if (!options.quiet) console.out(raster + QStringLiteral(": skipped, its set is complete\n"));
+    if (!options.quiet) console.out(messages::setSkipped(raster) + u'\n');
     return Outcome::Skipped;
   }
   const CommandOutcome loaded = loadRaster(form);
@@ -125,6 +126,11 @@ Outcome cutRaster(const BatchOptions& options, const CoordinateSystem& crs, cons
   return resultOf(outcome);
 }
 
+void sayUsageError(const Console& console, const QString& error) {
+  console.err(QStringLiteral("pelmora-tile: ") + error + u'\n' +
+              QCoreApplication::translate("BatchTool", "Try 'pelmora-tile --help' for more information.") + u'\n');
+}
+
 // Creates the folder and those above it; the failure carries the system's
 // reason ("Not a directory" for a path under a file).
 void makeOutputFolder(const QString& folder) {
@@ -142,8 +148,7 @@ int runBatch(const QStringList& arguments, const Console& console) {
   QString usageError = parsed.error;
   if (usageError.isEmpty() && !options.help && !options.version) usageError = checkRasters(options);
   if (!usageError.isEmpty()) {
-    console.err(QStringLiteral("pelmora-tile: ") + usageError +
-                QStringLiteral("\nTry 'pelmora-tile --help' for more information.\n"));
+    sayUsageError(console, usageError);
     return kUsageError;
   }
   if (options.help) {
@@ -160,9 +165,9 @@ int runBatch(const QStringList& arguments, const Console& console) {
     try {
       const auto read = readCoordinateSystem(options.crs);
       if (!read) {
-        console.err(QStringLiteral("pelmora-tile: --crs expects a coordinate system GDAL reads, such as "
-                                   "EPSG:6677 (got \"%1\")\nTry 'pelmora-tile --help' for more information.\n")
-                        .arg(options.crs));
+        sayUsageError(console, QCoreApplication::translate("BatchTool", "--crs expects a coordinate system GDAL "
+                                                                        "reads, such as EPSG:6677 (got \"%1\")")
+                                   .arg(options.crs));
         return kUsageError;
       }
       crs = *read;
@@ -194,8 +199,7 @@ int runBatch(const QStringList& arguments, const Console& console) {
 
   if (several || skipped > 0 || cancelled) {
     const int notStarted = int(options.rasters.size()) - cut - skipped - failed - (cancelled ? 1 : 0);
-    QString summary = QStringLiteral("%1 cut, %2 skipped, %3 failed").arg(cut).arg(skipped).arg(failed);
-    if (cancelled) summary += QStringLiteral(", 1 cancelled, %1 not started").arg(notStarted);
+    const QString summary = messages::batchSummary(cut, skipped, failed, cancelled ? notStarted : -1);
     if (!options.quiet || failed > 0 || cancelled) sayOnStderr(console, {}, summary);
   }
   return failed > 0 || cancelled ? kStopped : kCompleted;

@@ -2,6 +2,7 @@
 
 #include "commands/front_end.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -41,7 +42,7 @@ CornersTable readCornersTable(const QString& path, const QStringList& rasters) {
   CornersTable table;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    table.error = QStringLiteral("--corners: cannot read %1 (%2)").arg(path, file.errorString());
+    table.error = QCoreApplication::translate("BatchTool", "--corners: cannot read %1 (%2)").arg(path, file.errorString());
     return table;
   }
   static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));
@@ -60,9 +61,10 @@ CornersTable readCornersTable(const QString& path, const QStringList& rasters) {
     const QStringList named = rastersNamed(name, rasters);
     if (named.isEmpty()) continue;
     if (!numbers) {
-      table.error = QStringLiteral("--corners: line %1 of %2 is not RASTER,左下X,左下Y,右上X,右上Y (got \"%3\")")
-                        .arg(n + 1)
-                        .arg(path, line);
+      table.error = QCoreApplication::translate("BatchTool", "--corners: line %1 of %2 is not RASTER,%3,%4,%5,%6 "
+                                                             "(got \"%7\")")
+                        .arg(QString::number(n + 1), path, captionOf(Field::Text3), captionOf(Field::Text4),
+                             captionOf(Field::Text1), captionOf(Field::Text2), line);
       return table;
     }
     const qsizetype at = fields.size() - 4;

@@ -18,9 +18,10 @@ int main(int argc, char** argv) {
   mallopt(M_MMAP_THRESHOLD, 32 << 20);
   mallopt(M_TRIM_THRESHOLD, 64 << 20);
   QCoreApplication app(argc, argv);
-  // The reasons Qt gives (an unreadable image, a file not opened) in the
-  // window's language.
-  pelmora::installJapaneseQtTranslation();
+  // One language for the whole run, the locale's: Japanese (ours, and Qt's
+  // own reasons such as an unreadable image or a file not opened) or the
+  // English of the sources.
+  if (pelmora::localeAsksForJapanese()) pelmora::installJapaneseTranslations();
   auto write = [](std::FILE* stream) {
     return [stream](const QString& text) {
       const QByteArray bytes = text.toUtf8();

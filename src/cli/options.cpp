@@ -3,37 +3,66 @@
 #include "commands/front_end.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <cmath>
 
 namespace pelmora {
 
 namespace {
 
-// Every option, in the order --help lists them; the usage text is built from this list.
+// Every option, in the order --help lists them; the usage text is built from
+// this list. The fields' captions are their names in every language.
 QList<QCommandLineOption> optionList() {
   auto option = [](QStringList names, const QString& description, const QString& value = {}) {
     return QCommandLineOption(names, description, value);
   };
+  const QString countText =
+      QCoreApplication::translate("BatchTool", "%1, a whole number (default: what loading proposes)");
   return {
-      option({"u", "upper-right"}, QStringLiteral("右上X and 右上Y, as typed into the fields"), "X,Y"),
-      option({"l", "lower-left"}, QStringLiteral("左下X and 左下Y"), "X,Y"),
-      option({"r", "rows"}, QStringLiteral("横割の数, a whole number (default: what loading proposes)"), "N"),
-      option({"c", "columns"}, QStringLiteral("縦割の数, a whole number (default: what loading proposes)"), "N"),
-      option({"q", "quality"}, QStringLiteral("JPG画質 (default 50; held between 25 and 100)"), "Q"),
-      option({"a", "angle"}, QStringLiteral("回転角度単位 (default 0)"), "DEG"),
-      option({"sheet"}, QStringLiteral("the sheet code (図郭コード) whose cell gives the corners (one RASTER)"), "CODE"),
-      option({"corners"}, "a table of corners: RASTER,左下X,左下Y,右上X,右上Y per line", "FILE"),
-      option({"crs"}, "coordinate system of the images' .aux.xml (EPSG:6677, WKT, ...)", "SRS"),
-      option({"datum"}, "datum of a sheet code's zone: jgd2011 (default), jgd2000 or tokyo", "NAME"),
-      option({"o", "out"}, "output folder (default: the raster's folder)", "DIR"),
-      option({"overview"}, "longer side of the overview in pixels (default 1080)", "PX"),
-      option({"world-files"}, "also write NAME.jgw beside each image"),
-      option({"n", "dry-run"}, "load and plan only: print the fields and the index"),
-      option({"skip-done"}, "skip a raster whose index is newer than it and whose images all exist"),
-      option({"j", "jobs"}, "worker threads (default 0: every core)", "N"),
-      option({"quiet"}, "no progress, no completion message"),
-      option({"h", "help"}, "this text"),
-      option({"version"}, "the version"),
+      option({"u", "upper-right"},
+             QCoreApplication::translate("BatchTool", "%1 and %2, as typed into the fields")
+                 .arg(captionOf(Field::Text1), captionOf(Field::Text2)),
+             "X,Y"),
+      option({"l", "lower-left"},
+             QCoreApplication::translate("BatchTool", "%1 and %2").arg(captionOf(Field::Text3), captionOf(Field::Text4)),
+             "X,Y"),
+      option({"r", "rows"}, countText.arg(captionOf(Field::Text5)), "N"),
+      option({"c", "columns"}, countText.arg(captionOf(Field::Text6)), "N"),
+      option({"q", "quality"},
+             QCoreApplication::translate("BatchTool", "%1 (default 50; held between 25 and 100)")
+                 .arg(captionOf(Field::Text11)),
+             "Q"),
+      option({"a", "angle"}, QCoreApplication::translate("BatchTool", "%1 (default 0)").arg(captionOf(Field::Text12)),
+             "DEG"),
+      option({"sheet"},
+             QCoreApplication::translate("BatchTool", "the sheet code (図郭コード) whose cell gives the corners (one "
+                                                      "RASTER)"),
+             "CODE"),
+      option({"corners"},
+             QCoreApplication::translate("BatchTool", "a table of corners: RASTER,%1,%2,%3,%4 per line")
+                 .arg(captionOf(Field::Text3), captionOf(Field::Text4), captionOf(Field::Text1),
+                      captionOf(Field::Text2)),
+             "FILE"),
+      option({"crs"}, QCoreApplication::translate("BatchTool", "coordinate system of the images' .aux.xml (EPSG:6677, "
+                                                               "WKT, ...)"),
+             "SRS"),
+      option({"datum"},
+             QCoreApplication::translate("BatchTool", "datum of a sheet code's zone: jgd2011 (default), jgd2000 or "
+                                                      "tokyo"),
+             "NAME"),
+      option({"o", "out"}, QCoreApplication::translate("BatchTool", "output folder (default: the raster's folder)"),
+             "DIR"),
+      option({"overview"},
+             QCoreApplication::translate("BatchTool", "longer side of the overview in pixels (default 1080)"), "PX"),
+      option({"world-files"}, QCoreApplication::translate("BatchTool", "also write NAME.jgw beside each image")),
+      option({"n", "dry-run"},
+             QCoreApplication::translate("BatchTool", "load and plan only: print the fields and the index")),
+      option({"skip-done"}, QCoreApplication::translate("BatchTool", "skip a raster whose index is newer than it and "
+                                                                     "whose images all exist")),
+      option({"j", "jobs"}, QCoreApplication::translate("BatchTool", "worker threads (default 0: every core)"), "N"),
+      option({"quiet"}, QCoreApplication::translate("BatchTool", "no progress, no completion message")),
+      option({"h", "help"}, QCoreApplication::translate("BatchTool", "this text")),
+      option({"version"}, QCoreApplication::translate("BatchTool", "the version")),
   };
 }
 
@@ -66,10 +95,11 @@ QString checkNumber(const QString& option, const QString& text, NumberKind kind)
   }
   if (kind == NumberKind::Count) {
     if (value && *value >= 1 && *value == std::floor(*value)) return {};
-    return QStringLiteral("--%1 expects a whole number of at least 1 (got \"%2\")").arg(option, text);
+    return QCoreApplication::translate("BatchTool", "--%1 expects a whole number of at least 1 (got \"%2\")")
+        .arg(option, text);
   }
   if (value || beyondDouble) return {};
-  return QStringLiteral("--%1 expects a number (got \"%2\")").arg(option, text);
+  return QCoreApplication::translate("BatchTool", "--%1 expects a number (got \"%2\")").arg(option, text);
 }
 
 // Reads the parsed options into `options`; returns a usage error or "".
@@ -89,13 +119,15 @@ QString readOptions(const QCommandLineParser& parser, BatchOptions& options) {
     qsizetype comma = v.indexOf(u',');
     if (const qsizetype wide = v.indexOf(QChar(0xFF0C)); wide >= 0 && (comma < 0 || wide < comma))
       comma = wide;
-    if (comma < 0) return QStringLiteral("--%1 expects X,Y (got \"%2\")").arg(QLatin1String(name), v);
+    if (comma < 0)
+      return QCoreApplication::translate("BatchTool", "--%1 expects X,Y (got \"%2\")").arg(QLatin1String(name), v);
     x = v.left(comma);
     y = v.mid(comma + 1);
     if (checkNumber(QLatin1String(name), *x, NumberKind::Any).isEmpty() &&
         checkNumber(QLatin1String(name), *y, NumberKind::Any).isEmpty())
       return {};
-    return QStringLiteral("--%1 expects two numbers X,Y (got \"%2\")").arg(QLatin1String(name), v);
+    return QCoreApplication::translate("BatchTool", "--%1 expects two numbers X,Y (got \"%2\")")
+        .arg(QLatin1String(name), v);
   };
   auto number = [&](const char* name, int low, int high, int& into,
                     const char* what) -> QString {
@@ -105,11 +137,9 @@ QString readOptions(const QCommandLineParser& parser, BatchOptions& options) {
       into = *n;
       return {};
     }
-    return QStringLiteral("--%1 expects %2 from %3 to %4 (got \"%5\")")
-        .arg(QLatin1String(name), QLatin1String(what))
-        .arg(low)
-        .arg(high)
-        .arg(v);
+    return QCoreApplication::translate("BatchTool", "--%1 expects %2 from %3 to %4 (got \"%5\")")
+        .arg(QLatin1String(name), QCoreApplication::translate("BatchTool", what), QString::number(low),
+             QString::number(high), v);
   };
 
   if (QString e = pair("upper-right", options.upperRightX, options.upperRightY); !e.isEmpty())
@@ -129,29 +159,33 @@ QString readOptions(const QCommandLineParser& parser, BatchOptions& options) {
   if (parser.isSet(QStringLiteral("sheet"))) {
     options.sheet = parseSheetCode(value("sheet").trimmed());
     if (!options.sheet)
-      return QStringLiteral("--sheet expects a sheet code such as 09LD351 (got \"%1\")").arg(value("sheet"));
+      return QCoreApplication::translate("BatchTool", "--sheet expects a sheet code such as 09LD351 (got \"%1\")")
+          .arg(value("sheet"));
   }
   if (parser.isSet(QStringLiteral("datum"))) {
     const QString datum = value("datum").toLower();
     if (datum == QLatin1String("jgd2011")) options.datum = Datum::jgd2011;
     else if (datum == QLatin1String("jgd2000")) options.datum = Datum::jgd2000;
     else if (datum == QLatin1String("tokyo")) options.datum = Datum::tokyo;
-    else return QStringLiteral("--datum expects jgd2011, jgd2000 or tokyo (got \"%1\")").arg(value("datum"));
+    else
+      return QCoreApplication::translate("BatchTool", "--datum expects jgd2011, jgd2000 or tokyo (got \"%1\")")
+          .arg(value("datum"));
   }
   if (parser.isSet(QStringLiteral("crs"))) {
     options.crs = value("crs");
-    if (options.crs.trimmed().isEmpty()) return QStringLiteral("--crs expects a coordinate system");
+    if (options.crs.trimmed().isEmpty()) return QCoreApplication::translate("BatchTool", "--crs expects a coordinate system");
   }
   if (parser.isSet(QStringLiteral("out"))) {
     options.outputFolder = value("out");
-    if (options.outputFolder.isEmpty()) return QStringLiteral("--out expects a folder");
+    if (options.outputFolder.isEmpty()) return QCoreApplication::translate("BatchTool", "--out expects a folder");
   }
   // Below 100 pixels the loaded view (window height less its frame) has no room.
   if (QString e = number("overview", 100, 65535, options.overviewPixels,
-                         "a whole number of pixels");
+                         QT_TRANSLATE_NOOP("BatchTool", "a whole number of pixels"));
       !e.isEmpty())
     return e;
-  if (QString e = number("jobs", 0, 1024, options.jobs, "a whole number"); !e.isEmpty())
+  if (QString e = number("jobs", 0, 1024, options.jobs, QT_TRANSLATE_NOOP("BatchTool", "a whole number"));
+      !e.isEmpty())
     return e;
   options.dryRun = parser.isSet(QStringLiteral("dry-run"));
   options.quiet = parser.isSet(QStringLiteral("quiet"));
@@ -186,18 +220,19 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
   if (options.help || options.version) return parsed;
   const QStringList positional = parser.positionalArguments();
   if (positional.isEmpty()) {
-    parsed.error = QStringLiteral("no RASTER given");
+    parsed.error = QCoreApplication::translate("BatchTool", "no RASTER given");
     return parsed;
   }
   for (const QString& raster : positional) {
     if (raster.trimmed().isEmpty()) {
-      parsed.error = QStringLiteral("a RASTER is empty");
+      parsed.error = QCoreApplication::translate("BatchTool", "a RASTER is empty");
       return parsed;
     }
   }
   options.rasters = positional;
   if (options.sheet && positional.size() > 1) {
-    parsed.error = QStringLiteral("--sheet gives the corners of one RASTER; %1 given").arg(positional.size());
+    parsed.error = QCoreApplication::translate("BatchTool", "--sheet gives the corners of one RASTER; %1 given")
+                       .arg(positional.size());
     return parsed;
   }
   if (parser.isSet(QStringLiteral("corners"))) {
@@ -220,13 +255,15 @@ QString usageText() {
     if (!o.valueName().isEmpty()) names += u' ' + o.valueName();
     options += QStringLiteral("  ") + names.leftJustified(24) + o.description() + u'\n';
   }
-  return QStringLiteral(
-             "Usage: pelmora-tile [options] RASTER...\n"
-             "Cuts each RASTER into a grid of JPEG tiles, an overview image and a .AR2\n"
-             "index, as the window's 登録開始 does after 画像呼び出し, with the same options.\n"
-             "\n") +
+  return QCoreApplication::translate("BatchTool",
+                                     "Usage: pelmora-tile [options] RASTER...\n"
+                                     "Cuts each RASTER into a grid of JPEG tiles, an overview image and a .AR2\n"
+                                     "index, as the window's %1 does after %2, with the same options.\n"
+                                     "\n")
+             .arg(captionOf(Command::Run), captionOf(Command::Load)) +
          options +
-         QStringLiteral(
+         QCoreApplication::translate(
+             "BatchTool",
              "\n"
              "Numbers are read as the fields read them (full-width forms, E or D exponents,\n"
              "&H and &O), but the whole value must be one number.\n"

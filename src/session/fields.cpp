@@ -40,6 +40,15 @@ QString captionOf(Field field) {
   return {};
 }
 
+QString captionOf(Command command) {
+  switch (command) {
+    case Command::Load: return QStringLiteral("画像呼び出し");
+    case Command::Run: return QStringLiteral("登録開始");
+    case Command::ShowGrid: return QStringLiteral("分割図表示");
+  }
+  return {};
+}
+
 MemoryFields::MemoryFields() {
   for (int f = int(Field::Text1); f <= int(Field::Label9); ++f) texts_[Field(f)] = initialText(Field(f));
 }

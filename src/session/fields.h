@@ -25,6 +25,11 @@ QString initialText(Field field);
 // fields without one.
 QString captionOf(Field field);
 
+// The window's command buttons, Command1 to Command3.
+enum class Command { Load, Run, ShowGrid };
+// The caption of its button, the command's name in every language.
+QString captionOf(Command command);
+
 class Fields {
  public:
   virtual ~Fields() = default;

@@ -101,5 +101,5 @@ class Form1Fields : public QObject {
   }
 };
 
-QTEST_MAIN(Form1Fields)
+PELMORA_WINDOW_TEST_MAIN(Form1Fields)
 #include "form1_fields_test.moc"

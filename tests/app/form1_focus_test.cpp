@@ -139,5 +139,5 @@ class Form1Focus : public QObject {
   }
 };
 
-QTEST_MAIN(Form1Focus)
+PELMORA_WINDOW_TEST_MAIN(Form1Focus)
 #include "form1_focus_test.moc"

@@ -138,5 +138,5 @@ class Form1Layout : public QObject {
   }
 };
 
-QTEST_MAIN(Form1Layout)
+PELMORA_WINDOW_TEST_MAIN(Form1Layout)
 #include "form1_layout_test.moc"

@@ -4,6 +4,7 @@
 #include "window_test_support.h"
 
 #include "base/failure.h"
+#include "base/messages.h"
 #include "support/test_rasters.h"
 
 #include <QLabel>
@@ -57,10 +58,7 @@ class Form1Load : public QObject {
   void loadFillsTheFieldsAndDrawsTheGrid() {
     auto window = shownWindow();
     const QStringList dialog = loadThroughDialog(*window, raster_);
-    QCOMPARE(dialog.value(0), QStringLiteral("ラスター 呼び出し"));
-    QVERIFY(dialog.value(1).startsWith(QStringLiteral("BITMAP (")));
-    QVERIFY(dialog.value(2).contains(QStringLiteral("*.tif")));
-    QCOMPARE(dialog.value(3), QStringLiteral("すべてのファイル (*)"));
+    QCOMPARE(dialog, QStringList{messages::rasterDialogTitle()} + messages::rasterDialogFilters());
 
     Fields& fields = window->form().fields;
     QCOMPARE(fields.text(Field::Text10), raster_);
@@ -152,7 +150,7 @@ class Form1Load : public QObject {
       box->accept();
     }, 60000);
     QTest::mouseClick(control(*window, "Command2"), Qt::LeftButton);
-    QCOMPARE(text, QStringLiteral("完了しました"));
+    QCOMPARE(text, messages::completed());
     for (int i = 0; i <= 6; ++i) QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("sheet_%1.JPG").arg(i))));
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("sheet_7.JPG"))));
     QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("sheet.AR2"))));
@@ -220,5 +218,5 @@ class Form1Load : public QObject {
   }
 };
 
-QTEST_MAIN(Form1Load)
+PELMORA_WINDOW_TEST_MAIN(Form1Load)
 #include "form1_load_test.moc"

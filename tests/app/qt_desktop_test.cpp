@@ -4,6 +4,7 @@
 
 #include "desktop/qt_translation.h"
 #include "base/failure.h"
+#include "base/messages.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -52,9 +53,9 @@ class QtDesktopTest : public QObject {
       buttons = box->standardButtons();
       box->accept();
     });
-    window->desktop().showMessage(QStringLiteral("完了しました"));
+    window->desktop().showMessage(messages::completed());
     QCOMPARE(title, QStringLiteral("Pelmora"));
-    QCOMPARE(text, QStringLiteral("完了しました"));
+    QCOMPARE(text, messages::completed());
     QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
   }
 
@@ -92,7 +93,7 @@ class QtDesktopTest : public QObject {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
-    const QStringList filters{QStringLiteral("BITMAP (*.BMP* *.bmp*)"), QStringLiteral("すべてのファイル (*)")};
+    const QStringList filters = messages::rasterDialogFilters();
 
     auto window = shownWindow();
     QString title, selectedFilter;
@@ -103,8 +104,8 @@ class QtDesktopTest : public QObject {
       selectedFilter = dialog->selectedNameFilter();
       pelmora::testing::choose(dialog, path);
     });
-    QCOMPARE(window->desktop().chooseRasterFile(QStringLiteral("ラスター 呼び出し"), filters), path);
-    QCOMPARE(title, QStringLiteral("ラスター 呼び出し"));
+    QCOMPARE(window->desktop().chooseRasterFile(messages::rasterDialogTitle(), filters), path);
+    QCOMPARE(title, messages::rasterDialogTitle());
     QCOMPARE(shownFilters, filters);
     QCOMPARE(selectedFilter, filters.first());
 
@@ -148,7 +149,7 @@ class QtDesktopTest : public QObject {
       if (auto* cancel = dialog->findChild<QPushButton*>()) cancelText = cancel->text();
       if (auto* bar = dialog->findChild<QProgressBar*>()) barText = bar->text();
     });
-    window->desktop().runWithProgress(QStringLiteral("画像を書き出しています…"), progress,
+    window->desktop().runWithProgress(messages::writingImages(), progress,
                                       slowWork(progress, offUiThread));
     QVERIFY(offUiThread);
     QCOMPARE(progress.done.load(), 10);
@@ -157,8 +158,8 @@ class QtDesktopTest : public QObject {
     QVERIFY(seenValue > 0);
     QVERIFY(modal);
     QVERIFY(blocksTheWindow);
-    QCOMPARE(label, QStringLiteral("画像を書き出しています…"));
-    QCOMPARE(cancelText, QStringLiteral("キャンセル"));
+    QCOMPARE(label, messages::writingImages());
+    QCOMPARE(cancelText, messages::cancel());
     QCOMPARE(barText, QStringLiteral("%1 / 10").arg(seenValue));  // images done of the total
     QVERIFY(uiTicks > 5);  // the event loop kept running meanwhile
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
@@ -235,5 +236,5 @@ class QtDesktopTest : public QObject {
   }
 };
 
-QTEST_MAIN(QtDesktopTest)
+PELMORA_WINDOW_TEST_MAIN(QtDesktopTest)
 #include "qt_desktop_test.moc"

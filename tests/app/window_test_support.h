@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/form1.h"
+#include "support/window_test_main.h"
 
 #include <QApplication>
 #include <QFileDialog>

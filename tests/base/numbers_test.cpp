@@ -174,8 +174,8 @@ TEST(CheckedArithmetic, FloatStorageDivisionAndFloor) {
 
 TEST(FailureText, NamesTheCauseAndTheFile) {
   const Failure failure(QStringLiteral("読めません。"), QStringLiteral("/tmp/a.bmp"));
-  EXPECT_EQ(failure.message(), QStringLiteral("読めません。\nファイル: /tmp/a.bmp"));
-  EXPECT_EQ(Failure::divisionByZero().message(), QStringLiteral("0 で除算しました。"));
+  EXPECT_EQ(failure.message(), messages::withFile(QStringLiteral("読めません。"), QStringLiteral("/tmp/a.bmp")));
+  EXPECT_EQ(Failure::divisionByZero().message(), messages::divisionByZero());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "output/file_lock.h"
 #include "support/test_rasters.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -192,7 +193,7 @@ TEST_F(BatchTool, RunWritesTheImagesAndTheIndexThatTheDryRunShows) {
   const QString out = dir.filePath("out/nested");
   ASSERT_EQ(run(QStringList{"-o", out, "--world-files", "-j", "2"} + options), kCompleted)
       << captured->err.toStdString();
-  EXPECT_EQ(captured->out, QString::fromUtf8("完了しました\n"));
+  EXPECT_EQ(captured->out, messages::completed() + "\n");
   EXPECT_EQ(readFile(out + "/sheet12.AR2"), (planned.join("\r\n") + "\r\n").toUtf8());
   for (int n = 0; n <= 6; ++n) {
     EXPECT_TRUE(readFile(QStringLiteral("%1/sheet12_%2.JPG").arg(out).arg(n)).startsWith("\xFF\xD8"));
@@ -240,7 +241,7 @@ TEST_F(BatchTool, SeveralRastersGoOnPastAFailureAndResumeWithSkipDone) {
 
   EXPECT_EQ(run(options + QStringList{raster, junk, second}), kStopped);
   EXPECT_TRUE(captured->err.startsWith("pelmora-tile: " + junk + ": ")) << captured->err.toStdString();
-  EXPECT_TRUE(captured->err.endsWith("pelmora-tile: 2 cut, 0 skipped, 1 failed\n"));
+  EXPECT_TRUE(captured->err.endsWith("pelmora-tile: " + messages::batchSummary(2, 0, 1) + "\n"));
   EXPECT_TRUE(QFile::exists(out + "/sheet12.AR2"));
   EXPECT_TRUE(QFile::exists(out + "/sheet13_4.JPG"));
   EXPECT_FALSE(QFile::exists(out + "/junk.AR2"));
@@ -250,7 +251,7 @@ TEST_F(BatchTool, SeveralRastersGoOnPastAFailureAndResumeWithSkipDone) {
   ASSERT_EQ(run(again), kCompleted) << captured->err.toStdString();
   EXPECT_EQ(captured->err, "");  // --quiet: the summary only when something failed
   ASSERT_EQ(run(QStringList{"--skip-done", "-o", out, raster, second}), kCompleted);
-  EXPECT_EQ(captured->err, "pelmora-tile: 0 cut, 2 skipped, 0 failed\n");
+  EXPECT_EQ(captured->err, "pelmora-tile: " + messages::batchSummary(0, 2, 0) + "\n");
   EXPECT_EQ(QFileInfo(out + "/sheet12.AR2").lastModified(), indexTime);
 
   // A raster changed after its index, and a set with an image gone, are cut again.
@@ -260,17 +261,22 @@ TEST_F(BatchTool, SeveralRastersGoOnPastAFailureAndResumeWithSkipDone) {
   changed.close();
   ASSERT_TRUE(QFile::remove(out + "/sheet13_3.JPG"));
   ASSERT_EQ(run(QStringList{"--skip-done", "-o", out, "-r", "2", "-c", "2", raster, second}), kCompleted);
-  EXPECT_EQ(captured->err, "pelmora-tile: 2 cut, 0 skipped, 0 failed\n");
+  EXPECT_EQ(captured->err, "pelmora-tile: " + messages::batchSummary(2, 0, 0) + "\n");
   EXPECT_TRUE(QFile::exists(out + "/sheet13_3.JPG"));
 
   // A folder, and two rasters whose sets would share one index: nothing is cut.
   ASSERT_TRUE(QDir().mkpath(dir.filePath("more")));
   EXPECT_EQ(run({dir.filePath("more"), raster}), kUsageError);
-  EXPECT_TRUE(captured->err.contains("is a folder")) << captured->err.toStdString();
+  const QString folder = dir.filePath("more");
+  EXPECT_TRUE(captured->err.contains(
+      QCoreApplication::translate("BatchTool", "%1 is a folder; give the rasters in it (%2/*.bmp)").arg(folder, folder)))
+      << captured->err.toStdString();
   const QString twin = testing::writeBmp24(dir.filePath("more/sheet12.bmp"), testing::positionImage(40, 30));
   ASSERT_TRUE(QFile::remove(out + "/sheet12.AR2"));
   EXPECT_EQ(run({"-o", out, raster, twin}), kUsageError);
-  EXPECT_TRUE(captured->err.contains("would both write " + out + "/sheet12.AR2"));
+  EXPECT_TRUE(captured->err.contains(
+      QCoreApplication::translate("BatchTool", "%1 and %2 would both write %3; cut them into different folders")
+          .arg(raster, twin, out + "/sheet12.AR2")));
   EXPECT_FALSE(QFile::exists(out + "/sheet12.AR2"));
 }
 
@@ -307,7 +313,7 @@ TEST_F(BatchTool, InterruptCancelsTheBatchAndTheRestIsNotStarted) {
 
   EXPECT_EQ(status, kStopped);
   EXPECT_TRUE(err.contains(messages::runCancelled())) << err.toStdString();
-  EXPECT_TRUE(err.endsWith("pelmora-tile: 0 cut, 0 skipped, 0 failed, 1 cancelled, 1 not started\n"))
+  EXPECT_TRUE(err.endsWith("pelmora-tile: " + messages::batchSummary(0, 0, 0, 1) + "\n"))
       << err.toStdString();
   EXPECT_TRUE(QDir(out).entryList(QDir::Files).isEmpty());
 }
@@ -378,7 +384,7 @@ TEST_F(BatchFormats, ARotatedPlacementIsIgnoredAndSaidSo) {
   writeFile(dir.filePath("sheet12.wld"), "0.5\n0.1\n0\n-0.5\n100\n500\n");
   ASSERT_EQ(run({"--dry-run", raster}), kCompleted);
   EXPECT_TRUE(captured->out.startsWith("右上X: 45\n"));  // the placeholders
-  EXPECT_TRUE(captured->err.contains("回転")) << captured->err.toStdString();
+  EXPECT_TRUE(captured->err.contains(messages::turnedGeoreferenceIgnored())) << captured->err.toStdString();
   EXPECT_TRUE(captured->err.contains(raster));
 }
 

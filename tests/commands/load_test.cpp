@@ -2,6 +2,7 @@
 #include "commands/load.h"
 #include "commands/grid.h"
 #include "desktop/image_view.h"
+#include "base/messages.h"
 #include "support/scripted_desktop.h"
 #include "support/test_rasters.h"
 
@@ -77,11 +78,8 @@ TEST_F(LoadTest, FourThousandByThreeThousandAtTheInitialTexts) {
   EXPECT_EQ(s.Cell_X, 45000.0f / 4);
   EXPECT_EQ(desktop.maximised, 1);
   EXPECT_EQ(outcome.message(), "");
-  EXPECT_EQ(desktop.lastDialogTitle, "ラスター 呼び出し");
-  ASSERT_EQ(desktop.lastDialogFilters.size(), 3);
-  EXPECT_TRUE(desktop.lastDialogFilters[0].startsWith("BITMAP"));
-  EXPECT_TRUE(desktop.lastDialogFilters[1].contains("*.tif"));
-  EXPECT_TRUE(desktop.lastDialogFilters[2].startsWith("すべてのファイル"));
+  EXPECT_EQ(desktop.lastDialogTitle, messages::rasterDialogTitle());
+  EXPECT_EQ(desktop.lastDialogFilters, messages::rasterDialogFilters());
 }
 
 TEST_F(LoadTest, ViewShowsTheRasterAndRedGridLines) {
@@ -108,7 +106,7 @@ TEST_F(LoadTest, GuardAsksForTwoDistinctCorners) {
   fields.setText(Field::Text3, "250");
   EXPECT_FALSE(load(raster("a.bmp", 10, 10)));
   EXPECT_EQ(outcome.status, CommandOutcome::Status::NotStarted);
-  EXPECT_EQ(outcome.message(), "先に右上と左下の実体系座標値を入力してください");
+  EXPECT_EQ(outcome.message(), messages::cornersFirst());
   EXPECT_EQ(desktop.dialogsShown, 0);
   EXPECT_EQ(text(Field::Text10), "");
 }

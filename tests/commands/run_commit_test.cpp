@@ -4,6 +4,7 @@
 // on one raster take turns; a smaller grid removes the tiles it no longer has.
 #include "base/failure.h"
 #include "commands/run.h"
+#include "support/message_text.h"
 #include "support/scripted_desktop.h"
 #include "support/test_rasters.h"
 
@@ -119,12 +120,13 @@ TEST_F(RunCommit, AFailurePartWayLeavesTheEarlierSetAndNoTemporary) {
     Station run(raster, out.path(), "3", "3", " 90");
     run.form.runOptions.jobs = jobs;
     run.hook([](int image) {
-      if (image == 4) throw Failure(QStringLiteral("JPEG に変換できません: test"));
+      if (image == 4) throw Failure(messages::cannotEncodeBecause("test"));
     });
     const CommandOutcome outcome = runRegistration(run.form);
   EXPECT_FALSE(outcome.isCompleted());
     ASSERT_NE(outcome.message(), "");
-    EXPECT_TRUE(outcome.message().startsWith(QStringLiteral("JPEG に変換できません: test\nファイル: ")));
+    EXPECT_TRUE(outcome.message().startsWith(
+        testing::before(messages::withFile(messages::cannotEncodeBecause("test"), testing::kUnknown))));
     EXPECT_EQ(snapshot(out.path()), before) << jobs;
   }
 }
@@ -141,7 +143,7 @@ TEST_F(RunCommit, ACancelLeavesTheEarlierSetAndSaysSo) {
   EXPECT_FALSE(outcome.isCompleted());
   EXPECT_EQ(run.started.load(), 3);  // stopped within the image in flight
   ASSERT_NE(outcome.message(), "");
-  EXPECT_TRUE(outcome.message().startsWith(QStringLiteral("キャンセルしました。")));
+  EXPECT_TRUE(outcome.message().startsWith(messages::runCancelled()));
   EXPECT_EQ(snapshot(out.path()), before);
 }
 
@@ -220,7 +222,7 @@ TEST_F(RunCommit, AFullDiskNamesTheSystemsCauseAndTheFileAndLeavesTheEarlierSet)
   ASSERT_NE(outcome.message(), "");
   const QString message = outcome.message();
   EXPECT_TRUE(message.contains("No space left on device")) << message.toStdString();
-  EXPECT_TRUE(message.contains(QStringLiteral("ファイル: ") + out.path() + "/sheet12_")) << message.toStdString();
+  EXPECT_TRUE(message.contains(messages::withFile("", out.path() + "/sheet12_"))) << message.toStdString();
   Snapshot after = snapshot(out.path());
   after.erase("filler");
   EXPECT_EQ(after, before);
@@ -260,7 +262,7 @@ TEST_F(RunCommit, TwoRunsOnOneRasterTakeTurnsAndLeaveOneConsistentSet) {
   second.join();
 
   ASSERT_EQ(b.desktop.progressLabels.size(), 2);
-  EXPECT_TRUE(b.desktop.progressLabels[0].contains(QStringLiteral("待っています")));
+  EXPECT_EQ(b.desktop.progressLabels[0], messages::waitingForAnotherRun("sheet12.AR2"));
   // B ran last: its set, and nothing of A's beyond it.
   EXPECT_EQ(snapshot(out.path()), snapshot(aloneB.path()));
 }

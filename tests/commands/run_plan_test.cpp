@@ -164,7 +164,7 @@ TEST_F(PlanTest, RightAngleLeavesResiduesOfTheOtherAxis) {
 TEST_F(PlanTest, ChecksBeforeAnythingIsWritten) {
   useRaster("a.bmp", 30, 20);
   setGrid("100", "1");  // cells of 0.2 pixels
-  EXPECT_TRUE(failureOf().contains("1 ピクセル"));
+  EXPECT_EQ(failureOf(), messages::imageBelowOnePixel(messages::oneCell(), 30, 0));
   setGrid("1", "1");
   form.session.F_H = 65501 * 15;  // an overview one pixel beyond what a JPEG can hold
   EXPECT_TRUE(failureOf().contains("65500"));
@@ -173,7 +173,7 @@ TEST_F(PlanTest, ChecksBeforeAnythingIsWritten) {
   EXPECT_EQ(planRun(form).images[0].pixelWidth, 65500);
   form.session.F_H = 16200;
   fields.setText(Field::Text11, "300");
-  EXPECT_TRUE(failureOf().contains("JPG画質"));
+  EXPECT_EQ(failureOf(), messages::qualityOutOfRange(300));
   fields.setText(Field::Text11, "50");
   setCorners("5", "5", "5", "0");  // equal X: no height
   EXPECT_EQ(failureOf(), messages::cornersFirst());

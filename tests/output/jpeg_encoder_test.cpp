@@ -4,6 +4,7 @@
 #include "output/jpeg_encoder.h"
 
 #include "base/failure.h"
+#include "support/message_text.h"
 #include "support/turbojpeg_reference.h"
 
 #include <QImage>
@@ -173,8 +174,9 @@ TEST(JpegEncoder, RefusesWhatJpegCannotHoldWithTheLibrarysReason) {
     encodeWhole(*encoder, row.data(), 70000, 1, std::ptrdiff_t(row.size()), PixelLayout::BGR24, 50);
     FAIL() << "a 70000-pixel-wide JPEG was accepted";
   } catch (const Failure& failure) {
-    EXPECT_TRUE(failure.cause().startsWith(QStringLiteral("JPEG に変換できません: "))) << failure.what();
-    EXPECT_GT(failure.cause().size(), QStringLiteral("JPEG に変換できません: ").size());
+    const QString sentence = testing::before(messages::cannotEncodeBecause(testing::kUnknown));
+    EXPECT_TRUE(failure.cause().startsWith(sentence)) << failure.what();
+    EXPECT_GT(failure.cause().size(), sentence.size());
   }
   // The encoder stays usable after a failure.
   const Canvas canvas(8, 8, PixelLayout::BGRX32, 0);

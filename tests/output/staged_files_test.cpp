@@ -5,6 +5,7 @@
 
 #include "base/failure.h"
 #include "output/file_lock.h"
+#include "base/messages.h"
 
 #include <QDir>
 #include <QFile>
@@ -85,7 +86,7 @@ TEST(StagedFiles, AFolderInTheWayStopsTheCommitBeforeAnyRename) {
       set.commit({{Put, "a_1.JPG"}, {Put, "a_2.JPG"}}, ".a.journal");
       FAIL() << "the commit went through";
     } catch (const Failure& failure) {
-      EXPECT_TRUE(failure.cause().startsWith(QStringLiteral("ファイルを書き込めません: 同じ名前のフォルダーがあります (")))
+      EXPECT_TRUE(failure.cause().startsWith(messages::cannotWriteFile(messages::folderOfThatName() + " (")))
           << failure.what();
       EXPECT_EQ(failure.file(), folder.filePath("a_2.JPG"));
     }
@@ -129,8 +130,7 @@ TEST(StagedFiles, AMissingFolderIsNamedWithTheSystemsReason) {
     set.create("a_3.JPG");
     FAIL() << "writing into a missing folder succeeded";
   } catch (const Failure& failure) {
-    EXPECT_EQ(failure.cause(),
-              QStringLiteral("ファイルを書き込めません: フォルダーがありません (No such file or directory)"));
+    EXPECT_EQ(failure.cause(), messages::cannotWriteFile(messages::noSuchFolder() + " (No such file or directory)"));
     EXPECT_EQ(failure.file(), folder.filePath("missing/a_3.JPG"));
   }
 }

@@ -11,6 +11,7 @@
 
 #include "base/failure.h"
 #include "raster/raster_source.h"
+#include "support/message_text.h"
 #include "support/test_rasters.h"
 
 namespace pelmora {
@@ -33,7 +34,10 @@ TEST(GdalModule, AFailureRaisedInsideTheModuleReachesTheCaller) {
     ADD_FAILURE() << "a truncated TIFF was decoded";
   } catch (const Failure& failure) {
     EXPECT_EQ(failure.file(), tif);
-    EXPECT_TRUE(failure.cause().startsWith("画像を読み込めません")) << failure.what();
+    // Our sentence, then GDAL's own words as its detail.
+    EXPECT_TRUE(failure.cause().startsWith(testing::before(messages::cannotReadRaster(
+        messages::withLibraryDetail(messages::gdalReadFailed(), "GDAL", testing::kUnknown), 0, 0, 0))))
+        << failure.what();
   } catch (...) {
     ADD_FAILURE() << "the module's Failure was not caught as a Failure";
   }
@@ -52,14 +56,14 @@ TEST(GdalModule, AModuleThatCannotBeLoadedIsRefusedWithItsFileAndTheReason) {
     return QString();
   };
   EXPECT_EQ(refusal(dir.filePath("pelmora-gdal.so")),
-            "GDAL を使う部品を読み込めません: cannot open shared object file: No such file or directory");
+            messages::cannotLoadGdalModule("cannot open shared object file: No such file or directory"));
   const QString garbage = testing::writeBytes(dir.filePath("garbage.so"), QByteArray(256, 'x'));
   EXPECT_TRUE(refusal(garbage).contains("invalid ELF header"));
   // A library, but not ours: Qt's, already loaded, so nothing new is loaded.
   Dl_info qt{};
   ASSERT_NE(dladdr(reinterpret_cast<void*>(&qVersion), &qt), 0);
   EXPECT_TRUE(refusal(QFile::decodeName(qt.dli_fname))
-                  .startsWith("GDAL を使う部品に入口 pelmora_gdal_module_api がありません"));
+                  .startsWith(testing::before(messages::gdalModuleWithoutEntry("pelmora_gdal_module_api", testing::kUnknown))));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include "base/failure.h"
 #include "raster/bmp_file.h"
+#include "support/message_text.h"
 #include "support/test_rasters.h"
 
 namespace pelmora {
@@ -139,36 +140,36 @@ TEST_F(RasterSourceTest, MalformedHeadersAreRefusedWithTheirCause) {
     return QByteArray(good).replace(at, value.size(), value);
   };
 
-  EXPECT_TRUE(refusal(file, good.left(good.size() - 1)).contains("収まっていません"));
-  EXPECT_TRUE(refusal(file, good.left(20)).contains("ヘッダー"));
-  EXPECT_TRUE(refusal(file, patched(14, QByteArray("\x11\x00\x00\x00", 4))).contains("ヘッダー"));
+  EXPECT_TRUE(refusal(file, good.left(good.size() - 1)).contains(messages::bitmapTruncated()));
+  EXPECT_TRUE(refusal(file, good.left(20)).contains(messages::bitmapHeaderBroken()));
+  EXPECT_TRUE(refusal(file, patched(14, QByteArray("\x11\x00\x00\x00", 4))).contains(messages::bitmapHeaderBroken()));
   EXPECT_TRUE(
-      refusal(file, patched(18, QByteArray("\x00\x00\x00\x00", 4))).contains("幅または高さ"));
+      refusal(file, patched(18, QByteArray("\x00\x00\x00\x00", 4))).contains(messages::bitmapBadSize(0, 10)));
   EXPECT_TRUE(
-      refusal(file, patched(22, QByteArray("\x00\x00\x00\x00", 4))).contains("幅または高さ"));
-  EXPECT_TRUE(refusal(file, patched(28, QByteArray("\x07\x00", 2))).contains("色数"));
-  EXPECT_TRUE(refusal(file, patched(10, QByteArray("\x02\x00\x00\x00", 4))).contains("ヘッダー"));
+      refusal(file, patched(22, QByteArray("\x00\x00\x00\x00", 4))).contains(messages::bitmapBadSize(10, 0)));
+  EXPECT_TRUE(refusal(file, patched(28, QByteArray("\x07\x00", 2))).contains(messages::bitmapBadBitCount(7)));
+  EXPECT_TRUE(refusal(file, patched(10, QByteArray("\x02\x00\x00\x00", 4))).contains(messages::bitmapHeaderBroken()));
   // A width whose rows overflow 32 bits is measured against the file, not read.
   EXPECT_TRUE(
-      refusal(file, patched(18, QByteArray("\xff\xff\xff\x7f", 4))).contains("収まっていません"));
+      refusal(file, patched(18, QByteArray("\xff\xff\xff\x7f", 4))).contains(messages::bitmapTruncated()));
   EXPECT_TRUE(
-      refusal(file, patched(22, QByteArray("\x00\x00\x00\x80", 4))).contains("幅または高さ"));
+      refusal(file, patched(22, QByteArray("\x00\x00\x00\x80", 4))).contains(messages::bitmapBadSize(10, -2147483648LL)));
   // Rows times height beyond 64 bits: refused for the size it claims.
   QByteArray huge = patched(18, QByteArray("\xff\xff\xff\x7f", 4));
   huge.replace(22, 4, QByteArray("\xff\xff\xff\x7f", 4));
   for (const char* bits : {"\x18\x00", "\x20\x00"}) {
     const QString cause = refusal(file, huge.replace(28, 2, QByteArray(bits, 2)));
-    EXPECT_EQ(cause, "ビットマップの大きさ（2147483647 × 2147483647 画素）が扱える範囲を超えています。");
+    EXPECT_EQ(cause, messages::bitmapTooLarge(2147483647, 2147483647));
   }
 
   const auto palette = testing::testPalette(8);
   QByteArray indexed =
       testing::bmpBytes(testing::paletteImage(4, 4, palette), BmpOptions{8}, palette);
   EXPECT_TRUE(refusal(file, indexed.replace(46, 4, QByteArray("\x01\x01\x00\x00", 4)))
-                  .contains("パレット"));
+                  .contains(messages::bitmapPaletteBroken()));
 
-  EXPECT_TRUE(refusal(file, "not a picture at all").startsWith("この形式の画像は読み込めません: "));
-  EXPECT_TRUE(refusal(file, {}).startsWith("この形式の画像は読み込めません: "));
+  EXPECT_TRUE(refusal(file, "not a picture at all").startsWith(testing::before(messages::formatNotReadable(testing::kUnknown))));
+  EXPECT_TRUE(refusal(file, {}).startsWith(testing::before(messages::formatNotReadable(testing::kUnknown))));
 
   // A known format cut short: the reader's own reason and the size it announced.
   QByteArray png;
@@ -176,7 +177,7 @@ TEST_F(RasterSourceTest, MalformedHeadersAreRefusedWithTheirCause) {
   buffer.open(QIODevice::WriteOnly);
   ASSERT_TRUE(testing::positionImage(64, 48).save(&buffer, "PNG"));
   const QString cut = refusal(path("cut.png"), png.left(png.size() / 2));
-  EXPECT_TRUE(cut.startsWith("画像を読み込めません: ")) << cut.toStdString();
+  EXPECT_TRUE(cut.startsWith(testing::before(messages::cannotReadRaster(testing::kUnknown, 0, 0, 0)))) << cut.toStdString();
   EXPECT_TRUE(cut.contains("64 × 48")) << cut.toStdString();
 }
 
@@ -202,7 +203,7 @@ TEST_F(RasterSourceTest, AFileChangedUnderTheReaderFailsNamingTheFile) {
       source->checkUnchanged();
       ADD_FAILURE() << "every row read, sum " << sum;
     } catch (const Failure& failure) {
-      EXPECT_EQ(failure.cause(), "画像ファイルが読み込み中に変更されました。");
+      EXPECT_EQ(failure.cause(), messages::rasterChangedWhileReading());
       EXPECT_EQ(failure.file(), file);
     }
     try {
@@ -210,7 +211,7 @@ TEST_F(RasterSourceTest, AFileChangedUnderTheReaderFailsNamingTheFile) {
       source->readRows(0, source->height(), buffer.data());
       ADD_FAILURE() << "a block read from the cut file";
     } catch (const Failure& failure) {
-      EXPECT_EQ(failure.cause(), "画像ファイルが読み込み中に変更されました。");
+      EXPECT_EQ(failure.cause(), messages::rasterChangedWhileReading());
       EXPECT_EQ(failure.file(), file);
     }
   }
@@ -232,7 +233,7 @@ TEST_F(RasterSourceTest, MissingFilesAndFoldersAreNotFound) {
       openRaster(missing);
       ADD_FAILURE() << "opened " << missing.toStdString();
     } catch (const Failure& failure) {
-      EXPECT_EQ(failure.cause(), "ファイルが見つかりません。");
+      EXPECT_EQ(failure.cause(), messages::fileNotFound());
       EXPECT_EQ(failure.file(), missing);
     }
   }

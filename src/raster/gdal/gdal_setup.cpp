@@ -60,10 +60,10 @@ QByteArray gdalFileName(const QString& path) {
   return QFile::encodeName(absolute);
 }
 
-QString lastGdalError(const QString& fallback) {
+QString lastGdalError(const QString& sentence) {
   const char* message = CPLGetLastErrorMsg();
-  if (!message || !*message) return fallback;
-  return QString::fromUtf8(message).trimmed();
+  return messages::withLibraryDetail(sentence, QStringLiteral("GDAL"),
+                                     message ? QString::fromUtf8(message).trimmed() : QString());
 }
 
 }  // namespace pelmora

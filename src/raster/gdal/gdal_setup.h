@@ -22,7 +22,9 @@ void keepGdalLocal();
 // elsewhere than the file system.
 QByteArray gdalFileName(const QString& path);
 
-// GDAL's last message on this thread, or `fallback` when it gave none.
-QString lastGdalError(const QString& fallback);
+// `sentence`, our own words for what failed, followed by GDAL's last message
+// on this thread as its detail when it gave one: GDAL's text (English,
+// whatever the language) never stands alone.
+QString lastGdalError(const QString& sentence);
 
 }  // namespace pelmora
