@@ -70,21 +70,21 @@ QString checkRasters(const BatchOptions& options) {
   return {};
 }
 
-enum class Outcome { Cut, Skipped, Failed, Cancelled };
+enum class RasterResult { Cut, Skipped, Failed, Cancelled };
 
-Outcome resultOf(const CommandOutcome& outcome) {
+RasterResult resultOf(const CommandOutcome& outcome) {
   switch (outcome.status) {
-    case CommandOutcome::Status::Completed: return Outcome::Cut;
-    case CommandOutcome::Status::Cancelled: return Outcome::Cancelled;
+    case CommandOutcome::Status::Completed: return RasterResult::Cut;
+    case CommandOutcome::Status::Cancelled: return RasterResult::Cancelled;
     case CommandOutcome::Status::NotStarted:
     case CommandOutcome::Status::Stopped: break;
   }
-  return Outcome::Failed;
+  return RasterResult::Failed;
 }
 
 // Loads one raster into a fresh form (the initial texts, its own index read
 // back), writes the options into the fields and plans or runs.
-Outcome cutRaster(const BatchOptions& options, const CoordinateSystem& crs, const QString& raster,
+RasterResult cutRaster(const BatchOptions& options, const CoordinateSystem& crs, const QString& raster,
                   const QString& subject, const Console& console) {
   MemoryFields fields;
   View view(kInitialViewWidth, kInitialViewHeight, /*keepsPixels=*/false);
@@ -102,7 +102,7 @@ Outcome cutRaster(const BatchOptions& options, const CoordinateSystem& crs, cons
       setIsDone(raster, indexPathFor(QFileInfo(raster).absoluteFilePath(), form.runOptions.outputFolder),
                 options.worldFiles)) {
     if (!options.quiet) console.out(messages::setSkipped(raster) + u'\n');
-    return Outcome::Skipped;
+    return RasterResult::Skipped;
   }
   const CommandOutcome loaded = loadRaster(form);
   if (!loaded.isCompleted()) {
@@ -189,10 +189,10 @@ int runBatch(const QStringList& arguments, const Console& console) {
   bool cancelled = false;
   for (const QString& raster : options.rasters) {
     switch (cutRaster(options, crs, raster, several ? raster : QString(), console)) {
-      case Outcome::Cut: ++cut; break;
-      case Outcome::Skipped: ++skipped; break;
-      case Outcome::Failed: ++failed; break;
-      case Outcome::Cancelled: cancelled = true; break;
+      case RasterResult::Cut: ++cut; break;
+      case RasterResult::Skipped: ++skipped; break;
+      case RasterResult::Failed: ++failed; break;
+      case RasterResult::Cancelled: cancelled = true; break;
     }
     if (cancelled) break;
   }

@@ -229,7 +229,7 @@ QString runLockPath(const QString& folder, const QString& baseName) {
   return QDir(folder).filePath(u'.' + baseName + QStringLiteral(".pelmora-lock"));
 }
 
-CommandOutcome runCancelled(const RunPlan& plan) {
+CommandOutcome cancelledRun(const RunPlan& plan) {
   return CommandOutcome::cancelled(messages::runCancelled(), QDir(plan.outputFolder).filePath(plan.indexFileName));
 }
 
@@ -247,7 +247,7 @@ CommandOutcome runRegistration(Form& form) {
       form.desktop.runWithProgress(messages::waitingForAnotherRun(plan.indexFileName), waiting, [&] {
         lock = FileLock::acquire(runLockPath(plan.outputFolder, plan.baseName), waiting.cancelRequested);
       });
-      if (!lock) return runCancelled(plan);
+      if (!lock) return cancelledRun(plan);
     }
 
     Progress progress(int(plan.images.size()));

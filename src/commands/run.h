@@ -107,7 +107,7 @@ QString runLockPath(const QString& folder, const QString& baseName);
 void finishInterruptedRun(const QString& folder, const QString& baseName);
 
 // The cancellation of a run: what it keeps and the index that stays.
-CommandOutcome runCancelled(const RunPlan& plan);
+CommandOutcome cancelledRun(const RunPlan& plan);
 
 // The whole command: guard (not started, silently, before a raster is
 // loaded), plan and checks, execution with progress, the index committed and

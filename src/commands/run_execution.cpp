@@ -8,6 +8,7 @@
 // that stops before the commit leaves the earlier set as it was.
 #include "base/failure.h"
 #include "base/messages.h"
+#include "base/threads.h"
 #include "commands/run.h"
 #include "commands/run_commit.h"
 #include "commands/world_file.h"
@@ -128,8 +129,8 @@ constexpr std::size_t kSharedRowBytes = std::size_t(48) << 20;
 // than this finishes some before it begins the others.
 constexpr std::size_t kMaxOpenImages = 256;
 
-// One image on its way down: drawn a step at a time, encoded a band at a time.
-struct Stream {
+// One image on its way down the raster: drawn a step at a time, encoded a band at a time.
+struct ImageInProgress {
   const PlannedImage* image = nullptr;
   int bandRows = 0;  // whole block rows encoded at once
   int stepRows = 0;  // rows drawn at once: the band, or fewer (see kStepSourceRows)
@@ -159,7 +160,7 @@ class Execution {
                             int(kSharedRowBytes / 2 / (std::size_t(source.width()) * 3 + 1)))),
         streams_(plan.images.size()) {
     for (std::size_t i = 0; i < streams_.size(); ++i) {
-      Stream& stream = streams_[i];
+      ImageInProgress& stream = streams_[i];
       stream.image = &plan.images[i];
       stream.bandRows = bandRowsFor(stream.image->pixelWidth, drawThreads_);
       stream.stepRows = stepRowsFor(*stream.image, stream.bandRows);
@@ -173,7 +174,7 @@ class Execution {
   // or a step failed.
   void work() {
     Band band;
-    while (Stream* stream = take()) {
+    while (ImageInProgress* stream = take()) {
       bool done = false;
       try {
         done = step(*stream, band);
@@ -202,7 +203,7 @@ class Execution {
 
   // The rows [nextRow, nextRow + count) the stream draws next: a step, ending
   // at its band's end.
-  static int nextStepRows(const Stream& stream) {
+  static int nextStepRows(const ImageInProgress& stream) {
     const int bandEnd = std::min(stream.image->pixelHeight,
                                  (stream.nextRow / stream.bandRows + 1) * stream.bandRows);
     return std::min(stream.stepRows, bandEnd - stream.nextRow);
@@ -210,11 +211,11 @@ class Execution {
 
   // The destination seen from the stream's next row, which is the top of
   // what it draws next.
-  static QRect shiftedDestination(const Stream& stream) {
+  static QRect shiftedDestination(const ImageInProgress& stream) {
     return stream.image->geometry.destination().translated(0, -stream.nextRow);
   }
 
-  SourceRows rowsRead(const Stream& stream, int count) const {
+  SourceRows rowsRead(const ImageInProgress& stream, int count) const {
     return sourceRowsRead(source_.width(), source_.height(), stream.image->pixelWidth, count,
                           shiftedDestination(stream));
   }
@@ -222,7 +223,7 @@ class Execution {
   // The raster rows the stream's next step reads, and where it stands in
   // the raster: the first of them, or, when it reads none there, 0 above the
   // raster and its height below.
-  void planNextStep(Stream& stream) const {
+  void planNextStep(ImageInProgress& stream) const {
     stream.nextRows = rowsRead(stream, nextStepRows(stream));
     if (!stream.nextRows.empty())
       stream.key = stream.nextRows.first;
@@ -244,7 +245,7 @@ class Execution {
   // them. Null when the run is over for this worker: stopped, or every image
   // left is in another worker's step (they are fewer than the other workers,
   // and stay so). Waits while the images left may not be taken yet.
-  Stream* take() {
+  ImageInProgress* take() {
     std::unique_lock lock(mutex_);
     for (;;) {
       if (stopping() || waiting_.empty()) return nullptr;
@@ -258,7 +259,7 @@ class Execution {
       if (chosen) {
         waiting_.erase(*chosen);
         beganWaiting_.erase(*chosen);
-        Stream& stream = streams_[chosen->second];
+        ImageInProgress& stream = streams_[chosen->second];
         if (!stream.file) ++open_;
         stream.takenKey = stream.key;
         inStep_.insert(stream.key);
@@ -270,7 +271,7 @@ class Execution {
 
   // Back under the lock after a step: waiting again, or done; the rows no
   // image reads any more are let go.
-  void putBack(Stream& stream, bool done) {
+  void putBack(ImageInProgress& stream, bool done) {
     std::lock_guard lock(mutex_);
     inStep_.erase(inStep_.find(stream.takenKey));
     const std::size_t index = std::size_t(&stream - streams_.data());
@@ -287,7 +288,7 @@ class Execution {
   // Draws the stream's next step, encodes its band when full and ends the
   // image after its last row; true when the image is done (or dropped after
   // a failure of the step).
-  bool step(Stream& stream, Band& workerBand) {
+  bool step(ImageInProgress& stream, Band& workerBand) {
     const PlannedImage& image = *stream.image;
     if (!stream.file) begin(stream);
     const int count = nextStepRows(stream);
@@ -315,7 +316,7 @@ class Execution {
     return true;
   }
 
-  void begin(Stream& stream) {
+  void begin(ImageInProgress& stream) {
     {
       std::lock_guard lock(mutex_);
       if (!spareEncoders_.empty()) {
@@ -330,7 +331,7 @@ class Execution {
                           plan_.quality);
   }
 
-  void end(Stream& stream) {
+  void end(ImageInProgress& stream) {
     const PlannedImage& image = *stream.image;
     stream.file->write(stream.encoder->finish());
     stream.file->finish();
@@ -383,7 +384,7 @@ class Execution {
 
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::vector<Stream> streams_;
+  std::vector<ImageInProgress> streams_;
   std::set<Entry> waiting_;       // images no worker holds, by key
   std::set<Entry> beganWaiting_;  // those of them begun
   std::multiset<int> inStep_;     // the keys of the images in a step
@@ -417,17 +418,9 @@ CommandOutcome executeRun(const RunPlan& plan, const RasterSource& source,
 
   StagedSet staged(plan.outputFolder);
   Execution execution(plan, source, makeEncoder, jobs, progress, worldFiles, staged);
-  {
-    std::vector<std::jthread> threads;
-    threads.reserve(std::size_t(workers - 1));
-    try {
-      for (int i = 1; i < workers; ++i) threads.emplace_back([&execution] { execution.work(); });
-    } catch (const std::system_error&) {
-      // Fewer workers than asked for still finish the run.
-    }
-    execution.work();
-  }
-  if (execution.finish() || progress.cancelRequested.load()) return runCancelled(plan);
+  // Workers take images from a shared queue: fewer than asked for still finish the run.
+  runOnThreads(workers, [&execution](int) { execution.work(); }, PartsWithoutThread::skipped);
+  if (execution.finish() || progress.cancelRequested.load()) return cancelledRun(plan);
 
   writeIndex(plan, staged);
   const std::vector<CommitStep> steps = commitSteps(plan, worldFiles);

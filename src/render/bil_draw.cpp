@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "render/bil.h"
+
+#include "base/threads.h"
 #include "render/resample_taps.h"
 #include "render/row_kernels.h"
 
@@ -88,7 +90,7 @@ void resampleAcross(const Plan& plan, const std::uint8_t* source, std::uint16_t*
 
 // Rows [from, to) of the clipped canvas, blending pairs of resampled rows.
 template <int S, int D>
-void blendBand(const Plan& plan, int from, int to) {
+void blendRows(const Plan& plan, int from, int to) {
   const AxisTaps& h = plan.across->taps;
   const AxisTaps& v = plan.down;
   const std::size_t pixels = h.first.size();
@@ -140,7 +142,7 @@ void blendBand(const Plan& plan, int from, int to) {
 // Rows [from, to) of the clipped canvas, averaging the source rows under
 // each down first. Only the source columns that the canvas needs are read.
 template <int S, int D>
-void averageBand(const Plan& plan, int from, int to) {
+void averageRows(const Plan& plan, int from, int to) {
   static_assert(S == 3, "the row loops read 24-bit pixels");
   const AxisTaps& h = plan.across->taps;
   const std::size_t pixels = h.first.size();
@@ -213,38 +215,28 @@ void averageBand(const Plan& plan, int from, int to) {
 }
 
 template <int S, int D>
-void drawBands(const Plan& plan, int rowCount, int threads) {
-  auto band = [&plan](int from, int to) {
+void drawInSlices(const Plan& plan, int rowCount, int threads) {
+  auto slice = [&plan](int from, int to) {
     if (from >= to) return;
     if (plan.areaDown.empty())
-      blendBand<S, D>(plan, from, to);
+      blendRows<S, D>(plan, from, to);
     else
-      averageBand<S, D>(plan, from, to);
+      averageRows<S, D>(plan, from, to);
   };
-  // Bands of at least 32 rows: below that a thread costs more than it saves.
-  const int bands = std::clamp(std::min(threads, (rowCount + 31) / 32), 1, 64);
+  // Slices of at least 32 rows: below that a thread costs more than it saves.
+  const int slices = std::clamp(std::min(threads, (rowCount + 31) / 32), 1, 64);
   // A source may fail to read a row (Failure): carried back to the caller
   // rather than ending the process from a helper thread.
-  std::vector<std::exception_ptr> failures(static_cast<std::size_t>(bands));
-  auto guarded = [&band, &failures](int index, int from, int to) {
+  std::vector<std::exception_ptr> failures(static_cast<std::size_t>(slices));
+  auto guarded = [&slice, &failures](int index, int from, int to) {
     try {
-      band(from, to);
+      slice(from, to);
     } catch (...) {
       failures[std::size_t(index)] = std::current_exception();
     }
   };
-  auto edge = [rowCount, bands](int index) { return int(std::int64_t(rowCount) * index / bands); };
-  std::vector<std::thread> helpers;
-  helpers.reserve(std::size_t(bands - 1));
-  int started = 1;
-  try {
-    for (; started < bands; ++started) helpers.emplace_back(guarded, started, edge(started), edge(started + 1));
-  } catch (const std::system_error&) {
-    // The system has no thread to spare: this one draws the bands left over.
-  }
-  guarded(0, 0, edge(1));
-  for (int i = started; i < bands; ++i) guarded(i, edge(i), edge(i + 1));
-  for (auto& helper : helpers) helper.join();
+  auto edge = [rowCount, slices](int index) { return int(std::int64_t(rowCount) * index / slices); };
+  runOnThreads(slices, [&](int i) { guarded(i, edge(i), edge(i + 1)); }, PartsWithoutThread::runByCaller);
   for (const auto& failure : failures)
     if (failure) std::rethrow_exception(failure);
 }
@@ -304,9 +296,9 @@ void drawRaster(const RasterSource& source, const ImageBuffer& canvas, const QRe
 
   // Every source hands out 24-bit rows.
   if (D == 4)
-    drawBands<3, 4>(plan, rowCount, threads);
+    drawInSlices<3, 4>(plan, rowCount, threads);
   else
-    drawBands<3, 3>(plan, rowCount, threads);
+    drawInSlices<3, 3>(plan, rowCount, threads);
   source.checkUnchanged();
 }
 

@@ -21,6 +21,7 @@
 #include "base/failure.h"
 #include "base/messages.h"
 #include "base/system_errors.h"
+#include "base/threads.h"
 #include "base/progress.h"
 #include "raster/gdal/gdal_setup.h"
 #include "raster/gdal/jp2_boxes.h"
@@ -192,16 +193,10 @@ class Decoder {
 
   // False when cancelled.
   bool run() {
-    std::vector<std::thread> helpers;
-    helpers.reserve(std::size_t(threads_ - 1));
-    try {
-      for (int i = 1; i < threads_; ++i) helpers.emplace_back([this] { work(nullptr); });
-    } catch (const std::system_error&) {
-      // The system has no thread to spare: the chunks go to whichever thread
-      // asks next, so the threads started decode them all.
-    }
-    work(first_);
-    for (auto& helper : helpers) helper.join();
+    // The chunks go to whichever thread asks next, so the threads the system
+    // gives decode them all.
+    runOnThreads(threads_, [this](int part) { work(part == 0 ? first_ : nullptr); },
+                 PartsWithoutThread::skipped);
     if (failure_) throw *failure_;
     return !cancelled_.load();
   }
