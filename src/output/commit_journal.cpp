@@ -2,6 +2,7 @@
 
 #include "base/failure.h"
 #include "base/messages.h"
+#include "base/file_io.h"
 #include "base/system_errors.h"
 #include "output/staged_names.h"
 
@@ -57,13 +58,6 @@ std::optional<std::vector<CommitStep>> parseJournal(const QByteArray& text,
   return steps;
 }
 
-struct FolderDescriptor {
-  int fd;
-  ~FolderDescriptor() {
-    if (fd >= 0) ::close(fd);
-  }
-};
-
 }  // namespace
 
 QString journalNameFor(const QString& baseName) {
@@ -98,16 +92,16 @@ void removeJournal(int folderFd, const QString& journalName) {
 
 bool finishInterruptedCommit(const QString& folder, const QString& journalName,
                              const std::function<bool(const QString&)>& ours) {
-  const FolderDescriptor dir{::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-  if (dir.fd < 0) return false;
-  const int fd = ::openat(dir.fd, QFile::encodeName(journalName).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  const FileDescriptor dir(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!dir.isOpen()) return false;
+  const int fd = ::openat(dir.get(), QFile::encodeName(journalName).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
   QFile file;
   QByteArray text;
   if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) text = file.readAll();
   else ::close(fd);
-  if (const auto steps = parseJournal(text, ours)) carryOut(dir.fd, folder, *steps, /*again=*/true);
-  removeJournal(dir.fd, journalName);
+  if (const auto steps = parseJournal(text, ours)) carryOut(dir.get(), folder, *steps, /*again=*/true);
+  removeJournal(dir.get(), journalName);
   return true;
 }
 

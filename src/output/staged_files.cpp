@@ -2,6 +2,7 @@
 
 #include "base/failure.h"
 #include "base/messages.h"
+#include "base/file_io.h"
 #include "base/system_errors.h"
 #include "output/staged_names.h"
 
@@ -57,17 +58,7 @@ void StagedFile::fail(int error) {
 }
 
 void StagedFile::write(std::span<const std::uint8_t> bytes) {
-  const std::uint8_t* next = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t written = ::write(fd_, next, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      fail(errno);
-    }
-    next += written;
-    left -= std::size_t(written);
-  }
+  if (const int error = pwriteAll(fd_, bytes.data(), bytes.size(), offset_)) fail(error);
   offset_ += (long long)bytes.size();
   // The disk starts on what is written while the rest is made, so that the
   // flush before the commit finds little left to do: a stretch at a time,
@@ -181,13 +172,8 @@ void StagedSet::commit(const std::vector<CommitStep>& steps, const QString& jour
   if (flushFailure_) throw *flushFailure_;
   // Names are taken relative to the folder, opened once: the renames of a
   // large set are the one part of a run that no other work overlaps.
-  struct Folder {
-    int fd;
-    ~Folder() {
-      if (fd >= 0) ::close(fd);
-    }
-  } folder{::open(encoded(folder_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-  if (folder.fd < 0) throw Failure(messages::cannotWriteFolder(fileErrorReason(errno)), folder_);
+  const FileDescriptor folder(::open(encoded(folder_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder.isOpen()) throw Failure(messages::cannotWriteFolder(fileErrorReason(errno)), folder_);
   auto checkFlushed = [&](const QString& name) {
     const auto staged = staged_.find(name);
     if (staged == staged_.end() || staged->second != State::flushed)
@@ -199,26 +185,26 @@ void StagedSet::commit(const std::vector<CommitStep>& steps, const QString& jour
     checkFlushed(step.name);
     // rename() would refuse it only after the files before it were renamed.
     struct stat status;
-    if (::fstatat(folder.fd, encoded(step.name).constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+    if (::fstatat(folder.get(), encoded(step.name).constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
         S_ISDIR(status.st_mode))
       failWrite(EISDIR, QDir(folder_).filePath(step.name));
   }
 
   // The journal in place and on the disk: from here on the temporaries are
   // the journal's, and a stop is finished from it rather than undone.
-  if (::renameat(folder.fd, encoded(stagedNameOf(journalName)).constData(), folder.fd,
+  if (::renameat(folder.get(), encoded(stagedNameOf(journalName)).constData(), folder.get(),
                  encoded(journalName).constData()) != 0)
     failWrite(errno, QDir(folder_).filePath(journalName));
   staged_.clear();
-  if (::fsync(folder.fd) != 0) throw Failure(messages::cannotWriteFolder(fileErrorReason(errno)), folder_);
+  if (::fsync(folder.get()) != 0) throw Failure(messages::cannotWriteFolder(fileErrorReason(errno)), folder_);
   try {
-    carryOut(folder.fd, folder_, steps, /*again=*/false);
+    carryOut(folder.get(), folder_, steps, /*again=*/false);
   } catch (const Failure&) {
     // A rename or removal may fail once and then go through (an interrupted
     // call, a device that recovers): the journal is carried out again.
-    carryOut(folder.fd, folder_, steps, /*again=*/true);
+    carryOut(folder.get(), folder_, steps, /*again=*/true);
   }
-  removeJournal(folder.fd, journalName);
+  removeJournal(folder.get(), journalName);
 }
 
 // Read with readdir: QDir's filtered, sorted listing took half a millisecond

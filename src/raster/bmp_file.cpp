@@ -9,6 +9,7 @@
 
 #include "base/failure.h"
 #include "base/messages.h"
+#include "base/file_io.h"
 #include "base/system_errors.h"
 
 namespace pelmora {
@@ -78,17 +79,11 @@ std::int64_t BmpFile::storedOffset(int y) const {
 }
 
 void BmpFile::readExactly(std::uint8_t* to, std::size_t bytes, std::int64_t offset, int y) const {
-  while (bytes > 0) {
-    const ssize_t got = ::pread(fd_, to, bytes, offset);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0)
-      throw Failure(messages::cannotReadRaster(systemErrorText(errno), width(), height(), y + 1), path_);
-    // The headers were checked against the file's size: it has shrunk since.
-    if (got == 0) throw Failure(messages::rasterChangedWhileReading(), path_);
-    to += got;
-    bytes -= std::size_t(got);
-    offset += got;
-  }
+  const int error = preadAll(fd_, to, bytes, offset);
+  // The headers were checked against the file's size: at its end, it has shrunk since.
+  if (error == kEndOfFile) throw Failure(messages::rasterChangedWhileReading(), path_);
+  if (error != 0)
+    throw Failure(messages::cannotReadRaster(systemErrorText(error), width(), height(), y + 1), path_);
 }
 
 const std::uint8_t* BmpFile::row(int y, std::vector<std::uint8_t>& scratch) const {

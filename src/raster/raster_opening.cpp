@@ -10,6 +10,7 @@
 
 #include "base/failure.h"
 #include "base/messages.h"
+#include "base/file_io.h"
 #include "base/system_errors.h"
 #include "raster/bmp_header.h"
 #include "raster/bmp_file.h"
@@ -17,14 +18,6 @@
 
 namespace pelmora {
 namespace {
-
-// Closes the descriptor however the opening ends.
-struct FileDescriptor {
-  int fd = -1;
-  ~FileDescriptor() {
-    if (fd >= 0) ::close(fd);
-  }
-};
 
 Failure cannotOpen(int error, const QString& path) {
   if (error == ENOENT || error == ENOTDIR)
@@ -38,20 +31,19 @@ Failure cannotOpen(int error, const QString& path) {
 
 std::shared_ptr<const RasterSource> openRaster(const QString& path, Progress* progress) {
   if (path.isEmpty()) throw Failure(messages::fileNotFound(), path);
-  FileDescriptor file;
-  file.fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-  if (file.fd < 0) throw cannotOpen(errno, path);
+  const FileDescriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+  if (!file.isOpen()) throw cannotOpen(errno, path);
   struct stat status {};
-  if (fstat(file.fd, &status) != 0) throw cannotOpen(errno, path);
+  if (fstat(file.get(), &status) != 0) throw cannotOpen(errno, path);
   if (!S_ISREG(status.st_mode)) throw Failure(messages::fileNotFound(), path);
 
   std::uint8_t head[kBmpHeadBytes];
-  const ssize_t got = pread(file.fd, head, sizeof head, 0);
+  const ssize_t got = pread(file.get(), head, sizeof head, 0);
   if (got < 0) throw cannotOpen(errno, path);
   if (looksLikeBmp(head, std::size_t(got))) {
     try {
       if (auto layout = inspectBmp(head, std::size_t(got), status.st_size)) {
-        auto bitmap = std::make_shared<BmpFile>(file.fd, status, std::move(*layout), path);
+        auto bitmap = std::make_shared<BmpFile>(file.get(), status, std::move(*layout), path);
         // A bitmap carries no placement of its own; the files beside it may.
         bitmap->setGeoreference(readSidecars(path, bitmap->width(), bitmap->height()));
         return bitmap;

@@ -20,6 +20,7 @@
 
 #include "base/failure.h"
 #include "base/messages.h"
+#include "base/file_io.h"
 #include "base/system_errors.h"
 #include "base/threads.h"
 #include "base/progress.h"
@@ -266,16 +267,8 @@ class Decoder {
   }
 
   void write(const std::uint8_t* data, std::size_t bytes, std::int64_t offset) {
-    while (bytes > 0) {
-      const ssize_t written = ::pwrite(fd_, data, bytes, offset);
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0)
-        throw Failure(messages::cannotWriteTemporaryFile(QDir::tempPath(), systemErrorText(written < 0 ? errno : ENOSPC)),
-                      path_);
-      data += written;
-      bytes -= std::size_t(written);
-      offset += written;
-    }
+    if (const int error = pwriteAll(fd_, data, bytes, offset))
+      throw Failure(messages::cannotWriteTemporaryFile(QDir::tempPath(), systemErrorText(error)), path_);
   }
 
   void stopWith(const Failure& failure) {
@@ -323,14 +316,8 @@ const std::uint8_t* DecodedFile::row(int y, std::vector<std::uint8_t>& scratch) 
 
 // Reads `bytes` at `offset` whole, however the system splits the read.
 void DecodedFile::readAt(std::uint8_t* into, std::size_t bytes, std::int64_t offset) const {
-  std::size_t got = 0;
-  while (got < bytes) {
-    const ssize_t n = ::pread(fd_, into + got, bytes - got, offset + std::int64_t(got));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0)
-      throw Failure(messages::cannotReadTemporaryFile(QDir::tempPath(), systemErrorText(n < 0 ? errno : EIO)));
-    got += std::size_t(n);
-  }
+  if (const int error = preadAll(fd_, into, bytes, offset))
+    throw Failure(messages::cannotReadTemporaryFile(QDir::tempPath(), systemErrorText(error == kEndOfFile ? EIO : error)));
 }
 
 const std::uint8_t* DecodedFile::rowColumns(int y, int first, int end,
