@@ -115,6 +115,63 @@ QString outputFolderFor(const RunOptions& options, const QString& rasterPath) {
 
 bool hasEmptyExtent(const Session& s) { return s.W_DX == 0 || s.W_DY == 0; }
 
+namespace {
+
+// The grid: cells of whole counts of rows and columns, none too large for the
+// view that takes the size of one cell at the end, not too many of them.
+void planGrid(RunPlan& plan, const Session& s, double rows, double columns) {
+  // A fraction of a band, or none, would leave part of the raster in no tile.
+  const auto whole = [](double count) { return count >= 1 && count == std::floor(count); };
+  if (!whole(rows) || !whole(columns))
+    throw Failure(messages::countsNotWhole(plainText(rows), plainText(columns)));
+  plan.Cell_X = toSingle(divide(s.P_X, rows));
+  plan.Cell_Y = toSingle(divide(s.P_Y, columns));
+  try {
+    pixelsFor(plan.Cell_X);
+    pixelsFor(plan.Cell_Y);
+  } catch (const Failure&) {
+    throw Failure(messages::cellTooLargeForView());
+  }
+  plan.tileRows = int(std::min(rows, kMaxImages + 1));
+  plan.tileColumns = int(std::min(columns, kMaxImages + 1));
+  if (double(plan.tileRows) * plan.tileColumns > kMaxImages)
+    throw Failure(messages::tooManyDivisions(plainText(rows), plainText(columns)));
+}
+
+// The turn of the tiles' world corners about the origin.
+struct Turn {
+  double radians, sine, cosine;
+};
+
+Turn turnOf(float degrees) {
+  const double theta = checkedFinite(double(toSingle(divide(degrees, 180))) * kPi);
+  return {theta, std::sin(theta), std::cos(theta)};
+}
+
+// Tile (i, j), counted from 1 from the top left, named `name`: its cell
+// stretched towards its far side, in pixels and in world corners alike.
+PlannedImage planTile(const RunPlan& plan, const Session& s, RasterSize raster, const QString& name,
+                      double i, double j, double dX, double dY, const Turn& turn) {
+  const CornerPoints corners{0, 0, s.P_X, s.P_Y,
+                             toSingle(plan.Cell_X * (i - 1)), toSingle(plan.Cell_Y * (j - 1)),
+                             toSingle((plan.Cell_X * i) * kEdgeStretch),
+                             toSingle((plan.Cell_Y * j) * kEdgeStretch)};
+  PlannedImage tile = plannedImage(name, plan.Cell_Y, plan.Cell_X, corners, raster);
+  const double xBottom = checkedFinite(s.UR_X - ((dX * i) * kEdgeStretch));
+  const double yLeft = checkedFinite(s.LL_Y + dY * (j - 1));
+  const double xTop = checkedFinite(s.UR_X - dX * (i - 1));
+  const double yRight = checkedFinite(s.LL_Y + ((dY * j) * kEdgeStretch));
+  tile.unrotated = {name, xBottom, yLeft, xTop, yRight};
+  tile.record = {name, checkedFinite((-yLeft) * turn.sine + xBottom * turn.cosine),
+                 checkedFinite(yLeft * turn.cosine + xBottom * turn.sine),
+                 checkedFinite((-yRight) * turn.sine + xTop * turn.cosine),
+                 checkedFinite(yRight * turn.cosine + xTop * turn.sine)};
+  tile.rotationRadians = turn.radians;
+  return tile;
+}
+
+}  // namespace
+
 RunPlan planRun(const RunRequest& request, const Session& s, int rasterWidth, int rasterHeight) {
   const RasterSize raster{rasterWidth, rasterHeight};
   RunPlan plan;
@@ -131,54 +188,16 @@ RunPlan planRun(const RunRequest& request, const Session& s, int rasterWidth, in
   if (quality < 0 || quality > 255) throw Failure(messages::qualityOutOfRange(quality));
   plan.quality = quality;
 
-  const double rows = request.rows;
-  const double columns = request.columns;
-  // A fraction of a band, or none, would leave part of the raster in no tile.
-  const auto whole = [](double count) { return count >= 1 && count == std::floor(count); };
-  if (!whole(rows) || !whole(columns))
-    throw Failure(messages::countsNotWhole(plainText(rows), plainText(columns)));
-  plan.Cell_X = toSingle(divide(s.P_X, rows));
-  plan.Cell_Y = toSingle(divide(s.P_Y, columns));
-  // The view takes the size of one cell at the end.
-  try {
-    pixelsFor(plan.Cell_X);
-    pixelsFor(plan.Cell_Y);
-  } catch (const Failure&) {
-    throw Failure(messages::cellTooLargeForView());
-  }
-  plan.tileRows = int(std::min(rows, kMaxImages + 1));
-  plan.tileColumns = int(std::min(columns, kMaxImages + 1));
-  if (double(plan.tileRows) * plan.tileColumns > kMaxImages)
-    throw Failure(messages::tooManyDivisions(plainText(rows), plainText(columns)));
-
-  const float angle = request.angle;
-  const double theta = checkedFinite(double(toSingle(divide(angle, 180))) * kPi);
-  const double sinTheta = std::sin(theta);
-  const double cosTheta = std::cos(theta);
-  const double dX = divide(s.W_DX, rows);
-  const double dY = divide(s.W_DY, columns);
-
+  planGrid(plan, s, request.rows, request.columns);
+  const Turn turn = turnOf(request.angle);
+  const double dX = divide(s.W_DX, request.rows);
+  const double dY = divide(s.W_DY, request.columns);
   int tileNumber = 1;
   for (double i = 1; i <= plan.tileRows; ++i) {
     for (double j = 1; j <= plan.tileColumns; ++j) {
-      const CornerPoints corners{0, 0, s.P_X, s.P_Y,
-                                 toSingle(plan.Cell_X * (i - 1)), toSingle(plan.Cell_Y * (j - 1)),
-                                 toSingle((plan.Cell_X * i) * kEdgeStretch),
-                                 toSingle((plan.Cell_Y * j) * kEdgeStretch)};
       const QString name = plan.baseName + u'_' + QString::number(tileNumber) + QStringLiteral(".JPG");
-      PlannedImage tile = plannedImage(name, plan.Cell_Y, plan.Cell_X, corners, raster);
+      PlannedImage tile = planTile(plan, s, raster, name, i, j, dX, dY, turn);
       if (tileNumber == 1) checkPixels(tile, messages::oneCell());
-
-      const double xBottom = checkedFinite(s.UR_X - ((dX * i) * kEdgeStretch));
-      const double yLeft = checkedFinite(s.LL_Y + dY * (j - 1));
-      const double xTop = checkedFinite(s.UR_X - dX * (i - 1));
-      const double yRight = checkedFinite(s.LL_Y + ((dY * j) * kEdgeStretch));
-      tile.unrotated = {name, xBottom, yLeft, xTop, yRight};
-      tile.record = {name, checkedFinite((-yLeft) * sinTheta + xBottom * cosTheta),
-                     checkedFinite(yLeft * cosTheta + xBottom * sinTheta),
-                     checkedFinite((-yRight) * sinTheta + xTop * cosTheta),
-                     checkedFinite(yRight * cosTheta + xTop * sinTheta)};
-      tile.rotationRadians = theta;
       plan.images.push_back(std::move(tile));
       ++tileNumber;
     }
