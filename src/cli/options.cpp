@@ -102,91 +102,100 @@ QString checkNumber(const QString& option, const QString& text, NumberKind kind)
   return QCoreApplication::translate("BatchTool", "--%1 expects a number (got \"%2\")").arg(option, text);
 }
 
-// Reads the parsed options into `options`; returns a usage error or "".
-QString readOptions(const QCommandLineParser& parser, BatchOptions& options) {
-  auto value = [&](const char* name) { return parser.value(QLatin1String(name)); };
-  auto numberText = [&](const char* name, std::optional<QString>& into, NumberKind kind) -> QString {
-    if (!parser.isSet(QLatin1String(name))) return {};
-    into = value(name);
-    return checkNumber(QLatin1String(name), *into, kind);
-  };
-  auto pair = [&](const char* name, std::optional<QString>& x,
-                  std::optional<QString>& y) -> QString {
-    if (!parser.isSet(QLatin1String(name))) return {};
-    const QString v = value(name);
-    // The pair is split here and each half goes to its field as typed, so a
-    // full-width comma separates it as well.
-    qsizetype comma = v.indexOf(u',');
-    if (const qsizetype wide = v.indexOf(QChar(0xFF0C)); wide >= 0 && (comma < 0 || wide < comma))
-      comma = wide;
-    if (comma < 0)
-      return QCoreApplication::translate("BatchTool", "--%1 expects X,Y (got \"%2\")").arg(QLatin1String(name), v);
-    x = v.left(comma);
-    y = v.mid(comma + 1);
-    if (checkNumber(QLatin1String(name), *x, NumberKind::Any).isEmpty() &&
-        checkNumber(QLatin1String(name), *y, NumberKind::Any).isEmpty())
-      return {};
-    return QCoreApplication::translate("BatchTool", "--%1 expects two numbers X,Y (got \"%2\")")
-        .arg(QLatin1String(name), v);
-  };
-  auto number = [&](const char* name, int low, int high, int& into,
-                    const char* what) -> QString {
-    if (!parser.isSet(QLatin1String(name))) return {};
-    const QString v = value(name);
-    if (auto n = wholeNumber(v, low, high)) {
-      into = *n;
-      return {};
-    }
-    return QCoreApplication::translate("BatchTool", "--%1 expects %2 from %3 to %4 (got \"%5\")")
-        .arg(QLatin1String(name), QCoreApplication::translate("BatchTool", what), QString::number(low),
-             QString::number(high), v);
-  };
+QString valueOf(const QCommandLineParser& parser, const char* name) { return parser.value(QLatin1String(name)); }
 
-  if (QString e = pair("upper-right", options.upperRightX, options.upperRightY); !e.isEmpty())
-    return e;
-  if (QString e = pair("lower-left", options.lowerLeftX, options.lowerLeftY); !e.isEmpty())
-    return e;
-  struct NumberOption {
+// -u or -l: X and Y, split at the first comma (a full-width one too), each
+// half going to its field as typed.
+QString readCornerPair(const QCommandLineParser& parser, const char* name, std::optional<QString>& x,
+                       std::optional<QString>& y) {
+  if (!parser.isSet(QLatin1String(name))) return {};
+  const QString v = valueOf(parser, name);
+  qsizetype comma = v.indexOf(u',');
+  if (const qsizetype wide = v.indexOf(QChar(0xFF0C)); wide >= 0 && (comma < 0 || wide < comma)) comma = wide;
+  if (comma < 0)
+    return QCoreApplication::translate("BatchTool", "--%1 expects X,Y (got \"%2\")").arg(QLatin1String(name), v);
+  x = v.left(comma);
+  y = v.mid(comma + 1);
+  if (checkNumber(QLatin1String(name), *x, NumberKind::Any).isEmpty() &&
+      checkNumber(QLatin1String(name), *y, NumberKind::Any).isEmpty())
+    return {};
+  return QCoreApplication::translate("BatchTool", "--%1 expects two numbers X,Y (got \"%2\")")
+      .arg(QLatin1String(name), v);
+}
+
+// -r, -c, -q, -a: kept as typed for their fields, checked as numbers.
+QString readFieldOptions(const QCommandLineParser& parser, BatchOptions& options) {
+  struct FieldOption {
     const char* name;
     std::optional<QString>* into;
     NumberKind kind;
   };
-  for (const NumberOption& o : {NumberOption{"rows", &options.rows, NumberKind::Count},
-                                NumberOption{"columns", &options.columns, NumberKind::Count},
-                                NumberOption{"quality", &options.quality, NumberKind::Any},
-                                NumberOption{"angle", &options.angle, NumberKind::Any}})
-    if (QString e = numberText(o.name, *o.into, o.kind); !e.isEmpty()) return e;
+  for (const FieldOption& o : {FieldOption{"rows", &options.rows, NumberKind::Count},
+                               FieldOption{"columns", &options.columns, NumberKind::Count},
+                               FieldOption{"quality", &options.quality, NumberKind::Any},
+                               FieldOption{"angle", &options.angle, NumberKind::Any}}) {
+    if (!parser.isSet(QLatin1String(o.name))) continue;
+    *o.into = valueOf(parser, o.name);
+    if (QString e = checkNumber(QLatin1String(o.name), **o.into, o.kind); !e.isEmpty()) return e;
+  }
+  return {};
+}
+
+// --overview, --jobs: whole numbers from `low` to `high`.
+QString readWholeOption(const QCommandLineParser& parser, const char* name, int low, int high, int& into,
+                        const char* what) {
+  if (!parser.isSet(QLatin1String(name))) return {};
+  const QString v = valueOf(parser, name);
+  if (auto n = wholeNumber(v, low, high)) {
+    into = *n;
+    return {};
+  }
+  return QCoreApplication::translate("BatchTool", "--%1 expects %2 from %3 to %4 (got \"%5\")")
+      .arg(QLatin1String(name), QCoreApplication::translate("BatchTool", what), QString::number(low),
+           QString::number(high), v);
+}
+
+// --sheet, --datum, --crs: where the sheet lies and in which system.
+QString readSheetAndSystem(const QCommandLineParser& parser, BatchOptions& options) {
   if (parser.isSet(QStringLiteral("sheet"))) {
-    options.sheet = parseSheetCode(value("sheet").trimmed());
+    options.sheet = parseSheetCode(valueOf(parser, "sheet").trimmed());
     if (!options.sheet)
       return QCoreApplication::translate("BatchTool", "--sheet expects a sheet code such as 09LD351 (got \"%1\")")
-          .arg(value("sheet"));
+          .arg(valueOf(parser, "sheet"));
   }
   if (parser.isSet(QStringLiteral("datum"))) {
-    const QString datum = value("datum").toLower();
+    const QString datum = valueOf(parser, "datum").toLower();
     if (datum == QLatin1String("jgd2011")) options.datum = Datum::jgd2011;
     else if (datum == QLatin1String("jgd2000")) options.datum = Datum::jgd2000;
     else if (datum == QLatin1String("tokyo")) options.datum = Datum::tokyo;
     else
       return QCoreApplication::translate("BatchTool", "--datum expects jgd2011, jgd2000 or tokyo (got \"%1\")")
-          .arg(value("datum"));
+          .arg(valueOf(parser, "datum"));
   }
   if (parser.isSet(QStringLiteral("crs"))) {
-    options.crs = value("crs");
-    if (options.crs.trimmed().isEmpty()) return QCoreApplication::translate("BatchTool", "--crs expects a coordinate system");
+    options.crs = valueOf(parser, "crs");
+    if (options.crs.trimmed().isEmpty())
+      return QCoreApplication::translate("BatchTool", "--crs expects a coordinate system");
   }
+  return {};
+}
+
+// Reads the parsed options into `options`; returns a usage error or "".
+QString readOptions(const QCommandLineParser& parser, BatchOptions& options) {
+  for (QString e : {readCornerPair(parser, "upper-right", options.upperRightX, options.upperRightY),
+                    readCornerPair(parser, "lower-left", options.lowerLeftX, options.lowerLeftY),
+                    readFieldOptions(parser, options), readSheetAndSystem(parser, options)})
+    if (!e.isEmpty()) return e;
   if (parser.isSet(QStringLiteral("out"))) {
-    options.outputFolder = value("out");
+    options.outputFolder = valueOf(parser, "out");
     if (options.outputFolder.isEmpty()) return QCoreApplication::translate("BatchTool", "--out expects a folder");
   }
   // Below 100 pixels the loaded view (window height less its frame) has no room.
-  if (QString e = number("overview", 100, 65535, options.overviewPixels,
-                         QT_TRANSLATE_NOOP("BatchTool", "a whole number of pixels"));
-      !e.isEmpty())
-    return e;
-  if (QString e = number("jobs", 0, 1024, options.jobs, QT_TRANSLATE_NOOP("BatchTool", "a whole number"));
-      !e.isEmpty())
-    return e;
+  for (QString e : {readWholeOption(parser, "overview", 100, 65535, options.overviewPixels,
+                                    QT_TRANSLATE_NOOP("BatchTool", "a whole number of pixels")),
+                    readWholeOption(parser, "jobs", 0, 1024, options.jobs,
+                                    QT_TRANSLATE_NOOP("BatchTool", "a whole number"))})
+    if (!e.isEmpty()) return e;
   options.dryRun = parser.isSet(QStringLiteral("dry-run"));
   options.quiet = parser.isSet(QStringLiteral("quiet"));
   options.worldFiles = parser.isSet(QStringLiteral("world-files"));
