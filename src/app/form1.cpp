@@ -74,50 +74,39 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, Box box
   return l;
 }
 
-}  // namespace
-
-Form1::Form1(QWidget* parent) : QWidget(parent), view_(std::make_unique<ImageView>()) {
-  setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QStringLiteral("Pelmora " PELMORA_VERSION));
-  setWindowIcon(appIcon());
-  setFont(defaultWindowFont());
-  setAutoFillBackground(true);
-  QPalette palette = this->palette();
+// The window's colour, size, title, icon and font.
+void setUpWindow(QWidget* window) {
+  window->setObjectName(QStringLiteral("Form1"));
+  window->setWindowTitle(QStringLiteral("Pelmora " PELMORA_VERSION));
+  window->setWindowIcon(appIcon());
+  window->setFont(defaultWindowFont());
+  window->setAutoFillBackground(true);
+  QPalette palette = window->palette();
   palette.setColor(QPalette::Window, kWindowColour);
-  setPalette(palette);
-  resize(Box::toPixels(9120), Box::toPixels(7965));
+  window->setPalette(palette);
+  window->resize(Box::toPixels(9120), Box::toPixels(7965));
+}
 
-  const FontSize bold1125{k1125pt, true}, regular1125{k1125pt}, bold1425{k1425pt, true};
-  const FontSize boldItalic12{k12pt, true, true}, regular12{k12pt};
-  const FontSize bold975{k975pt, true}, regular975{k975pt}, bold9{k9pt, true};
+const FontSize kBold1125{k1125pt, true}, kRegular1125{k1125pt}, kBold1425{k1425pt, true};
+const FontSize kBoldItalic12{k12pt, true, true}, kRegular12{k12pt};
+const FontSize kBold975{k975pt, true}, kRegular975{k975pt}, kBold9{k9pt, true};
 
-  auto* picture1 = new PictureView(*view_, this);
-  picture1->setObjectName(QStringLiteral("Picture1"));
-  picture1->move(Box{2400, 120, int(kInitialViewWidth), int(kInitialViewHeight)}.pixels().topLeft());
-  // The view takes the focus (by Tab and by a click) as the first control of
-  // the focus order, so that leaving Text11 for it normalises the quality.
-  picture1->setFocusPolicy(Qt::StrongFocus);
-
-  auto* command1 = button(this, "Command1", captionOf(Command::Load), {120, 120, 2175, 375}, bold1125,
-                          QColor(0xC0, 0xFF, 0xFF));
-  auto* command2 = button(this, "Command2", captionOf(Command::Run), {120, 1200, 2175, 375}, bold1125,
-                          QColor(0xFF, 0xC0, 0xC0));
-  auto* command3 = button(this, "Command3", captionOf(Command::ShowGrid), {840, 4410, 1380, 465}, {}, {});
-
+// The entry and display fields, Text1 to Text12; Text7 to Text9 show values
+// and take no input.
+std::map<Field, QLineEdit*> makeFields(QWidget* window) {
   std::map<Field, QLineEdit*> edits;
-  edits[Field::Text1] = textField<SelectAllLineEdit>(this, "Text1", Field::Text1, {840, 4950, 1455, 375}, regular1125);
-  edits[Field::Text2] = textField<SelectAllLineEdit>(this, "Text2", Field::Text2, {840, 5400, 1455, 375}, regular1125);
-  edits[Field::Text3] = textField<SelectAllLineEdit>(this, "Text3", Field::Text3, {840, 5850, 1455, 375}, regular1125);
-  edits[Field::Text4] = textField<SelectAllLineEdit>(this, "Text4", Field::Text4, {840, 6300, 1455, 375}, regular1125);
-  edits[Field::Text5] = textField<SelectAllLineEdit>(this, "Text5", Field::Text5, {1440, 3480, 615, 375}, bold1425);
-  edits[Field::Text6] = textField<SelectAllLineEdit>(this, "Text6", Field::Text6, {1440, 3960, 615, 375}, bold1425);
-  edits[Field::Text7] = textField<QLineEdit>(this, "Text7", Field::Text7, {720, 2040, 1215, 375}, boldItalic12);
-  edits[Field::Text8] = textField<QLineEdit>(this, "Text8", Field::Text8, {720, 2520, 1215, 375}, boldItalic12);
-  edits[Field::Text9] = textField<QLineEdit>(this, "Text9", Field::Text9, {720, 3000, 1215, 375}, boldItalic12);
-  edits[Field::Text10] = textField<QLineEdit>(this, "Text10", Field::Text10, {120, 600, 2175, 495}, {});
-  auto* text11 = textField<FocusLeaveLineEdit>(this, "Text11", Field::Text11, {1200, 1680, 495, 270}, {});
-  edits[Field::Text11] = text11;
-  edits[Field::Text12] = textField<QLineEdit>(this, "Text12", Field::Text12, {960, 6840, 1335, 375}, regular1125);
+  edits[Field::Text1] = textField<SelectAllLineEdit>(window, "Text1", Field::Text1, {840, 4950, 1455, 375}, kRegular1125);
+  edits[Field::Text2] = textField<SelectAllLineEdit>(window, "Text2", Field::Text2, {840, 5400, 1455, 375}, kRegular1125);
+  edits[Field::Text3] = textField<SelectAllLineEdit>(window, "Text3", Field::Text3, {840, 5850, 1455, 375}, kRegular1125);
+  edits[Field::Text4] = textField<SelectAllLineEdit>(window, "Text4", Field::Text4, {840, 6300, 1455, 375}, kRegular1125);
+  edits[Field::Text5] = textField<SelectAllLineEdit>(window, "Text5", Field::Text5, {1440, 3480, 615, 375}, kBold1425);
+  edits[Field::Text6] = textField<SelectAllLineEdit>(window, "Text6", Field::Text6, {1440, 3960, 615, 375}, kBold1425);
+  edits[Field::Text7] = textField<QLineEdit>(window, "Text7", Field::Text7, {720, 2040, 1215, 375}, kBoldItalic12);
+  edits[Field::Text8] = textField<QLineEdit>(window, "Text8", Field::Text8, {720, 2520, 1215, 375}, kBoldItalic12);
+  edits[Field::Text9] = textField<QLineEdit>(window, "Text9", Field::Text9, {720, 3000, 1215, 375}, kBoldItalic12);
+  edits[Field::Text10] = textField<QLineEdit>(window, "Text10", Field::Text10, {120, 600, 2175, 495}, {});
+  edits[Field::Text11] = textField<FocusLeaveLineEdit>(window, "Text11", Field::Text11, {1200, 1680, 495, 270}, {});
+  edits[Field::Text12] = textField<QLineEdit>(window, "Text12", Field::Text12, {960, 6840, 1335, 375}, kRegular1125);
   for (Field display : {Field::Text7, Field::Text8, Field::Text9}) {
     QLineEdit* edit = edits[display];
     edit->setEnabled(false);
@@ -126,24 +115,48 @@ Form1::Form1(QWidget* parent) : QWidget(parent), view_(std::make_unique<ImageVie
     palette.setColor(QPalette::Disabled, QPalette::Base, palette.color(QPalette::Active, QPalette::Base));
     edit->setPalette(palette);
   }
+  return edits;
+}
 
-  label(this, "Label4", captionOf(Field::Text1), {120, 5040, 615, 255}, bold975);
-  label(this, "Label3", captionOf(Field::Text2), {120, 5490, 615, 255}, bold975);
-  label(this, "Label1", captionOf(Field::Text3), {120, 5940, 615, 255}, bold975);
-  label(this, "Label2", captionOf(Field::Text4), {120, 6390, 615, 255}, bold975);
-  label(this, "Label5", captionOf(Field::Text5), {120, 3600, 1095, 375}, regular12);
-  label(this, "Label6", captionOf(Field::Text6), {120, 3960, 1095, 375}, regular12);
-  label(this, "Label7", captionOf(Field::Text7), {120, 2160, 375, 375}, regular12);
-  label(this, "Label8", captionOf(Field::Text8), {120, 2640, 375, 375}, regular12);
-  label(this, "Label11", captionOf(Field::Text9), {120, 3000, 615, 375}, regular975);
-  label(this, "Label12", QStringLiteral("MB"), {2040, 3120, 375, 255}, {});
-  label(this, "Label10", captionOf(Field::Text11), {120, 1680, 975, 255}, bold9);
-  label(this, "Label13", QStringLiteral("%"), {1800, 1680, 255, 255}, regular975);
-  label(this, "Label14", captionOf(Field::Text12), {120, 6840, 735, 375}, bold975);
-  QLabel* label9 = label(this, "Label9", initialText(Field::Label9), {105, 7440, 2220, 375}, regular12);
-
+// The captions beside the fields; returns Label9, the X:Y display.
+QLabel* makeLabels(QWidget* window) {
+  label(window, "Label4", captionOf(Field::Text1), {120, 5040, 615, 255}, kBold975);
+  label(window, "Label3", captionOf(Field::Text2), {120, 5490, 615, 255}, kBold975);
+  label(window, "Label1", captionOf(Field::Text3), {120, 5940, 615, 255}, kBold975);
+  label(window, "Label2", captionOf(Field::Text4), {120, 6390, 615, 255}, kBold975);
+  label(window, "Label5", captionOf(Field::Text5), {120, 3600, 1095, 375}, kRegular12);
+  label(window, "Label6", captionOf(Field::Text6), {120, 3960, 1095, 375}, kRegular12);
+  label(window, "Label7", captionOf(Field::Text7), {120, 2160, 375, 375}, kRegular12);
+  label(window, "Label8", captionOf(Field::Text8), {120, 2640, 375, 375}, kRegular12);
+  label(window, "Label11", captionOf(Field::Text9), {120, 3000, 615, 375}, kRegular975);
+  label(window, "Label12", QStringLiteral("MB"), {2040, 3120, 375, 255}, {});
+  label(window, "Label10", captionOf(Field::Text11), {120, 1680, 975, 255}, kBold9);
+  label(window, "Label13", QStringLiteral("%"), {1800, 1680, 255, 255}, kRegular975);
+  label(window, "Label14", captionOf(Field::Text12), {120, 6840, 735, 375}, kBold975);
+  QLabel* label9 = label(window, "Label9", initialText(Field::Label9), {105, 7440, 2220, 375}, kRegular12);
   // Captions lie beneath every other control, as the view overlaps Label12.
-  for (QLabel* caption : findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) caption->lower();
+  for (QLabel* caption : window->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) caption->lower();
+  return label9;
+}
+
+}  // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent), view_(std::make_unique<ImageView>()) {
+  setUpWindow(this);
+  auto* picture1 = new PictureView(*view_, this);
+  picture1->setObjectName(QStringLiteral("Picture1"));
+  picture1->move(Box{2400, 120, int(kInitialViewWidth), int(kInitialViewHeight)}.pixels().topLeft());
+  // The view takes the focus (by Tab and by a click) as the first control of
+  // the focus order, so that leaving Text11 for it normalises the quality.
+  picture1->setFocusPolicy(Qt::StrongFocus);
+
+  auto* command1 = button(this, "Command1", captionOf(Command::Load), {120, 120, 2175, 375}, kBold1125,
+                          QColor(0xC0, 0xFF, 0xFF));
+  auto* command2 = button(this, "Command2", captionOf(Command::Run), {120, 1200, 2175, 375}, kBold1125,
+                          QColor(0xFF, 0xC0, 0xC0));
+  auto* command3 = button(this, "Command3", captionOf(Command::ShowGrid), {840, 4410, 1380, 465}, {}, {});
+  std::map<Field, QLineEdit*> edits = makeFields(this);
+  QLabel* label9 = makeLabels(this);
 
   // The focus order; the disabled display fields keep their places and are
   // skipped while disabled.
@@ -158,7 +171,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), view_(std::make_unique<ImageVie
   desktop_ = std::make_unique<QtDesktop>(*this);
   form_ = std::make_unique<Form>(*fields_, *view_, *desktop_);
 
-  text11->setFocusLeaveAction([this] { normaliseQuality(*fields_); });
+  static_cast<FocusLeaveLineEdit*>(edits[Field::Text11])->setFocusLeaveAction([this] { normaliseQuality(*fields_); });
   connect(command1, &QPushButton::clicked, this, &Form1::onLoad);
   connect(command2, &QPushButton::clicked, this, &Form1::onRun);
   connect(command3, &QPushButton::clicked, this, &Form1::onGrid);
