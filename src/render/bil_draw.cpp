@@ -141,6 +141,34 @@ void blendRows(const Plan& plan, int from, int to) {
 
 // Rows [from, to) of the clipped canvas, averaging the source rows under
 // each down first. Only the source columns that the canvas needs are read.
+// The sum of the middle rows of an area row (those between its first and
+// last, which count whole), column by column into `sums32`: summed in 16 bits,
+// 257 rows at most at a time; each first row and first chunk is stored rather
+// than added, which spares clearing the sums for every canvas row.
+template <class Read>
+inline void sumMiddleRows(const AreaRow& rows, const Read& read, std::size_t offset, std::size_t span,
+                          std::vector<std::uint8_t>& scratch, std::vector<std::uint8_t>& scratch2,
+                          std::uint16_t* sums16, std::uint32_t* sums32) {
+  bool firstChunk = true;
+  for (std::int32_t y = rows.first + 1; y < rows.last;) {
+    const std::int32_t end = std::min(rows.last, y + 257);
+    // Two rows at a time where there are two: the sums pass through the
+    // cache half as often.
+    if (end - y >= 2) {
+      rows::widenRows(read(y, scratch) + offset, read(y + 1, scratch2) + offset, span, sums16);
+      y += 2;
+    } else {
+      rows::widenRow(read(y++, scratch) + offset, span, sums16);
+    }
+    for (; y + 1 < end; y += 2)
+      rows::addRows(read(y, scratch) + offset, read(y + 1, scratch2) + offset, span, sums16);
+    if (y < end) rows::addRow(read(y++, scratch) + offset, span, sums16);
+    rows::widenInto(!firstChunk, sums16, span, sums32);
+    firstChunk = false;
+  }
+  if (firstChunk) std::fill_n(sums32, span, 0u);
+}
+
 template <int S, int D>
 void averageRows(const Plan& plan, int from, int to) {
   static_assert(S == 3, "the row loops read 24-bit pixels");
@@ -178,32 +206,7 @@ void averageRows(const Plan& plan, int from, int to) {
   plan.source->willRead(plan.areaDown[from].first, plan.areaDown[to - 1].last + 1);
   for (int j = from; j < to; ++j) {
     const AreaRow& rows = plan.areaDown[j];
-    // Middle rows are summed in 16 bits, 257 rows at most at a time, into
-    // 32-bit sums; each first row and first chunk is stored rather than added,
-    // which spares clearing the sums for every canvas row.
-    bool firstChunk = true;
-    for (std::int32_t y = rows.first + 1; y < rows.last;) {
-      const std::int32_t end = std::min(rows.last, y + 257);
-      // Two rows at a time where there are two: the sums pass through the
-      // cache half as often.
-      if (end - y >= 2) {
-        rows::widenRows(read(y, scratch) + offset, read(y + 1, scratch2) + offset, span,
-                        sums16.data());
-        y += 2;
-      } else {
-        rows::widenRow(read(y++, scratch) + offset, span, sums16.data());
-      }
-      for (; y + 1 < end; y += 2)
-        rows::addRows(read(y, scratch) + offset, read(y + 1, scratch2) + offset, span,
-                      sums16.data());
-      if (y < end) rows::addRow(read(y++, scratch) + offset, span, sums16.data());
-      if (firstChunk)
-        rows::widenInto(false, sums16.data(), span, sums32.data());
-      else
-        rows::widenInto(true, sums16.data(), span, sums32.data());
-      firstChunk = false;
-    }
-    if (firstChunk) std::fill_n(sums32.begin(), span, 0u);
+    sumMiddleRows(rows, read, offset, span, scratch, scratch2, sums16.data(), sums32.data());
     const std::uint8_t* top = read(rows.first, scratch) + offset;
     const std::uint8_t* bottom = read(rows.last, scratch2) + offset;
     rows::areaDown(top, rows.wFirst, bottom, rows.wLast, sums32.data(), rows.middle, span,
