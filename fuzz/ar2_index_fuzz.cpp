@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "base/failure.h"
-#include "commands/ar2_index.h"
+#include "output/ar2_index.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const int fd = memfd_create("ar2", MFD_CLOEXEC);

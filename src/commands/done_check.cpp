@@ -1,7 +1,7 @@
 #include "commands/done_check.h"
 
 #include "base/failure.h"
-#include "commands/ar2_index.h"
+#include "output/ar2_index.h"
 #include "commands/world_file.h"
 
 #include <QDir>

@@ -10,7 +10,7 @@
 #include "base/messages.h"
 #include "base/progress.h"
 #include "base/text_encoding.h"
-#include "commands/ar2_index.h"
+#include "output/ar2_index.h"
 #include "commands/done_check.h"
 #include "commands/dry_run.h"
 #include "commands/given_corners.h"

@@ -3,7 +3,7 @@
 #include "base/failure.h"
 #include "base/messages.h"
 #include "base/numbers.h"
-#include "commands/ar2_index.h"
+#include "output/ar2_index.h"
 #include "commands/grid.h"
 #include "commands/run.h"
 #include "raster/bmp_file.h"

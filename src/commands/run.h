@@ -4,7 +4,7 @@
 // and commits the images and the index together.
 #pragma once
 
-#include "commands/ar2_index.h"
+#include "output/ar2_index.h"
 #include "commands/outcome.h"
 #include "commands/run_request.h"
 #include "render/bil.h"

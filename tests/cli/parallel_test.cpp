@@ -1,6 +1,6 @@
 // GNU parallel spreading sheets over processes as the README shows it: every
 // sheet's set (index, overview, tiles) is complete and nothing is mixed up.
-#include "commands/ar2_index.h"
+#include "output/ar2_index.h"
 #include "support/test_rasters.h"
 
 #include <QDir>

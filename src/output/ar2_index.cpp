@@ -1,4 +1,4 @@
-#include "commands/ar2_index.h"
+#include "output/ar2_index.h"
 
 #include "base/failure.h"
 #include "base/messages.h"

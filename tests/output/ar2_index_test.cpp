@@ -1,5 +1,5 @@
 #include "base/failure.h"
-#include "commands/ar2_index.h"
+#include "output/ar2_index.h"
 
 #include <gtest/gtest.h>
 
