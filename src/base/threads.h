@@ -1,5 +1,5 @@
-// The one fan-out of work over threads. Inline, so that the GDAL module,
-// which links no library of ours, starts its threads the same way.
+// The fan-out of work over threads that the run's workers and the
+// renderer's slices share.
 #pragma once
 
 #include <system_error>
