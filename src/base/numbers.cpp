@@ -59,24 +59,9 @@ void scanRadix(const QString& text, qsizetype pos, int radix, LeadingNumber& num
   }
 }
 
-LeadingNumber scanLenient(const QString& text) {
-  LeadingNumber number;
-  qsizetype pos = 0;
-  const auto skipBlanks = [&] {
-    while (pos < text.size() && isIgnoredBlank(text[pos])) ++pos;
-  };
-  skipBlanks();
-  if (pos < text.size() && text[pos] == u'&') {
-    ++pos;
-    skipBlanks();
-    if (pos < text.size()) {
-      const QChar kind = text[pos].toUpper();
-      if (kind == u'H') scanRadix(text, pos + 1, 16, number);
-      if (kind == u'O') scanRadix(text, pos + 1, 8, number);
-    }
-    return number;
-  }
-
+// The sign, digits and point of a decimal number from `pos`, blanks
+// ignored; returns where the scan stopped.
+qsizetype scanMantissa(const QString& text, qsizetype pos, LeadingNumber& number) {
   bool point = false;
   bool signAllowed = true;
   for (; pos < text.size(); ++pos) {
@@ -98,37 +83,56 @@ LeadingNumber scanLenient(const QString& text) {
     }
     number.end = pos + 1;
   }
-  if (!number.found) return number;
+  return pos;
+}
 
-  // An exponent counts only when at least one digit follows its letter.
-  if (pos < text.size()) {
-    const QChar letter = text[pos].toUpper();
-    if (letter == u'E' || letter == u'D') {
-      std::string exponent = "e";
-      bool exponentDigits = false;
-      bool exponentSignAllowed = true;
-      qsizetype exponentEnd = pos + 1;
-      for (++pos; pos < text.size(); ++pos) {
-        const QChar c = text[pos];
-        if (isIgnoredBlank(c)) continue;
-        if (exponentSignAllowed && (c == u'+' || c == u'-')) {
-          exponent += char(c.unicode());
-          exponentSignAllowed = false;
-        } else if (isDigit(c)) {
-          exponent += char(c.unicode());
-          exponentDigits = true;
-          exponentSignAllowed = false;
-        } else {
-          break;
-        }
-        exponentEnd = pos + 1;
-      }
-      if (exponentDigits) {
-        number.decimal += exponent;
-        number.end = exponentEnd;
-      }
+// An exponent at `pos` (E or D, a sign, digits, blanks ignored); it counts
+// only when at least one digit follows its letter.
+void scanExponent(const QString& text, qsizetype pos, LeadingNumber& number) {
+  if (pos >= text.size()) return;
+  const QChar letter = text[pos].toUpper();
+  if (letter != u'E' && letter != u'D') return;
+  std::string exponent = "e";
+  bool exponentDigits = false;
+  bool exponentSignAllowed = true;
+  qsizetype exponentEnd = pos + 1;
+  for (++pos; pos < text.size(); ++pos) {
+    const QChar c = text[pos];
+    if (isIgnoredBlank(c)) continue;
+    if (exponentSignAllowed && (c == u'+' || c == u'-')) {
+      exponent += char(c.unicode());
+      exponentSignAllowed = false;
+    } else if (isDigit(c)) {
+      exponent += char(c.unicode());
+      exponentDigits = true;
+      exponentSignAllowed = false;
+    } else {
+      break;
     }
+    exponentEnd = pos + 1;
   }
+  if (exponentDigits) {
+    number.decimal += exponent;
+    number.end = exponentEnd;
+  }
+}
+
+LeadingNumber scanLenient(const QString& text) {
+  LeadingNumber number;
+  qsizetype pos = 0;
+  while (pos < text.size() && isIgnoredBlank(text[pos])) ++pos;
+  if (pos < text.size() && text[pos] == u'&') {
+    ++pos;
+    while (pos < text.size() && isIgnoredBlank(text[pos])) ++pos;
+    if (pos < text.size()) {
+      const QChar kind = text[pos].toUpper();
+      if (kind == u'H') scanRadix(text, pos + 1, 16, number);
+      if (kind == u'O') scanRadix(text, pos + 1, 8, number);
+    }
+    return number;
+  }
+  pos = scanMantissa(text, pos, number);
+  if (number.found) scanExponent(text, pos, number);
   return number;
 }
 

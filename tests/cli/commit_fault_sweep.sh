@@ -47,7 +47,7 @@ new_set="$(set_of "$work/new")"
 
 # How often the run makes each kind of call, counted over all its threads.
 cp -a "$work/earlier" "$work/count"
-strace -f -qq -c -o "$work/counts" -e trace=rename,renameat,renameat2,unlink,unlinkat,fsync,fdatasync,write \
+strace -f -qq -c -o "$work/counts" -e trace=rename,renameat,renameat2,unlink,unlinkat,fsync,fdatasync,write,pwrite64 \
   "$tile" "${new_run[@]}" -o "$work/count" "$raster" || { echo "the counted run failed"; exit 1; }
 count() { awk -v names="$1" 'BEGIN { n = split(names, list, ","); for (i = 1; i <= n; i++) want[list[i]] = 1 }
                              $NF in want { total += $4 } END { print total + 0 }' "$work/counts"; }
@@ -63,7 +63,7 @@ if [ "$flushes" -lt $((files + 3)) ]; then
 fi
 
 declare -A fault_of=([rename]=EIO [unlink]=EIO [fsync]=EIO [write]=ENOSPC)
-declare -A calls_of=([rename]=rename,renameat,renameat2 [unlink]=unlink,unlinkat [fsync]=fsync,fdatasync [write]=write)
+declare -A calls_of=([rename]=rename,renameat,renameat2 [unlink]=unlink,unlinkat [fsync]=fsync,fdatasync [write]=write,pwrite64)
 printf '%-7s %-4s %-8s %-5s %s\n' call k fault exit 'set after the next start' >"$table"
 cases=0 earlier_count=0 new_count=0
 for kind in rename unlink fsync write; do
