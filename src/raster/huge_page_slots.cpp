@@ -48,9 +48,9 @@ void HugePageSlots::addChunk() {
   if (aligned > base) munmap(base, std::size_t(aligned - base));
   const std::size_t tail = mapped - std::size_t(aligned - base) - chunkBytes_;
   if (tail > 0) munmap(aligned + chunkBytes_, tail);
-  const std::size_t slots = chunkBytes_ / slotBytes_;
+  const std::size_t slotCount = chunkBytes_ / slotBytes_;
   try {
-    free_.reserve(free_.size() + slots);
+    free_.reserve(free_.size() + slotCount);
     mappings_.push_back({aligned, chunkBytes_});
   } catch (...) {
     munmap(aligned, chunkBytes_);
@@ -60,7 +60,7 @@ void HugePageSlots::addChunk() {
   // ordinary memory: nothing to do about a refusal.
   madvise(aligned, chunkBytes_, MADV_HUGEPAGE);
   // The first slot handed out first: the memory in use stays together.
-  for (std::size_t i = slots; i-- > 0;) free_.push_back(aligned + i * slotBytes_);
+  for (std::size_t i = slotCount; i-- > 0;) free_.push_back(aligned + i * slotBytes_);
 }
 
 }  // namespace pelmora

@@ -12,24 +12,24 @@ namespace {
 
 TEST(HugePageSlots, SlotsDoNotOverlapAndComeBackLastReleasedFirst) {
   for (const std::size_t bytes : {std::size_t(1000), std::size_t(700) << 10, std::size_t(5) << 20}) {
-    HugePageSlots slots(bytes);
-    ASSERT_GE(slots.slotBytes(), bytes);
+    HugePageSlots pool(bytes);
+    ASSERT_GE(pool.slotBytes(), bytes);
     std::vector<std::uint8_t*> held;
     for (int i = 0; i < 7; ++i) {
-      held.push_back(slots.acquire());
-      std::memset(held.back(), i + 1, slots.slotBytes());
+      held.push_back(pool.acquire());
+      std::memset(held.back(), i + 1, pool.slotBytes());
     }
     for (int i = 0; i < 7; ++i) {
       const std::uint8_t* slot = held[std::size_t(i)];
       ASSERT_EQ(slot[0], i + 1) << bytes;
-      ASSERT_EQ(slot[slots.slotBytes() - 1], i + 1) << bytes;
+      ASSERT_EQ(slot[pool.slotBytes() - 1], i + 1) << bytes;
     }
     EXPECT_EQ(std::set<std::uint8_t*>(held.begin(), held.end()).size(), held.size());
 
-    slots.release(held[2]);
-    slots.release(held[5]);
-    EXPECT_EQ(slots.acquire(), held[5]);
-    EXPECT_EQ(slots.acquire(), held[2]);
+    pool.release(held[2]);
+    pool.release(held[5]);
+    EXPECT_EQ(pool.acquire(), held[5]);
+    EXPECT_EQ(pool.acquire(), held[2]);
   }
 }
 
