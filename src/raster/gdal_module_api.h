@@ -2,7 +2,7 @@
 // holds every call into GDAL. Linking GDAL pulls about a hundred shared
 // libraries into a process and costs every start a tenth of a second or more,
 // while most runs cut an uncompressed bitmap that never needs it; so the
-// programs load the module (platform/gdal_module.h) only when a raster or a
+// programs load the module (raster/gdal_module.h) only when a raster or a
 // georeference needs GDAL, and call it only through this table.
 //
 // Both sides are built from the same sources with default visibility, so
