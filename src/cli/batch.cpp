@@ -91,6 +91,8 @@ RasterResult cutRaster(const BatchOptions& options, const CoordinateSystem& crs,
   BatchDesktop desktop(QFileInfo(raster).absoluteFilePath(),
                        float(options.overviewPixels * kUnitsPerPixel), console, options.quiet, subject);
   Form form(fields, view, desktop);
+  // No view to show: a run starts on the first rows decoded, a dry run decodes nothing.
+  form.rasters.setDecoding(options.dryRun ? Decoding::never : Decoding::whileReading);
   form.runOptions.jobs = options.jobs;
   form.runOptions.worldFiles = options.worldFiles;
   form.runOptions.outputFolder = absoluteOutputFolder(options);

@@ -421,6 +421,9 @@ CommandOutcome executeRun(const RunPlan& plan, const RasterSource& source,
   // Workers take images from a shared queue: fewer than asked for still finish the run.
   runOnThreads(workers, [&execution](int) { execution.work(); }, PartsWithoutThread::skipped);
   if (execution.finish() || progress.cancelRequested.load()) return cancelledRun(plan);
+  // Images may have been cut while the raster was still decoding; a decoding
+  // that failed after the rows they read stops the run all the same.
+  source.awaitDecoded();
 
   writeIndex(plan, staged);
   const std::vector<CommitStep> steps = commitSteps(plan, worldFiles);

@@ -18,9 +18,10 @@ namespace pelmora {
 
 class RasterSource;
 struct Progress;
+enum class Decoding;
 
 // Raised whenever the table changes; a module of another build is refused.
-inline constexpr int kGdalModuleVersion = 3;
+inline constexpr int kGdalModuleVersion = 4;
 
 // Where a decoded file says it lies, as GDAL gives it.
 struct GdalPlacement {
@@ -32,13 +33,15 @@ struct GdalPlacement {
 struct GdalModuleApi {
   int version;  // kGdalModuleVersion of the module's build
 
-  // Decodes the raster file at `path` into a new raster the caller owns, and
-  // its placement into `placement`; null when `progress` asked to cancel.
+  // Opens the raster file at `path` as a new raster the caller owns, decoded
+  // as `decoding` says, and its placement into `placement`; null when
+  // `progress` asked to cancel a decoding before the opening returns.
   // Only real raster files are opened (GeoTIFF, PNG, JPEG, JPEG 2000, BMP),
   // never a description that names other files or addresses (VRT and the
   // like), nor a name of GDAL's virtual file systems (/vsi…); GDAL reaches no
   // network. Throws Failure naming the file and the cause.
-  RasterSource* (*decode)(const QString& path, Progress* progress, GdalPlacement& placement);
+  RasterSource* (*decode)(const QString& path, Progress* progress, Decoding decoding,
+                          GdalPlacement& placement);
 
   // The placement the files beside the bitmap `path` give, read as GDAL's own
   // bitmap driver reads them: the transform of the world file (NAME.bpw,

@@ -4,9 +4,10 @@
 
 namespace pelmora {
 
-std::shared_ptr<const RasterSource> decodeWithGdal(const QString& path, Progress* progress) {
+std::shared_ptr<const RasterSource> decodeWithGdal(const QString& path, Progress* progress,
+                                                   Decoding decoding) {
   GdalPlacement placement;
-  std::unique_ptr<RasterSource> source(gdalModule().decode(path, progress, placement));
+  std::unique_ptr<RasterSource> source(gdalModule().decode(path, progress, decoding, placement));
   if (!source) return nullptr;
   source->setGeoreference(georeferenceFromPlacement(std::move(placement), source->width(), source->height()));
   return source;

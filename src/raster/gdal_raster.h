@@ -11,9 +11,10 @@ namespace pelmora {
 
 struct Progress;
 
-// Decodes `path` through GDAL, with the placement the file carries; null when
-// `progress` asked to cancel. Throws Failure naming the file and the cause,
-// or the module and the reason it could not be loaded.
-std::shared_ptr<const RasterSource> decodeWithGdal(const QString& path, Progress* progress);
+// Opens `path` through GDAL, with the placement the file carries, decoded as
+// `decoding` says; null when `progress` asked to cancel. Throws Failure naming
+// the file and the cause, or the module and the reason it could not be loaded.
+std::shared_ptr<const RasterSource> decodeWithGdal(const QString& path, Progress* progress,
+                                                   Decoding decoding);
 
 }  // namespace pelmora

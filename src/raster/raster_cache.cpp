@@ -19,7 +19,7 @@ std::shared_ptr<const RasterSource> RasterCache::open(const QString& path, Progr
   // No source holds its raster in memory (every one reads its file row by
   // row), so the old one can stay while the new one opens: a cancelled or
   // failed opening leaves the cache as it was.
-  auto opened = openRaster(path, progress);
+  auto opened = openRaster(path, progress, decoding_);
   if (!opened) return nullptr;
   key_ = key;
   source_ = opened;

@@ -21,6 +21,10 @@ class RasterCache {
   // opening. Throws Failure like openRaster.
   std::shared_ptr<const RasterSource> open(const QString& path, Progress* progress = nullptr);
 
+  // How the rasters opened from now on are decoded (see openRaster); before
+  // the opening returns unless set.
+  void setDecoding(Decoding decoding) { decoding_ = decoding; }
+
 
  private:
   struct Key {
@@ -34,6 +38,7 @@ class RasterCache {
   mutable std::mutex mutex_;
   Key key_;
   std::shared_ptr<const RasterSource> source_;
+  Decoding decoding_ = Decoding::beforeOpening;
 };
 
 }  // namespace pelmora

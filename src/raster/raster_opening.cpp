@@ -29,7 +29,8 @@ Failure cannotOpen(int error, const QString& path) {
 
 }  // namespace
 
-std::shared_ptr<const RasterSource> openRaster(const QString& path, Progress* progress) {
+std::shared_ptr<const RasterSource> openRaster(const QString& path, Progress* progress,
+                                               Decoding decoding) {
   if (path.isEmpty()) throw Failure(messages::fileNotFound(), path);
   const FileDescriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
   if (!file.isOpen()) throw cannotOpen(errno, path);
@@ -53,7 +54,7 @@ std::shared_ptr<const RasterSource> openRaster(const QString& path, Progress* pr
       throw Failure(failure.cause(), path);
     }
   }
-  return decodeWithGdal(path, progress);
+  return decodeWithGdal(path, progress, decoding);
 }
 
 }  // namespace pelmora

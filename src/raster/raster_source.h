@@ -16,6 +16,16 @@
 
 namespace pelmora {
 
+// When a raster that is not an uncompressed bitmap is decoded.
+enum class Decoding {
+  // Whole, before the opening returns: the window shows the picture at once.
+  beforeOpening,
+  // Behind the readers, which wait for the rows not yet decoded: a run starts
+  // on the first rows while the decoder goes on down the file.
+  whileReading,
+  // Never: the size and the placement only, and no row can be read (a dry run).
+  never,
+};
 
 class RasterSource {
  public:
@@ -72,6 +82,11 @@ class RasterSource {
   // opened (truncated, rewritten): rows read from it may be wrong. Readers call
   // it after their last row; row() also throws once the damage is known.
   virtual void checkUnchanged() const {}
+
+  // Waits until a source decoded while read holds its whole raster; throws
+  // the failure that stopped its decoding. A run calls it before it commits,
+  // so that nothing cut from a file that fails to decode is committed.
+  virtual void awaitDecoded() const {}
 
  protected:
   RasterSource(int width, int height) : width_(width), height_(height) {}

@@ -388,7 +388,7 @@ TEST_F(BatchFormats, ARotatedPlacementIsIgnoredAndSaidSo) {
   EXPECT_TRUE(captured->err.contains(raster));
 }
 
-TEST_F(BatchFormats, ADamagedFileStopsTheLoadAndNothingIsWritten) {
+TEST_F(BatchFormats, ADamagedFileStopsTheRunAndNothingIsWrittenWhileADryRunDecodesNothing) {
   const QString tif = translated("sheet12.tif", {"-co", "COMPRESS=LZW"});
   const QByteArray whole = readFile(tif);
   writeFile(tif, whole.left(whole.size() / 2));
@@ -396,6 +396,9 @@ TEST_F(BatchFormats, ADamagedFileStopsTheLoadAndNothingIsWritten) {
   EXPECT_EQ(run({"-o", out, tif}), kStopped);
   EXPECT_TRUE(captured->err.contains(tif)) << captured->err.toStdString();
   EXPECT_TRUE(QDir(out).entryList(QDir::Files).isEmpty());
+  // The plan needs the size from the header, not the pixels.
+  ASSERT_EQ(run({"-n", "-o", out, tif}), kCompleted) << captured->err.toStdString();
+  EXPECT_TRUE(captured->out.contains("sheet12_1.JPG,")) << captured->out.toStdString();
 }
 
 }  // namespace

@@ -18,9 +18,15 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <climits>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
 #include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
 
 namespace pelmora {
 namespace {
@@ -199,6 +205,82 @@ TEST(RunExecution, WritesDecodableJpegsAndWorldFilesWithTheRealEncoder) {
     ASSERT_TRUE(world.open(QIODevice::ReadOnly));
     EXPECT_EQ(world.readAll(), worldFileText(image).toUtf8());
   }
+}
+
+// The rows of an image handed to readers a few at a time by a thread of its
+// own, as a decoder that reads its file in order gives them; from `failAt` on,
+// the decoder's failure instead.
+class RowsInSteps final : public RasterSource {
+ public:
+  RowsInSteps(const QImage& image, int rowsAStep, int failAt = INT_MAX)
+      : RasterSource(image.width(), image.height()), image_(image.convertToFormat(QImage::Format_BGR888)) {
+    feeder_ = std::thread([this, rowsAStep, failAt] {
+      for (int rows = 0;; rows += rowsAStep) {
+        std::this_thread::sleep_for(std::chrono::microseconds(300));
+        std::lock_guard lock(mutex_);
+        released_ = std::min({rows, height(), failAt});
+        failed_ = released_ == failAt;
+        changed_.notify_all();
+        if (released_ == height() || failed_ || stop_) return;
+      }
+    });
+  }
+  ~RowsInSteps() override {
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    feeder_.join();
+  }
+  const std::uint8_t* row(int y, std::vector<std::uint8_t>&) const override {
+    awaitRows(y + 1);
+    return image_.constScanLine(y);
+  }
+  void awaitDecoded() const override { awaitRows(height()); }
+
+ private:
+  void awaitRows(int end) const {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return end <= released_ || failed_; });
+    if (end > released_) throw Failure(QStringLiteral("damaged at row %1").arg(released_ + 1), QStringLiteral("m.png"));
+  }
+  QImage image_;
+  mutable std::mutex mutex_;
+  mutable std::condition_variable changed_;
+  int released_ = 0;
+  bool failed_ = false, stop_ = false;
+  std::thread feeder_;
+};
+
+std::map<QString, QByteArray> filesIn(const QString& folder) {
+  std::map<QString, QByteArray> files;
+  for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+    QFile file(QDir(folder).filePath(name));
+    if (file.open(QIODevice::ReadOnly)) files[name] = file.readAll();
+  }
+  return files;
+}
+
+TEST(RunExecution, RowsDecodedInStepsGiveTheSameImagesAndADecodeFailingPartWayCommitsNothing) {
+  const QImage image = positionImage(640, 480);
+  QTemporaryDir whole, inSteps, failing;
+  const RunPlan wholePlan = gridPlan(whole.path(), 640, 480, 2, 3, 200);
+  Progress progress(int(wholePlan.images.size()));
+  executeRun(wholePlan, ImageSource(image), makeJpegEncoder, 2, progress, false);
+
+  const RowsInSteps slowRows(image, 7);
+  executeRun(gridPlan(inSteps.path(), 640, 480, 2, 3, 200), slowRows, makeJpegEncoder, 2, progress, false);
+  EXPECT_EQ(filesIn(inSteps.path()), filesIn(whole.path()));
+  EXPECT_EQ(filesIn(whole.path()).size(), wholePlan.images.size() + 1);  // and the index
+
+  const RowsInSteps damaged(image, 7, 301);
+  try {
+    executeRun(gridPlan(failing.path(), 640, 480, 2, 3, 200), damaged, makeJpegEncoder, 2, progress, false);
+    ADD_FAILURE() << "the run went on past the decoder's failure";
+  } catch (const Failure& failure) {
+    EXPECT_EQ(failure.cause(), QStringLiteral("damaged at row 302"));
+  }
+  EXPECT_TRUE(filesIn(failing.path()).empty());
 }
 
 }  // namespace

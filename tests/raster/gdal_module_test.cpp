@@ -30,7 +30,7 @@ TEST(GdalModule, AFailureRaisedInsideTheModuleReachesTheCaller) {
 
   GdalPlacement placement;
   try {
-    delete gdalModule().decode(tif, nullptr, placement);
+    delete gdalModule().decode(tif, nullptr, Decoding::beforeOpening, placement);
     ADD_FAILURE() << "a truncated TIFF was decoded";
   } catch (const Failure& failure) {
     EXPECT_EQ(failure.file(), tif);

@@ -75,9 +75,12 @@ TEST_F(GdalRasterTest, EveryFormatGivesTheBitmapsRows) {
   };
   for (const auto& [name, options] : files) {
     SCOPED_TRACE(name.toStdString());
-    const auto source = openRaster(translated(bmp, name, options));
+    const QString file = translated(bmp, name, options);
+    const auto source = openRaster(file);
     EXPECT_EQ(dynamic_cast<const BmpFile*>(source.get()), nullptr);
     expectSameRows(*reference, *source);
+    // Read while the decoder goes on down the file.
+    expectSameRows(*reference, *openRaster(file, nullptr, Decoding::whileReading));
   }
 }
 

@@ -11,10 +11,12 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <system_error>
 #include <thread>
 
@@ -163,15 +165,19 @@ int temporaryFile(std::int64_t bytes, const QString& rasterPath) {
   return fd;
 }
 
+}  // namespace
+
+// Decodes a raster into the file of a DecodedFile a chunk of whole block rows
+// at a time, and tells readers how many rows from the top are written.
 class Decoder {
  public:
-  Decoder(const QString& path, GDALDatasetH first, const PixelPlan& plan, int fd, Progress* progress)
-      : path_(path), first_(first), plan_(plan), fd_(fd), progress_(progress) {
-    width_ = GDALGetRasterXSize(first);
-    height_ = GDALGetRasterYSize(first);
+  Decoder(QString path, Dataset first, const PixelPlan& plan, int fd, Progress* progress)
+      : path_(std::move(path)), first_(std::move(first)), plan_(plan), fd_(fd), progress_(progress) {
+    width_ = GDALGetRasterXSize(first_.handle);
+    height_ = GDALGetRasterYSize(first_.handle);
     rowBytes_ = std::size_t(width_) * 3;
     int blockWidth = 0, blockHeight = 0;
-    GDALGetBlockSize(GDALGetRasterBand(first, 1), &blockWidth, &blockHeight);
+    GDALGetBlockSize(GDALGetRasterBand(first_.handle, 1), &blockWidth, &blockHeight);
     blockHeight = std::clamp(blockHeight, 1, height_);
     // Whole block rows, so that no block is decoded twice, of about 4 MB of
     // output at a time; a block row of a quarter gigabyte or more (one strip
@@ -183,15 +189,16 @@ class Decoder {
     if (rows > rowsAtMost) rows = rowsInBudget;
     chunkRows_ = int(std::min<std::size_t>(rows, std::size_t(height_)));
     chunks_ = (height_ + chunkRows_ - 1) / chunkRows_;
+    chunkDone_.assign(std::size_t(chunks_), false);
     // TIFF blocks are compressed one by one: any thread can start anywhere.
     // Other formats (PNG, JPEG) decode from the start: one reader in file order.
-    const char* driver = GDALGetDriverShortName(GDALGetDatasetDriver(first));
+    const char* driver = GDALGetDriverShortName(GDALGetDatasetDriver(first_.handle));
     const bool anyOrder = driver && std::strcmp(driver, "GTiff") == 0;
     threads_ = anyOrder ? int(std::clamp(std::thread::hardware_concurrency(), 1u, 16u)) : 1;
     threads_ = std::min(threads_, chunks_);
   }
 
-  // False when cancelled.
+  // Decodes every chunk; false when cancelled. Throws the first failure.
   bool run() {
     // Threads started here rather than through runOnThreads: built with that
     // template, the sanitizer build's leak checker crashed scanning GDAL's
@@ -205,10 +212,47 @@ class Decoder {
       // The system has no thread to spare: the chunks go to whichever thread
       // asks next, so the threads started decode them all.
     }
-    work(first_);
+    work(first_.handle);
     for (auto& helper : helpers) helper.join();
+    std::lock_guard lock(mutex_);
+    finished_ = true;
+    decoded_.notify_all();
     if (failure_) throw *failure_;
-    return !cancelled_.load();
+    return !cancelled_;
+  }
+
+  // run() behind the readers, which get its failure.
+  void runBehind() {
+    try {
+      run();
+    } catch (const Failure&) {
+      // Kept in failure_ for the readers.
+    }
+  }
+
+  // Asks the threads to stop after the chunk in hand.
+  void stop() {
+    std::lock_guard lock(mutex_);
+    stop_ = true;
+  }
+
+  // Waits until rows [0, end) are in the file; throws the failure that
+  // stopped the decoding before them.
+  void awaitRows(int end) {
+    if (end <= readyRows_.load(std::memory_order_acquire)) return;
+    std::unique_lock lock(mutex_);
+    decoded_.wait(lock, [&] {
+      return end <= readyRows_.load(std::memory_order_relaxed) || failure_ || finished_;
+    });
+    if (end <= readyRows_.load(std::memory_order_relaxed)) return;
+    if (failure_) throw *failure_;
+    throw std::logic_error("rows read from a decoding that was stopped");
+  }
+
+  // Throws the failure that stopped the decoding, when one has.
+  void throwFailure() {
+    std::lock_guard lock(mutex_);
+    if (failure_) throw *failure_;
   }
 
  private:
@@ -223,26 +267,41 @@ class Decoder {
       std::vector<std::uint8_t> in(plan_.bands == Bands::Rgb ? 0
                                    : std::size_t(width_) * std::size_t(chunkRows_) *
                                          (plan_.bands == Bands::Rgba ? 4 : 1));
-      while (!stop_.load()) {
-        if (progress_ && progress_->cancelRequested.load()) {
-          cancelled_ = true;
-          stop_ = true;
-          return;
-        }
-        const int chunk = next_.fetch_add(1);
-        if (chunk >= chunks_) return;
+      for (;;) {
+        const int chunk = nextChunk();
+        if (chunk < 0) return;
         const int top = chunk * chunkRows_;
         const int rows = std::min(chunkRows_, height_ - top);
         decode(given, top, rows, in.data(), out.data());
         write(out.data(), std::size_t(rows) * rowBytes_, std::int64_t(top) * std::int64_t(rowBytes_));
-        const std::int64_t done = rowsDone_.fetch_add(rows) + rows;
-        if (progress_) progress_->done = int(done * progress_->total / height_);
+        written(chunk, rows);
       }
     } catch (const Failure& failure) {
       stopWith(failure);
     } catch (const std::bad_alloc&) {
       stopWith(Failure(messages::outOfMemory(), path_));
     }
+  }
+
+  // The next chunk to decode; -1 when none is left, or the decoding stops.
+  int nextChunk() {
+    std::lock_guard lock(mutex_);
+    if (progress_ && progress_->cancelRequested.load()) {
+      cancelled_ = true;
+      stop_ = true;
+    }
+    if (stop_ || next_ >= chunks_) return -1;
+    return next_++;
+  }
+
+  void written(int chunk, int rows) {
+    std::lock_guard lock(mutex_);
+    chunkDone_[std::size_t(chunk)] = true;
+    while (firstUndone_ < chunks_ && chunkDone_[std::size_t(firstUndone_)]) ++firstUndone_;
+    readyRows_.store(std::min(height_, firstUndone_ * chunkRows_), std::memory_order_release);
+    rowsDone_ += rows;
+    if (progress_) progress_->done = int(rowsDone_ * progress_->total / height_);
+    decoded_.notify_all();
   }
 
   void decode(GDALDatasetH dataset, int top, int rows, std::uint8_t* in, std::uint8_t* out) {
@@ -284,23 +343,32 @@ class Decoder {
     std::lock_guard lock(mutex_);
     if (!failure_) failure_ = failure;
     stop_ = true;
+    decoded_.notify_all();
   }
 
-  const QString& path_;
-  GDALDatasetH first_;
-  const PixelPlan& plan_;
+  const QString path_;
+  Dataset first_;
+  const PixelPlan plan_;
   int fd_;
   Progress* progress_;
   int width_ = 0, height_ = 0;
   std::size_t rowBytes_ = 0;
   int chunkRows_ = 1, chunks_ = 0, threads_ = 1;
 
-  std::atomic<int> next_{0};
-  std::atomic<std::int64_t> rowsDone_{0};
-  std::atomic<bool> stop_{false}, cancelled_{false};
   std::mutex mutex_;
+  std::condition_variable decoded_;
+  // Under mutex_:
+  int next_ = 0;
+  std::vector<bool> chunkDone_;
+  int firstUndone_ = 0;
+  std::int64_t rowsDone_ = 0;
+  bool stop_ = false, cancelled_ = false, finished_ = false;
   std::optional<Failure> failure_;
+  // Rows [0, readyRows_) are in the file: written under mutex_, read without.
+  std::atomic<int> readyRows_{0};
 };
+
+namespace {
 
 GdalPlacement placementOf(GDALDatasetH dataset) {
   static constexpr double kNone[6] = {0, 1, 0, 0, 0, 1};
@@ -312,12 +380,45 @@ GdalPlacement placementOf(GDALDatasetH dataset) {
   return result;
 }
 
+// A raster opened for its size and placement alone.
+class UndecodedRaster final : public RasterSource {
+ public:
+  UndecodedRaster(int width, int height) : RasterSource(width, height) {}
+  const std::uint8_t* row(int, std::vector<std::uint8_t>&) const override {
+    throw std::logic_error("rows read from a raster opened undecoded");
+  }
+};
+
 }  // namespace
 
 DecodedFile::DecodedFile(int width, int height, int fd)
     : RasterSource(width, height), fd_(fd), rowBytes_(std::size_t(width) * 3) {}
 
-DecodedFile::~DecodedFile() { ::close(fd_); }
+DecodedFile::~DecodedFile() {
+  if (decoder_) decoder_->stop();
+  if (decoding_.joinable()) decoding_.join();
+  decoder_.reset();
+  ::close(fd_);
+}
+
+void DecodedFile::decodeBehind(std::unique_ptr<Decoder> decoder) {
+  decoder_ = std::move(decoder);
+  try {
+    decoding_ = std::thread([decoder = decoder_.get()] { decoder->runBehind(); });
+  } catch (const std::system_error&) {
+    decoder_->runBehind();  // no thread to spare: decoded before the opening returns
+  }
+}
+
+void DecodedFile::awaitRows(int end) const {
+  if (decoder_) decoder_->awaitRows(end);
+}
+
+void DecodedFile::checkUnchanged() const {
+  if (decoder_) decoder_->throwFailure();
+}
+
+void DecodedFile::awaitDecoded() const { awaitRows(height()); }
 
 const std::uint8_t* DecodedFile::row(int y, std::vector<std::uint8_t>& scratch) const {
   return rowColumns(y, 0, width(), scratch);
@@ -331,6 +432,7 @@ void DecodedFile::readAt(std::uint8_t* into, std::size_t bytes, std::int64_t off
 
 const std::uint8_t* DecodedFile::rowColumns(int y, int first, int end,
                                             std::vector<std::uint8_t>& scratch) const {
+  awaitRows(y + 1);
   if (scratch.size() < rowBytes_) scratch.resize(rowBytes_);
   first = std::clamp(first, 0, width());
   end = std::clamp(end, first, width());
@@ -341,6 +443,7 @@ const std::uint8_t* DecodedFile::rowColumns(int y, int first, int end,
 }
 
 RasterSource::RowBlock DecodedFile::readRows(int first, int count, std::uint8_t* buffer) const {
+  awaitRows(first + count);
   readAt(buffer, rowBytes_ * std::size_t(std::max(count, 0)),
          std::int64_t(first) * std::int64_t(rowBytes_));
   return {buffer, std::ptrdiff_t(rowBytes_)};
@@ -354,7 +457,7 @@ void DecodedFile::willRead(int first, int last) const {
                 std::int64_t(last - first) * std::int64_t(rowBytes_), POSIX_FADV_WILLNEED);
 }
 
-std::unique_ptr<RasterSource> decodeFile(const QString& path, Progress* progress,
+std::unique_ptr<RasterSource> decodeFile(const QString& path, Progress* progress, Decoding decoding,
                                          GdalPlacement& placement) {
   ensureGdal();
   checkJp2Boxes(path);
@@ -364,14 +467,21 @@ std::unique_ptr<RasterSource> decodeFile(const QString& path, Progress* progress
   if (width < 1 || height < 1)
     throw Failure(messages::rasterWithoutPixels(), path);
   const PixelPlan plan = pixelPlanOf(dataset.handle, path);
+  placement = placementOf(dataset.handle);
+  if (decoding == Decoding::never) return std::make_unique<UndecodedRaster>(width, height);
   // Under 2^62 bytes, as both sides are below 2^31.
   const std::int64_t bytes = std::int64_t(width) * std::int64_t(height) * 3;
 
   const int fd = temporaryFile(bytes, path);
   auto source = std::make_unique<DecodedFile>(width, height, fd);
-  Decoder decoder(path, dataset.handle, plan, fd, progress);
-  if (!decoder.run()) return nullptr;
-  placement = placementOf(dataset.handle);
+  // Behind the readers nothing reports: `progress` lives only as long as the opening.
+  const bool behind = decoding == Decoding::whileReading;
+  auto decoder = std::make_unique<Decoder>(path, std::move(dataset), plan, fd, behind ? nullptr : progress);
+  if (behind) {
+    source->decodeBehind(std::move(decoder));
+    return source;
+  }
+  if (!decoder->run()) return nullptr;
   return source;
 }
 

@@ -17,8 +17,9 @@
 namespace pelmora {
 namespace {
 
-RasterSource* decode(const QString& path, Progress* progress, GdalPlacement& placement) {
-  return decodeFile(path, progress, placement).release();
+RasterSource* decode(const QString& path, Progress* progress, Decoding decoding,
+                     GdalPlacement& placement) {
+  return decodeFile(path, progress, decoding, placement).release();
 }
 
 // The transform and the coordinate system of the PAM file NAME.aux.xml that
