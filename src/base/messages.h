@@ -236,6 +236,7 @@ inline QString virtualFileSystemRefused() {
                                                  "raster files.");
 }
 inline QString gdalReadFailed() { return QCoreApplication::translate("Messages", "GDAL failed to read it"); }
+inline QString jpegReadFailed() { return QCoreApplication::translate("Messages", "libjpeg failed to decode it"); }
 // `bands` lists the file's bands, as bandsOf() words them.
 inline QString pixelFormatNotReadable(const QString& bands) {
   return QCoreApplication::translate("Messages", "A pixel format that cannot be loaded: %1. The images loaded are "

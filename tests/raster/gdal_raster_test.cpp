@@ -82,6 +82,12 @@ TEST_F(GdalRasterTest, EveryFormatGivesTheBitmapsRows) {
     // Read while the decoder goes on down the file.
     expectSameRows(*reference, *openRaster(file, nullptr, Decoding::whileReading));
   }
+  // A JPEG, colour or gray, gives the rows GDAL decodes from it (kept here in a bitmap).
+  for (const QStringList& bands : {QStringList{}, QStringList{"-b", "2"}}) {
+    const QString jpg = translated(bmp, "p.jpg", QStringList{"-of", "JPEG", "-co", "QUALITY=90"} + bands);
+    expectSameRows(*openRaster(translated(jpg, "jpg.bmp", {"-of", "BMP"})), *openRaster(jpg));
+    QFile::remove(jpg);
+  }
 }
 
 TEST_F(GdalRasterTest, GrayPaletteAndAlphaBecomeTheirColoursOverWhite) {

@@ -27,6 +27,7 @@
 #include "base/progress.h"
 #include "raster/gdal/gdal_setup.h"
 #include "raster/gdal/jp2_boxes.h"
+#include "raster/gdal/jpeg_rows.h"
 
 namespace pelmora {
 namespace {
@@ -90,6 +91,7 @@ struct PixelPlan {
   // Blue, green, red of every gray level or palette index (over white where
   // the palette has alpha).
   std::array<std::array<std::uint8_t, 3>, 256> lookup{};
+  bool grayLookup = false;  // one band of gray levels, no palette
 };
 
 std::uint8_t overWhite(int colour, int alpha) {
@@ -130,7 +132,9 @@ PixelPlan pixelPlanOf(GDALDatasetH dataset, const QString& path) {
   GDALRasterBandH band = GDALGetRasterBand(dataset, 1);
   GDALColorTableH table = GDALGetRasterColorTable(band);
   for (int i = 0; i < 256; ++i) plan.lookup[i] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)};
+  plan.grayLookup = true;
   if (table && GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
+    plan.grayLookup = false;
     if (GDALGetPaletteInterpretation(table) != GPI_RGB && GDALGetPaletteInterpretation(table) != GPI_Gray)
       throw refuse();
     const int entries = GDALGetColorEntryCount(table);
@@ -190,12 +194,20 @@ class Decoder {
     chunkRows_ = int(std::min<std::size_t>(rows, std::size_t(height_)));
     chunks_ = (height_ + chunkRows_ - 1) / chunkRows_;
     chunkDone_.assign(std::size_t(chunks_), false);
-    // TIFF blocks are compressed one by one: any thread can start anywhere.
-    // Other formats (PNG, JPEG) decode from the start: one reader in file order.
+    // TIFF blocks and JPEG 2000 tiles are compressed one by one: any thread
+    // can start anywhere. Other formats (PNG, JPEG) and a JPEG 2000 of one
+    // tile decode from the start: one reader in file order.
     const char* driver = GDALGetDriverShortName(GDALGetDatasetDriver(first_.handle));
-    const bool anyOrder = driver && std::strcmp(driver, "GTiff") == 0;
+    const bool anyOrder = driver && (std::strcmp(driver, "GTiff") == 0 ||
+                                     (std::strcmp(driver, "JP2OpenJPEG") == 0 && blockHeight < height_));
     threads_ = anyOrder ? int(std::clamp(std::thread::hardware_concurrency(), 1u, 16u)) : 1;
     threads_ = std::min(threads_, chunks_);
+    // A JPEG of three bands or gray is decoded by libjpeg itself, in file order.
+    if (driver && std::strcmp(driver, "JPEG") == 0 &&
+        (plan_.bands == Bands::Rgb || (plan_.bands == Bands::Lookup && plan_.grayLookup))) {
+      jpeg_ = JpegRows::open(path_);
+      if (jpeg_ && (jpeg_->width() != width_ || jpeg_->height() != height_)) jpeg_.reset();
+    }
   }
 
   // Decodes every chunk; false when cancelled. Throws the first failure.
@@ -305,6 +317,7 @@ class Decoder {
   }
 
   void decode(GDALDatasetH dataset, int top, int rows, std::uint8_t* in, std::uint8_t* out) {
+    if (jpeg_) return jpeg_->read(rows, out);  // one thread, chunks in order: `top` is the next row
     CPLErrorReset();
     CPLErr result;
     const std::size_t pixels = std::size_t(width_) * std::size_t(rows);
@@ -349,6 +362,7 @@ class Decoder {
   const QString path_;
   Dataset first_;
   const PixelPlan plan_;
+  std::unique_ptr<JpegRows> jpeg_;
   int fd_;
   Progress* progress_;
   int width_ = 0, height_ = 0;
