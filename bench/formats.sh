@@ -32,8 +32,9 @@
 # saved as an LZW tiled TIFF (gdal_translate -co TILED=YES -co COMPRESS=LZW):
 #   - pelmora-tile at 4 × 4 and 10 × 10, quality 50, every core, against
 #     gdal_retile.py on the same file, same grid, QUALITY=50;
-#   - the load alone, pelmora-tile --dry-run, against
-#     gdal_translate -outsize 1080 0 of the same file to a JPEG.
+#   - the window's load alone (bench/load_bench: the decoding, the view and
+#     the grid; a dry run decodes nothing), against gdal_translate -outsize
+#     1080 0 of the same file to a JPEG.
 #
 # Figures: best wall time of REPEATS runs (common.sh's best_of), with that
 # run's CPU time and the largest peak resident memory (largest process).
@@ -64,7 +65,7 @@ max_peak_mb=400
 max_load_ratio=0.6
 
 "$here/scripts/install-deps" libvips-tools python3-gdal
-bench_build pelmora-tile decode_bench
+bench_build pelmora-tile decode_bench load_bench
 tile="$(bench_executable pelmora-tile)"
 decode="$(bench_executable decode_bench)"
 bench_require gdal_translate cjpeg taskset awk vips
@@ -205,7 +206,7 @@ lzw() {
   warn_if_busy
 
   before_each="rm -rf '$out'; mkdir -p '$out'; sync"
-  best_of "$tile" -n "$tif"
+  best_of "$(bench_executable load_bench)" "$tif"
   record load
   best_of gdal_translate -q -of JPEG -outsize 1080 0 "$tif" "$out/small.jpg"
   record translate
