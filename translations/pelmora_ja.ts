@@ -467,6 +467,10 @@ File: %2</source>
         <translation>libjpeg がデコードに失敗しました</translation>
     </message>
     <message>
+        <source>libpng failed to decode it</source>
+        <translation>libpng がデコードに失敗しました</translation>
+    </message>
+    <message>
         <source>A pixel format that cannot be loaded: %1. The images loaded are 8-bit gray, palette, RGB and RGBA.</source>
         <translation>読み込めない画素の形式です: %1。読み込めるのは 8 ビットのグレー、パレット、RGB、RGBA の画像です。</translation>
     </message>

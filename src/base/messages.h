@@ -237,6 +237,7 @@ inline QString virtualFileSystemRefused() {
 }
 inline QString gdalReadFailed() { return QCoreApplication::translate("Messages", "GDAL failed to read it"); }
 inline QString jpegReadFailed() { return QCoreApplication::translate("Messages", "libjpeg failed to decode it"); }
+inline QString pngReadFailed() { return QCoreApplication::translate("Messages", "libpng failed to decode it"); }
 // `bands` lists the file's bands, as bandsOf() words them.
 inline QString pixelFormatNotReadable(const QString& bands) {
   return QCoreApplication::translate("Messages", "A pixel format that cannot be loaded: %1. The images loaded are "

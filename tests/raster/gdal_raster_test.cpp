@@ -82,12 +82,15 @@ TEST_F(GdalRasterTest, EveryFormatGivesTheBitmapsRows) {
     // Read while the decoder goes on down the file.
     expectSameRows(*reference, *openRaster(file, nullptr, Decoding::whileReading));
   }
-  // A JPEG, colour or gray, gives the rows GDAL decodes from it (kept here in a bitmap).
-  for (const QStringList& bands : {QStringList{}, QStringList{"-b", "2"}}) {
-    const QString jpg = translated(bmp, "p.jpg", QStringList{"-of", "JPEG", "-co", "QUALITY=90"} + bands);
-    expectSameRows(*openRaster(translated(jpg, "jpg.bmp", {"-of", "BMP"})), *openRaster(jpg));
-    QFile::remove(jpg);
-  }
+  // JPEG and PNG, colour or gray, decoded by their own libraries: the rows
+  // GDAL decodes from them (kept here in a bitmap).
+  for (const QString format : {"JPEG", "PNG"})
+    for (const QStringList& bands : {QStringList{}, QStringList{"-b", "2"}}) {
+      SCOPED_TRACE((format + bands.join(' ')).toStdString());
+      const QString file = translated(bmp, "q." + format, QStringList{"-of", format} + bands);
+      expectSameRows(*openRaster(translated(file, "q.bmp", {"-of", "BMP"})), *openRaster(file));
+      QFile::remove(file);
+    }
 }
 
 TEST_F(GdalRasterTest, GrayPaletteAndAlphaBecomeTheirColoursOverWhite) {

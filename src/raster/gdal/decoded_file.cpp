@@ -28,6 +28,7 @@
 #include "raster/gdal/gdal_setup.h"
 #include "raster/gdal/jp2_boxes.h"
 #include "raster/gdal/jpeg_rows.h"
+#include "raster/gdal/png_rows.h"
 
 namespace pelmora {
 namespace {
@@ -202,11 +203,13 @@ class Decoder {
                                      (std::strcmp(driver, "JP2OpenJPEG") == 0 && blockHeight < height_));
     threads_ = anyOrder ? int(std::clamp(std::thread::hardware_concurrency(), 1u, 16u)) : 1;
     threads_ = std::min(threads_, chunks_);
-    // A JPEG of three bands or gray is decoded by libjpeg itself, in file order.
-    if (driver && std::strcmp(driver, "JPEG") == 0 &&
-        (plan_.bands == Bands::Rgb || (plan_.bands == Bands::Lookup && plan_.grayLookup))) {
-      jpeg_ = JpegRows::open(path_);
-      if (jpeg_ && (jpeg_->width() != width_ || jpeg_->height() != height_)) jpeg_.reset();
+    // A JPEG or a PNG of three bands or gray is decoded by its own library,
+    // in file order.
+    if (driver && (plan_.bands == Bands::Rgb || (plan_.bands == Bands::Lookup && plan_.grayLookup))) {
+      if (std::strcmp(driver, "JPEG") == 0) rowDecoder_ = openJpegRows(path_);
+      if (std::strcmp(driver, "PNG") == 0) rowDecoder_ = openPngRows(path_);
+      if (rowDecoder_ && (rowDecoder_->width() != width_ || rowDecoder_->height() != height_))
+        rowDecoder_.reset();
     }
   }
 
@@ -317,7 +320,7 @@ class Decoder {
   }
 
   void decode(GDALDatasetH dataset, int top, int rows, std::uint8_t* in, std::uint8_t* out) {
-    if (jpeg_) return jpeg_->read(rows, out);  // one thread, chunks in order: `top` is the next row
+    if (rowDecoder_) return rowDecoder_->read(rows, out);  // one thread, chunks in order: `top` is the next row
     CPLErrorReset();
     CPLErr result;
     const std::size_t pixels = std::size_t(width_) * std::size_t(rows);
@@ -362,7 +365,7 @@ class Decoder {
   const QString path_;
   Dataset first_;
   const PixelPlan plan_;
-  std::unique_ptr<JpegRows> jpeg_;
+  std::unique_ptr<RowDecoder> rowDecoder_;
   int fd_;
   Progress* progress_;
   int width_ = 0, height_ = 0;

@@ -1,25 +1,19 @@
 #include "raster/gdal/jpeg_rows.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <QFile>
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <vector>
 
 #include <jpeglib.h>
 
-#include "base/failure.h"
-#include "base/messages.h"
-#include "base/system_errors.h"
-
 namespace pelmora {
+namespace {
 
 // libjpeg reports a fatal error by calling error_exit, which must not return:
 // it jumps back to the call that started the work, since an exception cannot
 // cross the library's C frames.
-struct JpegRows::State {
+struct JpegState {
   QString path;
   FILE* file = nullptr;
   jpeg_decompress_struct decoder{};
@@ -27,7 +21,7 @@ struct JpegRows::State {
   std::jmp_buf failed;
   char message[JMSG_LENGTH_MAX] = {};
 
-  ~State() {
+  ~JpegState() {
     jpeg_destroy_decompress(&decoder);
     if (file) std::fclose(file);
   }
@@ -41,10 +35,8 @@ struct JpegRows::State {
   }
 };
 
-namespace {
-
 void exitWithError(j_common_ptr decoder) {
-  auto* state = static_cast<JpegRows::State*>(decoder->client_data);
+  auto* state = static_cast<JpegState*>(decoder->client_data);
   (*decoder->err->format_message)(decoder, state->message);
   std::longjmp(state->failed, 1);
 }
@@ -55,19 +47,33 @@ void stopOnWarning(j_common_ptr decoder, int level) {
   if (level < 0) exitWithError(decoder);
 }
 
+class JpegRows final : public RowDecoder {
+ public:
+  explicit JpegRows(std::unique_ptr<JpegState> state) : state_(std::move(state)) {}
+  int width() const override { return int(state_->decoder.output_width); }
+  int height() const override { return int(state_->decoder.output_height); }
+
+  void read(int count, std::uint8_t* out) override {
+    JpegState& s = *state_;
+    const std::size_t rowBytes = std::size_t(width()) * 3;
+    std::vector<JSAMPROW> rows(std::size_t(std::max(count, 0)));
+    for (int i = 0; i < count; ++i) rows[std::size_t(i)] = out + rowBytes * std::size_t(i);
+    if (setjmp(s.failed)) s.throwFailure();
+    for (JDIMENSION done = 0; done < JDIMENSION(count);)
+      done += jpeg_read_scanlines(&s.decoder, rows.data() + done, JDIMENSION(count) - done);
+  }
+
+ private:
+  std::unique_ptr<JpegState> state_;
+};
+
 }  // namespace
 
-std::unique_ptr<JpegRows> JpegRows::open(const QString& path) {
-  auto state = std::make_unique<State>();
+std::unique_ptr<RowDecoder> openJpegRows(const QString& path) {
+  auto state = std::make_unique<JpegState>();
   state->path = path;
-  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw Failure(messages::cannotOpenFile(systemErrorText(errno)), path);
-  state->file = fdopen(fd, "rb");
-  if (!state->file) {
-    ::close(fd);
-    throw Failure(messages::cannotOpenFile(systemErrorText(errno)), path);
-  }
-  State& s = *state;
+  state->file = openRasterStream(path);
+  JpegState& s = *state;
   s.decoder.err = jpeg_std_error(&s.errors);
   s.errors.error_exit = exitWithError;
   s.errors.emit_message = stopOnWarning;
@@ -82,23 +88,7 @@ std::unique_ptr<JpegRows> JpegRows::open(const QString& path) {
     return nullptr;
   s.decoder.out_color_space = JCS_EXT_BGR;
   jpeg_start_decompress(&s.decoder);
-  return std::unique_ptr<JpegRows>(new JpegRows(std::move(state)));
-}
-
-JpegRows::JpegRows(std::unique_ptr<State> state) : state_(std::move(state)) {}
-JpegRows::~JpegRows() = default;
-
-int JpegRows::width() const { return int(state_->decoder.output_width); }
-int JpegRows::height() const { return int(state_->decoder.output_height); }
-
-void JpegRows::read(int count, std::uint8_t* out) {
-  State& s = *state_;
-  const std::size_t rowBytes = std::size_t(width()) * 3;
-  std::vector<JSAMPROW> rows(std::size_t(std::max(count, 0)));
-  for (int i = 0; i < count; ++i) rows[std::size_t(i)] = out + rowBytes * std::size_t(i);
-  if (setjmp(s.failed)) s.throwFailure();
-  for (JDIMENSION done = 0; done < JDIMENSION(count);)
-    done += jpeg_read_scanlines(&s.decoder, rows.data() + done, JDIMENSION(count) - done);
+  return std::make_unique<JpegRows>(std::move(state));
 }
 
 }  // namespace pelmora
