@@ -11,7 +11,8 @@
 namespace pelmora {
 namespace {
 
-constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
+// Compressions read in place; run-length encoded bitmaps (1, 2) go to GDAL.
+constexpr std::uint32_t kRgb = 0, kBitFields = 3;
 
 std::uint32_t u32(const std::uint8_t* p) {
   return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
