@@ -1,6 +1,7 @@
 #include "raster/gdal/decoded_file.h"
 
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -35,9 +36,10 @@ int temporaryFile(std::int64_t bytes, const QString& rasterPath) {
   }
   if (fd < 0)
     throw Failure(messages::cannotCreateTemporaryFile(folder, systemErrorText(errno)), rasterPath);
-  // Claim the space now: a full disk is then said before the decoding, not midway.
-  const int error = posix_fallocate(fd, 0, bytes);
-  if (error == ENOSPC || error == EFBIG) {
+  // A full disk is said before the decoding, not midway.
+  struct statvfs space {};
+  const bool tooSmall = fstatvfs(fd, &space) == 0 && std::int64_t(space.f_bavail) * std::int64_t(space.f_frsize) < bytes;
+  if (tooSmall) {
     ::close(fd);
     throw Failure(messages::temporaryFolderFull(folder, (bytes + 999999) / 1000000), rasterPath);
   }
