@@ -72,19 +72,7 @@ bench_require gdal_translate cjpeg taskset awk vips
 gdal_retile="$(command -v gdal_retile.py || command -v gdal_retile || true)"
 [ -n "$gdal_retile" ] || { echo "$script: gdal_retile.py is missing (apt-get install python3-gdal)" >&2; exit 2; }
 
-policy="$work/magick-policy"
-mkdir -p "$policy"
-cat >"$policy/policy.xml" <<'XML'
-<policymap>
-  <policy domain="resource" name="memory" value="16GiB"/>
-  <policy domain="resource" name="map" value="16GiB"/>
-  <policy domain="resource" name="width" value="128KP"/>
-  <policy domain="resource" name="height" value="128KP"/>
-  <policy domain="resource" name="area" value="16GP"/>
-  <policy domain="resource" name="disk" value="16GiB"/>
-</policymap>
-XML
-export MAGICK_CONFIGURE_PATH="$policy"
+use_private_magick_policy
 
 out="$work/format-tiles"
 before_each="rm -rf '$out'; mkdir -p '$out'; sync"

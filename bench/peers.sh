@@ -61,19 +61,7 @@ vips="$(command -v vips || true)"
 
 bench_map "$width" "$height"
 
-policy="$work/magick-policy"
-mkdir -p "$policy"
-cat >"$policy/policy.xml" <<'XML'
-<policymap>
-  <policy domain="resource" name="memory" value="16GiB"/>
-  <policy domain="resource" name="map" value="16GiB"/>
-  <policy domain="resource" name="width" value="128KP"/>
-  <policy domain="resource" name="height" value="128KP"/>
-  <policy domain="resource" name="area" value="16GP"/>
-  <policy domain="resource" name="disk" value="16GiB"/>
-</policymap>
-XML
-export MAGICK_CONFIGURE_PATH="$policy"
+use_private_magick_policy
 
 out="$work/peer-tiles"
 before_each="rm -rf '$out'; mkdir -p '$out'; sync"
