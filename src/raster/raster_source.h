@@ -79,8 +79,10 @@ class RasterSource {
   void setGeoreference(Georeference georeference) { georeference_ = std::move(georeference); }
 
   // Throws Failure naming the file when it changed on disk since it was
-  // opened (truncated, rewritten): rows read from it may be wrong. Readers call
-  // it after their last row; row() also throws once the damage is known.
+  // opened (truncated, rewritten): rows read from it may be wrong; a source
+  // decoded behind its readers throws its decoder's failure as soon as it is
+  // known. Readers call it after their last row; row() also throws once the
+  // damage is known.
   virtual void checkUnchanged() const {}
 
   // Waits until a source decoded while read holds its whole raster; throws

@@ -1,12 +1,12 @@
 // Inside pelmora-gdal.so: every raster that is not an uncompressed bitmap,
-// decoded once through GDAL, on every core where the format allows reading
-// its blocks out of order, into an unnamed temporary file of 24-bit rows that
+// decoded once (decoder.h) into an unnamed temporary file of 24-bit rows that
 // the renderer then reads with pread. Decoded before the opening returns, or
 // behind the readers: then a reader waits only for rows not yet decoded, and
-// a failure of the decoder reaches the readers. Decoding once serves the load's drawing, the overview and every tile
-// alike; reading the file with pread rather than mapping it keeps it out of
-// the process's resident memory. The file has no name, so the system removes
-// it when the raster is released or the process ends, however it ends.
+// a failure of the decoder reaches the readers. Decoding once serves the
+// load's drawing, the overview and every tile alike; reading the file with
+// pread rather than mapping it keeps it out of the process's resident memory.
+// The file has no name, so the system removes it when the raster is released
+// or the process ends, however it ends.
 #pragma once
 
 #include <QString>
