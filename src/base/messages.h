@@ -1,6 +1,8 @@
-// Every message the window and the batch tool show the user, in one place, so
-// that a text is worded and spelled once. The source texts are English and go
-// through Qt's translation (translations/pelmora_ja.ts, context "Messages"):
+// Every message the library, the window and the batch tool show the user, so
+// that a text is worded and spelled once; the batch tool's own texts (its
+// options, usage and usage errors) are in messages_batch.h. The source texts
+// are English and go through Qt's translation (translations/pelmora_ja.ts,
+// context "Messages"):
 // the window always installs the Japanese translation, the batch tool when
 // the locale is Japanese (メモリー, フォルダー: the long forms throughout).
 // Captions of controls are the window's layout and stay with it. Inline, so
