@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <map>
 #include <optional>
+#include <span>
 
 namespace pelmora {
 
@@ -39,6 +40,17 @@ struct ParsedCommandLine {
 
 // `arguments` excludes the program name.
 ParsedCommandLine parseCommandLine(const QStringList& arguments);
+
+// One option as the parser takes it and the usage text lists it.
+struct OptionDescription {
+  char shortName;         // 0: none
+  const char* longName;
+  const char* valueName;  // "": a flag
+  QString (*description)();
+};
+
+// Every option, in the order the usage text lists them.
+std::span<const OptionDescription> optionTable();
 
 QString usageText();
 QString versionText();

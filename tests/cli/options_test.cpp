@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 namespace pelmora {
@@ -142,12 +143,36 @@ TEST(CommandLine, UsageErrorsNameTheOption) {
   }
 }
 
-TEST(CommandLine, UsageNamesEveryOption) {
-  const QString usage = usageText();
-  for (const char* name : {"--upper-right", "--lower-left", "--rows", "--columns", "--quality",
-                           "--angle", "--out", "--overview", "--world-files", "--dry-run",
-                           "--jobs", "--quiet", "--help", "--version"})
-    EXPECT_TRUE(usage.contains(QLatin1String(name))) << name;
+// Warnings of the command-line parser, such as an option read that it was
+// never given ("option not defined") or one given twice.
+QStringList parserWarnings;
+void keepParserWarning(QtMsgType, const QMessageLogContext&, const QString& text) {
+  if (text.startsWith(QLatin1String("QCommandLineParser"))) parserWarnings << text;
+}
+
+// The parser and the usage text take their options from one table: an option
+// read but missing from the table warns, and every option in it has its line.
+TEST(CommandLine, UsageHasALineForEveryOptionTheParserReads) {
+  parserWarnings.clear();
+  const QtMessageHandler previous = qInstallMessageHandler(keepParserWarning);
+  const ParsedCommandLine parsed = parse({"m.bmp"});
+  qInstallMessageHandler(previous);
+  EXPECT_EQ(parsed.error, "");
+  EXPECT_TRUE(parserWarnings.isEmpty()) << parserWarnings.join(u'\n').toStdString();
+
+  const QStringList lines = usageText().split(u'\n');
+  for (const OptionDescription& o : optionTable()) {
+    QString names = QStringLiteral("--") + QLatin1String(o.longName);
+    if (o.shortName != 0) names.prepend(QStringLiteral("-%1, ").arg(QChar::fromLatin1(o.shortName)));
+    if (*o.valueName != 0) names += u' ' + QLatin1String(o.valueName);
+    const QString description = o.description();
+    EXPECT_FALSE(description.isEmpty()) << o.longName;
+    const auto isItsLine = [&](const QString& line) {
+      return line.trimmed().startsWith(names + u' ') && line.endsWith(u' ' + description);
+    };
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), isItsLine), 1)
+        << names.toStdString();
+  }
 }
 
 }  // namespace
