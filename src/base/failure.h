@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <exception>
+#include <new>
 
 namespace pelmora {
 
@@ -26,7 +27,20 @@ class Failure : public std::exception {
 
   // The exception being handled as a failure concerning `file`: called
   // inside a catch block, so that no exception ends a command unexplained.
-  static Failure fromCurrentException(const QString& file);
+  // Inline, for the GDAL module's threads too.
+  static Failure fromCurrentException(const QString& file) {
+    try {
+      throw;
+    } catch (const Failure& failure) {
+      return failure.concerning(file);
+    } catch (const std::bad_alloc&) {
+      return Failure(messages::outOfMemory(), file);
+    } catch (const std::exception& error) {
+      return Failure(QString::fromLocal8Bit(error.what()), file);
+    } catch (...) {
+      return Failure(messages::unexpectedFailure(), file);
+    }
+  }
 
   // The arithmetic faults that end a command at the step where they occur.
   static Failure divisionByZero() { return Failure(messages::divisionByZero()); }

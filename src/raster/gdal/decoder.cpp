@@ -80,8 +80,10 @@ bool Decoder::run() {
 void Decoder::runBehind() {
   try {
     run();
-  } catch (const Failure&) {
-    // Kept in failure_ for the readers.
+  } catch (...) {
+    // The decoding's own failure is kept already; any other (no memory for
+    // the threads) becomes the readers' too, rather than ending the process.
+    stopWith(Failure::fromCurrentException(path_));
   }
 }
 
@@ -126,10 +128,8 @@ void Decoder::work(GDALDatasetH given) {
       write(out.data(), std::size_t(rows) * rowBytes_, std::int64_t(top) * std::int64_t(rowBytes_));
       written(chunk, rows);
     }
-  } catch (const Failure& failure) {
-    stopWith(failure);
-  } catch (const std::bad_alloc&) {
-    stopWith(Failure(messages::outOfMemory(), path_));
+  } catch (...) {
+    stopWith(Failure::fromCurrentException(path_));
   }
 }
 

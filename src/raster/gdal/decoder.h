@@ -29,7 +29,8 @@ class Decoder {
   // Decodes every chunk; false when cancelled. Throws the first failure.
   bool run();
 
-  // run() behind the readers, which get its failure.
+  // run() behind the readers, which get whatever stops it as a Failure
+  // naming the file; never throws.
   void runBehind();
 
   // Asks the threads to stop after the chunk in hand.
