@@ -30,35 +30,32 @@ QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
 
 // ---------------------------------------------------------------------------
 
-StagedFile::StagedFile(StagedSet& set, QString name, QString finalPath, int fd)
-    : set_(&set), name_(std::move(name)), finalPath_(std::move(finalPath)), fd_(fd) {}
+StagedFile::StagedFile(StagedSet& set, QString name, QString finalPath, FileDescriptor fd)
+    : set_(&set), name_(std::move(name)), finalPath_(std::move(finalPath)), fd_(std::move(fd)) {}
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
     : set_(other.set_),
       name_(std::move(other.name_)),
       finalPath_(std::move(other.finalPath_)),
-      fd_(other.fd_),
+      fd_(std::move(other.fd_)),
       offset_(other.offset_),
       writebackFrom_(other.writebackFrom_) {
   other.set_ = nullptr;
-  other.fd_ = -1;
 }
 
 StagedFile::~StagedFile() {
-  if (fd_ >= 0) ::close(fd_);
   if (set_) set_->abandoned(name_);
 }
 
 void StagedFile::fail(int error) {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  fd_ = FileDescriptor();
   set_->abandoned(name_);
   set_ = nullptr;
   failWrite(error, finalPath_);
 }
 
 void StagedFile::write(std::span<const std::uint8_t> bytes) {
-  if (const int error = pwriteAll(fd_, bytes.data(), bytes.size(), offset_)) fail(error);
+  if (const int error = pwriteAll(fd_.get(), bytes.data(), bytes.size(), offset_)) fail(error);
   offset_ += (long long)bytes.size();
   // The disk starts on what is written while the rest is made, so that the
   // flush before the commit finds little left to do: a stretch at a time,
@@ -67,14 +64,13 @@ void StagedFile::write(std::span<const std::uint8_t> bytes) {
   constexpr long long kWritebackStretch = 1 << 20;
   if (offset_ - writebackFrom_ >= kWritebackStretch) {
     const long long upTo = offset_ & ~4095LL;
-    ::sync_file_range(fd_, off_t(writebackFrom_), off_t(upTo - writebackFrom_), SYNC_FILE_RANGE_WRITE);
+    ::sync_file_range(fd_.get(), off_t(writebackFrom_), off_t(upTo - writebackFrom_), SYNC_FILE_RANGE_WRITE);
     writebackFrom_ = upTo;
   }
 }
 
 void StagedFile::finish() {
-  set_->finished(name_, fd_);
-  fd_ = -1;
+  set_->finished(name_, std::move(fd_));
   set_ = nullptr;
 }
 
@@ -89,7 +85,6 @@ StagedSet::~StagedSet() {
   }
   changed_.notify_all();
   if (flusher_.joinable()) flusher_.join();
-  for (const auto& [name, fd] : toFlush_) ::close(fd);
   for (const auto& [name, state] : staged_)
     ::unlink(encoded(QDir(folder_).filePath(stagedNameOf(name))).constData());
 }
@@ -106,22 +101,24 @@ StagedFile StagedSet::create(const QString& name) {
   // A leftover of that name goes first; the file is then made afresh, never
   // opened through a link planted at its name.
   ::unlink(temporary.constData());
-  const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) {
+  FileDescriptor fd(::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  if (!fd.isOpen()) {
     const int error = errno;
     abandoned(name);
     failWrite(error, finalPath);
   }
-  return StagedFile(*this, name, finalPath, fd);
+  return StagedFile(*this, name, finalPath, std::move(fd));
 }
 
-void StagedSet::finished(const QString& name, int fd) {
+void StagedSet::finished(const QString& name, FileDescriptor fd) {
   std::unique_lock lock(mutex_);
   // A bound on the descriptors held open while the disk catches up.
   changed_.wait(lock, [this] { return toFlush_.size() < 64; });
-  staged_[name] = State::flushing;
-  toFlush_.emplace_back(name, fd);
+  // Started before the file is queued: when the system gives no thread, the
+  // file's descriptor goes with `fd` and its temporary with its StagedFile.
   if (!flusher_.joinable()) flusher_ = std::thread([this] { flush(); });
+  staged_[name] = State::flushing;
+  toFlush_.emplace_back(name, std::move(fd));
   changed_.notify_all();
 }
 
@@ -135,13 +132,13 @@ void StagedSet::flush() {
 }
 
 void StagedSet::flushNext(std::unique_lock<std::mutex>& lock) {
-  const auto [name, fd] = toFlush_.front();
+  auto [name, fd] = std::move(toFlush_.front());
   toFlush_.pop_front();
   ++flushing_;
   lock.unlock();
   // A full disk or a failing device may only show here, at the flush or the close.
-  int error = ::fsync(fd) != 0 ? errno : 0;
-  if (::close(fd) != 0 && error == 0) error = errno;
+  int error = ::fsync(fd.get()) != 0 ? errno : 0;
+  if (::close(fd.release()) != 0 && error == 0) error = errno;
   lock.lock();
   --flushing_;
   if (error == 0) {

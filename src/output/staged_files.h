@@ -6,6 +6,7 @@
 #pragma once
 
 #include "base/failure.h"
+#include "base/file_io.h"
 #include "output/commit_journal.h"
 #include "output/staged_names.h"
 
@@ -35,18 +36,19 @@ class StagedFile {
   // Appends bytes. Throws Failure with the system's reason and the final path.
   void write(std::span<const std::uint8_t> bytes);
   // Hands the complete file to its set, which flushes it to the disk in the
-  // background and may then commit it.
+  // background and may then commit it. Throws std::system_error when the
+  // system gives no thread to flush it; the file is then dropped.
   void finish();
 
  private:
   friend class StagedSet;
-  StagedFile(StagedSet& set, QString name, QString finalPath, int fd);
+  StagedFile(StagedSet& set, QString name, QString finalPath, FileDescriptor fd);
   [[noreturn]] void fail(int error);
 
   StagedSet* set_;
   QString name_;
   QString finalPath_;
-  int fd_;
+  FileDescriptor fd_;
   long long offset_ = 0;
   long long writebackFrom_ = 0;  // what the disk was not yet asked to write
 };
@@ -79,7 +81,7 @@ class StagedSet {
  private:
   friend class StagedFile;
   enum class State { writing, flushing, flushed };
-  void finished(const QString& name, int fd);
+  void finished(const QString& name, FileDescriptor fd);
   void abandoned(const QString& name);
   // Flushes finished files one after the other while the workers go on, so
   // that the disk's waits overlap their work; a flush per file as each is
@@ -93,7 +95,7 @@ class StagedSet {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::map<QString, State> staged_;
-  std::deque<std::pair<QString, int>> toFlush_;  // finished files and their descriptors
+  std::deque<std::pair<QString, FileDescriptor>> toFlush_;  // finished files
   int flushing_ = 0;
   bool closing_ = false;
   std::optional<Failure> flushFailure_;

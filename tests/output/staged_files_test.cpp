@@ -13,6 +13,36 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <pthread.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+thread_local bool threadsRefused = false;
+
+// While a RefusedThreads lives, no thread its thread starts gets one, as when
+// the process has used up its share: std::thread throws std::system_error.
+struct RefusedThreads {
+  RefusedThreads() { threadsRefused = true; }
+  ~RefusedThreads() { threadsRefused = false; }
+};
+
+}  // namespace
+
+// Every thread this program starts passes here, to the system's own or to the
+// sanitizers' in front of it, which must see every thread.
+extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attributes,
+                              void* (*start)(void*), void* argument) {
+  using Create = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
+  static const Create create = [] {
+    void* found = dlsym(RTLD_DEFAULT, "__interceptor_pthread_create");
+    return reinterpret_cast<Create>(found ? found : dlsym(RTLD_NEXT, "pthread_create"));
+  }();
+  return threadsRefused ? EAGAIN : create(thread, attributes, start, argument);
+}
 
 namespace pelmora {
 namespace {
@@ -143,6 +173,28 @@ TEST(StagedFiles, LeftoversAreRemovedOnlyForTheNamesAccepted) {
   }
   EXPECT_EQ(removeLeftoverTemporaries(folder.path(), [](const QString& name) { return name.startsWith("a_"); }), 1);
   EXPECT_EQ(everything(folder.path()), (QStringList{".a_1.JPG.other", ".b_1.JPG.pelmora-tmp", "a_1.JPG"}));
+}
+
+TEST(StagedFiles, AFileWithoutAThreadToFlushItIsDroppedAndClosedOnce) {
+  QTemporaryDir folder;
+  int other = -1;
+  {
+    StagedSet set(folder.path());
+    {
+      StagedFile file = set.create("a_1.JPG");
+      file.write(bytesOf("tile"));
+      const RefusedThreads refused;
+      EXPECT_THROW(file.finish(), std::system_error);
+    }
+    // Takes the descriptor number the dropped file had: closing that again would close this.
+    other = ::open(QFile::encodeName(folder.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    stage(set, "a_2.JPG", "tile");
+    set.commit({{Put, "a_2.JPG"}}, ".a.journal");
+  }
+  EXPECT_EQ(::fcntl(other, F_GETFD), FD_CLOEXEC);
+  ::close(other);
+  EXPECT_EQ(everything(folder.path()), QStringList{"a_2.JPG"});
 }
 
 TEST(FileLock, IsHeldByOneAtATimeAndLeavesNoFile) {
