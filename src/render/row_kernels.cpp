@@ -1,5 +1,6 @@
-// The row loops, each built twice: for the x86-64 baseline that every machine
-// runs and for AVX2, picked once at load time (GCC's function multi-versioning).
+// The row loops, each built twice on x86-64: for the baseline that every
+// machine runs and for AVX2, picked once at load time (GCC's function
+// multi-versioning); elsewhere once, as plain loops.
 // Most are plain loops that the compiler vectorises for both, the wider
 // vectors halving the instructions of the drawing; the hottest have an AVX2
 // form written by hand with intrinsics (PELMORA_ROW_LOOP_AVX2). Both must give
@@ -8,7 +9,13 @@
 // compare the two.
 #include "render/row_kernels.h"
 
+#if defined(PELMORA_ROW_LOOPS_AVX2) && !defined(PELMORA_ROWS_BASELINE_COPY)
 #include <immintrin.h>
+#define PELMORA_ROW_LOOP __attribute__((target_clones("avx2", "default")))
+#define PELMORA_ROW_LOOP_AVX2  // and loops written by hand for AVX2
+#else
+#define PELMORA_ROW_LOOP
+#endif
 
 #ifdef PELMORA_ROWS_BASELINE_COPY
 #define PELMORA_ROWS_NAMESPACE pelmora::rows::baseline
@@ -17,13 +24,6 @@
 #endif
 
 namespace PELMORA_ROWS_NAMESPACE {
-
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(PELMORA_ROWS_BASELINE_COPY)
-#define PELMORA_ROW_LOOP __attribute__((target_clones("avx2", "default")))
-#define PELMORA_ROW_LOOP_AVX2  // and loops written by hand for AVX2
-#else
-#define PELMORA_ROW_LOOP
-#endif
 
 namespace {
 

@@ -1,8 +1,12 @@
 // The inner loops of the drawing, one row at a time. Resampled rows carry
 // 8 fraction bits in 16-bit channels; the loops are written so that the
 // compiler turns them into vector code (row_kernels.cpp builds each for two
-// instruction sets).
+// instruction sets on x86-64, PELMORA_ROW_LOOPS_AVX2; elsewhere once).
 #pragma once
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define PELMORA_ROW_LOOPS_AVX2 1
+#endif
 
 #include <algorithm>
 #include <cstddef>
