@@ -1,6 +1,6 @@
 // The row loops, each built twice on x86-64: for the baseline that every
-// machine runs and for AVX2, picked once at load time (GCC's function
-// multi-versioning); elsewhere once, as plain loops.
+// machine runs and for AVX2, picked once at load time (function
+// multi-versioning, GCC's and clang's alike); elsewhere once, as plain loops.
 // Most are plain loops that the compiler vectorises for both, the wider
 // vectors halving the instructions of the drawing; the hottest have an AVX2
 // form written by hand with intrinsics (PELMORA_ROW_LOOP_AVX2). Both must give

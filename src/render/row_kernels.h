@@ -4,7 +4,7 @@
 // instruction sets on x86-64, PELMORA_ROW_LOOPS_AVX2; elsewhere once).
 #pragma once
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#if defined(__x86_64__) && defined(__GNUC__)
 #define PELMORA_ROW_LOOPS_AVX2 1
 #endif
 
