@@ -215,19 +215,33 @@ TEST_F(GdalRasterTest, OtherPixelTypesAndDamagedFilesAreRefusedWithTheirCause) {
   EXPECT_TRUE(refusal(translated(bmp, "f32.tif", {"-ot", "Float32"})).contains("Float32"));
   EXPECT_TRUE(refusal(translated(bmp, "two.tif", {"-b", "1", "-b", "2"})).contains(testing::before(messages::bandsOf(2, {testing::kUnknown}))));
 
-  const QList<QPair<QString, QStringList>> damaged = {
-      {"c.tif", {"-co", "COMPRESS=LZW"}}, {"c.png", {"-of", "PNG"}}, {"c.jpg", {"-of", "JPEG"}}};
-  for (const auto& [name, options] : damaged) {
-    SCOPED_TRACE(name.toStdString());
-    const QString file = translated(bmp, name, options);
-    const QByteArray whole = bytesOf(file);
-    testing::writeBytes(file, whole.left(whole.size() * 2 / 3));
-    EXPECT_FALSE(refusal(file).isEmpty());
-    // The middle overwritten: the header stays, the data is garbage.
+  // The library that decodes each format, and its own words for the file cut
+  // short and for its middle overwritten (the header stays, the data is garbage).
+  struct Damaged {
+    QString name;
+    QStringList options;
+    QString sentence, library, cutShort, garbled;
+  };
+  const QList<Damaged> damaged = {
+      {"c.tif", {"-co", "COMPRESS=LZW"}, messages::gdalReadFailed(), "GDAL", {}, {}},
+      {"c.png", {"-of", "PNG"}, messages::pngReadFailed(), "libpng", "Read Error", "IDAT: incorrect data check"},
+      {"c.jpg", {"-of", "JPEG"}, messages::jpegReadFailed(), "libjpeg", "Premature end of JPEG file",
+       "Corrupt JPEG data: bad Huffman code"}};
+  for (const Damaged& file : damaged) {
+    SCOPED_TRACE(file.name.toStdString());
+    const QString name = translated(bmp, file.name, file.options);
+    const QByteArray whole = bytesOf(name);
     QByteArray garbled = whole;
     for (qsizetype i = whole.size() / 3; i < whole.size() * 2 / 3; ++i) garbled[i] = char(i * 7919);
-    testing::writeBytes(file, garbled);
-    EXPECT_FALSE(refusal(file).isEmpty());
+    for (const auto& [bytes, detail] : {std::pair(whole.left(whole.size() * 2 / 3), file.cutShort),
+                                        std::pair(garbled, file.garbled)}) {
+      testing::writeBytes(name, bytes);
+      const QString cause = refusal(name);
+      // GDAL's words for a TIFF name the block's place: its sentence is enough.
+      EXPECT_TRUE(cause.contains(detail.isEmpty() ? file.sentence
+                                                  : messages::withLibraryDetail(file.sentence, file.library, detail)))
+          << cause.toStdString();
+    }
   }
 }
 
