@@ -1,13 +1,13 @@
 // The load command on an in-memory form, for bench/load.sh: opens the raster,
 // fits the view, draws it and the grid, then runs the grid command again.
 // `load_bench RASTER` prints "LOAD_SECONDS GRID_SECONDS PEAK_KB ANON_KB REOPENED"
-// (REOPENED 1 when the grid command opened the file again).
-#include "commands/grid.h"
-#include "commands/load.h"
+// (REOPENED 1 when the grid command took another raster than the load opened).
+#include "window/grid.h"
+#include "window/load.h"
 #include "desktop/desktop.h"
 #include "desktop/image_view.h"
-#include "session/fields.h"
-#include "session/form.h"
+#include "window/fields.h"
+#include "window/form.h"
 
 #include <sys/resource.h>
 
@@ -66,11 +66,11 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  const auto opened = form.rasters.open(path);
+  const auto opened = form.raster;
   const auto gridStart = std::chrono::steady_clock::now();
   const pelmora::CommandOutcome grid = pelmora::showGrid(form);
   const double gridSeconds = secondsSince(gridStart);
-  const bool reopened = !opened || form.rasters.open(path) != opened;
+  const bool reopened = !opened || form.raster != opened;
 
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const QString path = QStringLiteral("/proc/self/fd/%1").arg(fd);
   if (ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != ssize_t(size)) __builtin_trap();
   try {
-    const auto source = pelmora::openRaster(path);
+    const auto source = pelmora::openRaster(path).source;
     if (!source) return 0;
     std::vector<std::uint8_t> scratch;
     volatile std::uint8_t sink = 0;

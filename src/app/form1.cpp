@@ -4,7 +4,7 @@
 #include "app/entry_fields.h"
 #include "app/picture_view.h"
 #include "app/window_font.h"
-#include "commands/front_end.h"
+#include "window/front_end.h"
 
 #include <QLabel>
 #include <QPushButton>

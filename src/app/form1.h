@@ -5,7 +5,7 @@
 
 #include "app/qt_desktop.h"
 #include "app/qt_fields.h"
-#include "commands/front_end.h"
+#include "window/front_end.h"
 #include "desktop/image_view.h"
 
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "app/qt_desktop.h"
 
 #include "app/run_progress_dialog.h"
-#include "commands/front_end.h"
+#include "window/front_end.h"
 
 #include <QApplication>
 #include <QEvent>

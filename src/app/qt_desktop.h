@@ -3,7 +3,7 @@
 // behind a window-modal progress dialog.
 #pragma once
 
-#include "commands/front_end.h"
+#include "window/front_end.h"
 
 #include <QThreadPool>
 #include <QWidget>

@@ -3,7 +3,7 @@
 // handler before the write returns.
 #pragma once
 
-#include "commands/front_end.h"
+#include "window/front_end.h"
 
 #include <QLabel>
 #include <QLineEdit>

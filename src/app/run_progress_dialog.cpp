@@ -1,6 +1,6 @@
 #include "app/run_progress_dialog.h"
 
-#include "commands/front_end.h"
+#include "window/front_end.h"
 
 #include <QCloseEvent>
 #include <QProgressBar>

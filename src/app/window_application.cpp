@@ -1,6 +1,6 @@
 #include "app/window_application.h"
 
-#include "commands/front_end.h"
+#include "window/front_end.h"
 
 #include <cstdio>
 #include <unistd.h>

@@ -1,7 +1,12 @@
 #include "cli/batch.h"
 
 #include "commands/front_end.h"
+#include "cli/dry_run.h"
+#include "cli/given_corners.h"
 #include "cli/options.h"
+#include "cli/progress_watch.h"
+#include "base/layout_units.h"
+#include "base/numbers.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,34 +21,14 @@ namespace pelmora {
 
 namespace {
 
-void writeOptionsIntoFields(const BatchOptions& o, Fields& fields) {
-  auto put = [&](Field f, const std::optional<QString>& text) {
-    if (text) fields.setText(f, *text);
-  };
-  put(Field::Text5, o.rows);
-  put(Field::Text6, o.columns);
-  put(Field::Text11, o.quality);
-  put(Field::Text12, o.angle);
-  // The window normalises the quality when the field loses the focus, which
-  // clicking 登録開始 always does.
-  normaliseQuality(fields);
-}
-
 // The corners given for `raster` on the command line.
 GivenCorners givenCorners(const BatchOptions& o, const QString& raster) {
   GivenCorners given;
   given.sheet = o.sheet;
-  if (const auto line = o.tableCorners.find(raster); line != o.tableCorners.end())
-    given.table = CornerTexts{line->second.upperRightX, line->second.upperRightY, line->second.lowerLeftX,
-                              line->second.lowerLeftY};
+  if (const auto line = o.tableCorners.find(raster); line != o.tableCorners.end()) given.table = line->second;
   if (o.upperRightX) given.upperRight = {*o.upperRightX, *o.upperRightY};
   if (o.lowerLeftX) given.lowerLeft = {*o.lowerLeftX, *o.lowerLeftY};
   return given;
-}
-
-void dryRun(Form& form, const Console& console, const QString& subject) {
-  const QString heading = subject.isEmpty() ? QString() : QStringLiteral("==> %1 <==\n").arg(subject);
-  console.out(heading + dryRunListing(form));
 }
 
 QString absoluteOutputFolder(const BatchOptions& options) {
@@ -60,8 +45,7 @@ QString checkRasters(const BatchOptions& options) {
     if (info.isDir())
       return QCoreApplication::translate("BatchTool", "%1 is a folder; give the rasters in it (%2/*.bmp)")
           .arg(raster, QDir::cleanPath(raster));
-    const QString index =
-        QDir::cleanPath(indexPathFor(info.absoluteFilePath(), absoluteOutputFolder(options)));
+    const QString index = QDir::cleanPath(TileSet(info.absoluteFilePath(), absoluteOutputFolder(options)).indexPath());
     const auto [at, added] = rasterOfIndex.emplace(index, raster);
     if (!added)
       return QCoreApplication::translate("BatchTool", "%1 and %2 would both write %3; cut them into different folders")
@@ -82,49 +66,134 @@ RasterResult resultOf(const CommandOutcome& outcome) {
   return RasterResult::Failed;
 }
 
-// Loads one raster into a fresh form (the initial texts, its own index read
-// back), writes the options into the fields and plans or runs.
-RasterResult cutRaster(const BatchOptions& options, const CoordinateSystem& crs, const QString& raster,
-                  const QString& subject, const Console& console) {
-  MemoryFields fields;
-  View view(kInitialViewWidth, kInitialViewHeight, /*keepsPixels=*/false);
-  BatchDesktop desktop(QFileInfo(raster).absoluteFilePath(),
-                       float(options.overviewPixels * kUnitsPerPixel), console, options.quiet, subject);
-  Form form(fields, view, desktop);
-  // No view to show: a run starts on the first rows decoded, a dry run decodes nothing.
-  form.rasters.setDecoding(options.dryRun ? Decoding::never : Decoding::whileReading);
-  form.runOptions.jobs = options.jobs;
-  form.runOptions.worldFiles = options.worldFiles;
-  form.runOptions.outputFolder = absoluteOutputFolder(options);
-  form.runOptions.coordinateSystem = crs.wkt;
-  form.runOptions.coordinateSystemName = crs.epsgName;
-  form.runOptions.datum = options.datum;
+// How the batch shows long work: on the calling thread, with a bar on a
+// terminal. Work without a count is waiting: said once, whatever --quiet
+// says, since it explains a run that seems to hang.
+ShowProgress progressOnStderr(const Console& console, const QString& subject, bool quiet) {
+  return [&console, subject, quiet](const QString& label, Progress& progress, const std::function<void()>& work) {
+    const QString shown = subject.isEmpty() ? label : subject + QStringLiteral(": ") + label;
+    const bool waiting = progress.total == 0;
+    if (waiting) sayOnStderr(console, subject, label);
+    ProgressWatch watch(progress, shown, console.errIsTerminal && !quiet && !waiting);
+    work();
+  };
+}
 
-  if (options.skipDone &&
-      setIsDone(raster, indexPathFor(QFileInfo(raster).absoluteFilePath(), form.runOptions.outputFolder),
-                options.worldFiles)) {
-    if (!options.quiet) console.out(messages::setSkipped(raster) + u'\n');
+// One raster's cut: the raster as opened, the request made of it and of the
+// options, and how the front end speaks.
+struct RasterCut {
+  const BatchOptions& options;
+  const QString& raster;  // as given
+  const QString& subject;
+  const Console& console;
+  void say(const QString& text) const { sayOnStderr(console, subject, text); }
+};
+
+// The request of the options for the raster loaded, its corners laid over
+// those the raster has, its counts and quality read by their fields' rules.
+CutRequest requestOf(const RasterCut& cut, const LoadedRaster& loaded, const TileSet& set,
+                     const GridProposal& proposal, const CoordinateSystem& crs) {
+  const BatchOptions& o = cut.options;
+  CutRequest request;
+  request.corners = placeholderCorners(loaded.description);
+  request.corners.sheetCode = sheetCodeOfFileName(loaded.description.path);
+  if (const auto found = cornersOfRaster(loaded, set)) request.corners = *found;
+  applyGivenCorners(request.corners, givenCorners(o, cut.raster));
+  request.rows = o.rows ? readFieldText(*o.rows) : proposal.rows;
+  request.columns = o.columns ? readFieldText(*o.columns) : proposal.columns;
+  // The window brings the quality within its bounds when the field is left,
+  // which clicking 登録開始 always does.
+  request.quality = readFieldText(normalisedQualityText(o.quality.value_or(initialText(Field::Text11))));
+  request.angle = toSingle(readFieldText(o.angle.value_or(initialText(Field::Text12))));
+  request.overviewSide = float(o.overviewPixels * kUnitsPerPixel);
+  request.outputFolder = set.folder();
+  request.workers = o.jobs;
+  request.worldFiles = o.worldFiles;
+  request.coordinateSystem = crs;
+  request.datum = o.datum;
+  return request;
+}
+
+// The fields as the window would show them after the same load and options.
+std::vector<ShownField> shownFields(const RasterCut& cut, const CutRequest& request, const GridProposal& proposal) {
+  const BatchOptions& o = cut.options;
+  const CutCorners& c = request.corners;
+  const auto table = o.tableCorners.find(cut.raster);
+  const bool fromTable = table != o.tableCorners.end() && !o.sheet;
+  auto corner = [&](const std::optional<QString>& typed, const QString TableCorners::*cell, double value) {
+    if (typed) return *typed;
+    if (fromTable) return table->second.*cell;
+    return plainText(value);
+  };
+  auto typedOr = [](const std::optional<QString>& typed, const QString& otherwise) { return typed.value_or(otherwise); };
+  return {{Field::Text1, corner(o.upperRightX, &TableCorners::upperRightX, c.upperRightX)},
+          {Field::Text2, corner(o.upperRightY, &TableCorners::upperRightY, c.upperRightY)},
+          {Field::Text3, corner(o.lowerLeftX, &TableCorners::lowerLeftX, c.lowerLeftX)},
+          {Field::Text4, corner(o.lowerLeftY, &TableCorners::lowerLeftY, c.lowerLeftY)},
+          {Field::Text5, typedOr(o.rows, plainText(proposal.rows))},
+          {Field::Text6, typedOr(o.columns, plainText(proposal.columns))},
+          {Field::Text11, normalisedQualityText(o.quality.value_or(initialText(Field::Text11)))},
+          {Field::Text12, typedOr(o.angle, initialText(Field::Text12))},
+          {Field::Text8, proposal.ratioText},
+          {Field::Text9, proposal.megabytesText}};
+}
+
+// The X : Y caption of the corners, or of the placeholders when they have none.
+QString aspectOf(const CutRequest& request, const LoadedRaster& loaded) {
+  for (const CutCorners& corners : {request.corners, placeholderCorners(loaded.description)}) {
+    try {
+      if (!hasEmptyExtent(corners)) return aspectCaption(roundedAspectRatio(corners.extentX(), corners.extentY()));
+    } catch (const Failure&) {
+      // beyond a double: the caption stays as it was
+    }
+  }
+  return {};
+}
+
+// Plans the cut and lists it (a dry run), or runs it.
+CommandOutcome planOrRun(const RasterCut& cut, const LoadedRaster& loaded, const CutRequest& request,
+                         const GridProposal& proposal) {
+  const BatchOptions& o = cut.options;
+  if (hasEmptyExtent(request.corners)) return CommandOutcome::notStarted(messages::cornersFirst());
+  if (o.dryRun) {
+    const QString heading = cut.subject.isEmpty() ? QString() : QStringLiteral("==> %1 <==\n").arg(cut.subject);
+    cut.console.out(heading + dryRunListing(loaded, request, shownFields(cut, request, proposal), aspectOf(request, loaded)));
+    return CommandOutcome::completed();
+  }
+  const RunPlan plan = planCut(loaded, request);
+  return registerRaster(plan, loaded.source(), {makeJpegEncoder, request.workers, request.worldFiles},
+                        progressOnStderr(cut.console, cut.subject, o.quiet));
+}
+
+// Opens one raster once (a run starts on the first rows decoded, a dry run
+// decodes nothing), makes its request and plans or runs it.
+RasterResult cutRaster(const RasterCut& cut, const CoordinateSystem& crs, const RasterOpener& open) {
+  const BatchOptions& o = cut.options;
+  const QString path = QFileInfo(cut.raster).absoluteFilePath();
+  const TileSet set(path, absoluteOutputFolder(o));
+  if (o.skipDone && set.isDone(cut.raster, o.worldFiles)) {
+    if (!o.quiet) cut.console.out(messages::setSkipped(cut.raster) + u'\n');
     return RasterResult::Skipped;
   }
-  const CommandOutcome loaded = loadRaster(form);
-  if (!loaded.isCompleted()) {
-    reportOutcome(loaded, {console, subject, options.quiet, /*sayCompleted=*/false});
-    return resultOf(loaded);
-  }
-  writeGivenCorners(form, givenCorners(options, raster));
-  writeOptionsIntoFields(options, fields);
-  if (const auto note = sheetProportionsNote(form)) sayOnStderr(console, subject, *note);
   CommandOutcome outcome;
-  if (options.dryRun) {
-    try {
-      dryRun(form, console, subject);
-    } catch (...) {
-      outcome = CommandOutcome::stopped(Failure::fromCurrentException(form.session.Filename));
-    }
-  } else {
-    outcome = runRegistration(form);
+  try {
+    Progress progress(100);
+    progress.inPercent = true;
+    progress.showAfterMilliseconds = 500;
+    LoadedRaster loaded;
+    progressOnStderr(cut.console, cut.subject, o.quiet)(messages::loadingRaster(), progress, [&] {
+      loaded = loadRasterFile(path, set, o.dryRun ? Decoding::never : Decoding::whileReading, &progress, open);
+    });
+    if (!loaded.opened.source) return RasterResult::Cancelled;
+    if (const auto note = turnedPlacementNote(loaded)) cut.say(*note);
+    const GridProposal proposal = proposeGrid(loaded);
+    const CutRequest request = requestOf(cut, loaded, set, proposal, crs);
+    if (const auto note = sheetProportionsNote(request.corners, loaded.description)) cut.say(*note);
+    outcome = planOrRun(cut, loaded, request, proposal);
+  } catch (...) {
+    outcome = CommandOutcome::stopped(Failure::fromCurrentException(path));
   }
-  reportOutcome(outcome, {console, subject, options.quiet, /*sayCompleted=*/!options.dryRun});
+  reportOutcome(outcome, {cut.console, cut.subject, o.quiet, /*sayCompleted=*/!o.dryRun});
   return resultOf(outcome);
 }
 
@@ -144,7 +213,7 @@ void makeOutputFolder(const QString& folder) {
 
 }  // namespace
 
-int runBatch(const QStringList& arguments, const Console& console) {
+int runBatch(const QStringList& arguments, const Console& console, const RasterOpener& open) {
   const ParsedCommandLine parsed = parseCommandLine(arguments);
   const BatchOptions& options = parsed.options;
   QString usageError = parsed.error;
@@ -190,7 +259,8 @@ int runBatch(const QStringList& arguments, const Console& console) {
   int cut = 0, skipped = 0, failed = 0;
   bool cancelled = false;
   for (const QString& raster : options.rasters) {
-    switch (cutRaster(options, crs, raster, several ? raster : QString(), console)) {
+    const QString subject = several ? raster : QString();
+    switch (cutRaster({options, raster, subject, console}, crs, open)) {
       case RasterResult::Cut: ++cut; break;
       case RasterResult::Skipped: ++skipped; break;
       case RasterResult::Failed: ++failed; break;

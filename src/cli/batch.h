@@ -1,9 +1,7 @@
-// pelmora-tile: loads a raster into an in-memory form holding the window's
-// initial texts, writes the options into the fields, then plans (dry run) or
-// runs the registration with the same commands as the window.
+// pelmora-tile: opens each raster once, makes a cut request of its options
+// (read by the window's field rules) and plans it (dry run) or runs it.
 #pragma once
 
-#include "cli/batch_desktop.h"
 #include "cli/outcome_report.h"
 
 #include <QStringList>
@@ -11,6 +9,6 @@
 namespace pelmora {
 
 // `arguments` excludes the program name. Returns the exit status.
-int runBatch(const QStringList& arguments, const Console& console);
+int runBatch(const QStringList& arguments, const Console& console, const RasterOpener& open = openRaster);
 
 }  // namespace pelmora

@@ -1,29 +1,19 @@
-// The one face of the library for a front end (the window, the batch tool, a
-// third one): the Form a front end builds over its own seams (Fields, View,
-// Desktop), the three commands and their outcomes, the progress seam, and
-// what a batch gives besides the fields (corners given, a dry run, a set's
-// completeness, sheet codes and coordinate systems). A front end includes
-// this and its own files; the window adds its painted view (image_view.h).
+// The library's face for the batch tool (and a third front end): the typed
+// request, the raster opened once with what a load learns of it, the plan and
+// the registration, their outcomes, and the window's field names and reading
+// rules that options and tables follow. The window has a face of its own
+// over its fields (window/).
 #pragma once
 
 #include "base/failure.h"
+#include "base/field_text.h"
+#include "base/jpeg_quality.h"
 #include "base/messages.h"
-#include "base/progress.h"
 #include "base/text_encoding.h"
-#include "output/ar2_index.h"
-#include "commands/done_check.h"
-#include "commands/dry_run.h"
-#include "commands/given_corners.h"
-#include "commands/grid.h"
-#include "commands/load.h"
+#include "commands/cut.h"
 #include "commands/outcome.h"
-#include "commands/run.h"
-#include "desktop/desktop.h"
+#include "commands/window_fields.h"
 #include "desktop/qt_translation.h"
-#include "desktop/view.h"
 #include "raster/georeference.h"
-#include "raster/sheet_code.h"
-#include "session/field_number.h"
-#include "session/fields.h"
-#include "session/form.h"
-#include "session/quality.h"
+#include "commands/registration.h"
+#include "tileset/tile_set.h"

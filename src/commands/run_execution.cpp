@@ -9,16 +9,13 @@
 #include "base/failure.h"
 #include "base/messages.h"
 #include "base/threads.h"
-#include "commands/run.h"
-#include "commands/run_commit.h"
+#include "commands/image_band.h"
+#include "commands/run_execution.h"
 #include "commands/world_file.h"
 #include "output/jpeg_encoder.h"
 #include "output/staged_files.h"
-#include "raster/huge_page_slots.h"
 #include "raster/row_blocks.h"
 #include "render/resample_taps.h"
-
-#include <QDir>
 
 #include <algorithm>
 #include <atomic>
@@ -38,60 +35,6 @@
 namespace pelmora {
 namespace {
 
-// Rows of an image on their way to the encoder: about 256 KB, or one block
-// row of a wider image; never more for a taller image. Its memory is a slot
-// of the run's, taken when first drawn into and kept until released.
-class Band {
- public:
-  Band() = default;
-  Band(const Band&) = delete;
-  Band& operator=(const Band&) = delete;
-  ~Band() { release(); }
-
-  // Rows [from, from + count) of a band `width` pixels wide, white but where
-  // `destination` (in pixels of those rows) will be drawn, which the renderer
-  // covers whole. Rows above `from` keep what was drawn there.
-  ImageBuffer prepare(HugePageSlots& memory, int width, int from, int count,
-                      const QRect& destination) {
-    if (!slot_) {
-      slot_ = memory.acquire();
-      memory_ = &memory;
-    }
-    const std::ptrdiff_t stride = strideOf(width);
-    const ImageBuffer buffer{slot_ + stride * from, width, count, stride, PixelLayout::BGR24};
-    whiten(buffer, destination.intersected(QRect(0, 0, width, count)));
-    return buffer;
-  }
-
-  void release() {
-    if (slot_) memory_->release(slot_);
-    slot_ = nullptr;
-  }
-
-  const std::uint8_t* data() const { return slot_; }
-  static std::ptrdiff_t strideOf(int width) {
-    return (std::ptrdiff_t(width) * 3 + 3) & ~std::ptrdiff_t(3);
-  }
-
- private:
-  static void whiten(const ImageBuffer& buffer, const QRect& drawn) {
-    const std::size_t rowBytes = std::size_t(buffer.width) * 3;
-    for (int y = 0; y < buffer.height; ++y) {
-      std::uint8_t* row = buffer.data + buffer.stride * y;
-      if (drawn.isEmpty() || y < drawn.top() || y > drawn.bottom()) {
-        std::memset(row, 0xFF, rowBytes);
-        continue;
-      }
-      std::memset(row, 0xFF, std::size_t(drawn.left()) * 3);
-      const std::size_t right = std::size_t(drawn.right() + 1) * 3;
-      std::memset(row + right, 0xFF, rowBytes - right);
-    }
-  }
-
-  HugePageSlots* memory_ = nullptr;
-  std::uint8_t* slot_ = nullptr;
-};
-
 // Rows per band: whole JPEG block rows, as many as fit in about 256 KB, which
 // stay in the core's cache from drawing to encoding; larger bands measured
 // no faster and hold more raster rows in memory at once (and fresh memory
@@ -107,7 +50,7 @@ int bandRowsFor(int width, int drawThreads) {
 std::size_t largestBandBytes(const RunPlan& plan, int drawThreads) {
   std::size_t largest = 0;
   for (const PlannedImage& image : plan.images)
-    largest = std::max(largest, std::size_t(Band::strideOf(image.pixelWidth)) *
+    largest = std::max(largest, std::size_t(ImageBand::strideOf(image.pixelWidth)) *
                                     std::size_t(bandRowsFor(image.pixelWidth, drawThreads)));
   return largest;
 }
@@ -131,7 +74,7 @@ constexpr std::size_t kMaxOpenImages = 256;
 
 // One image on its way down the raster: drawn a step at a time, encoded a band at a time.
 struct ImageInProgress {
-  const PlannedImage* image = nullptr;
+  const PlannedImage* planned = nullptr;
   int bandRows = 0;  // whole block rows encoded at once
   int stepRows = 0;  // rows drawn at once: the band, or fewer (see kStepSourceRows)
   int nextRow = 0;   // rows drawn so far
@@ -140,7 +83,7 @@ struct ImageInProgress {
   int takenKey = 0;  // the key when a worker took it for a step
   std::unique_ptr<JpegEncoder> encoder;  // with `file`, while the image is begun
   std::optional<StagedFile> file;
-  Band band;  // when steps are smaller than bands
+  ImageBand band;  // when steps are smaller than bands
 };
 
 class Execution {
@@ -158,14 +101,14 @@ class Execution {
         bandMemory_(largestBandBytes(plan, drawThreads_)),
         aheadRows_(std::max(int(2 * kStepSourceRows),
                             int(kSharedRowBytes / 2 / (std::size_t(source.width()) * 3 + 1)))),
-        streams_(plan.images.size()) {
-    for (std::size_t i = 0; i < streams_.size(); ++i) {
-      ImageInProgress& stream = streams_[i];
-      stream.image = &plan.images[i];
-      stream.bandRows = bandRowsFor(stream.image->pixelWidth, drawThreads_);
-      stream.stepRows = stepRowsFor(*stream.image, stream.bandRows);
-      planNextStep(stream);
-      waiting_.insert({stream.key, i});
+        images_(plan.images.size()) {
+    for (std::size_t i = 0; i < images_.size(); ++i) {
+      ImageInProgress& image = images_[i];
+      image.planned = &plan.images[i];
+      image.bandRows = bandRowsFor(image.planned->pixelWidth, drawThreads_);
+      image.stepRows = stepRowsFor(*image.planned, image.bandRows);
+      planNextStep(image);
+      waiting_.insert({image.key, i});
     }
   }
 
@@ -173,16 +116,16 @@ class Execution {
   // raster, then the next, until every image is done, the run is cancelled
   // or a step failed.
   void work() {
-    Band band;
-    while (ImageInProgress* stream = take()) {
+    ImageBand band;
+    while (ImageInProgress* image = take()) {
       bool done = false;
       try {
-        done = step(*stream, band);
+        done = step(*image, band);
       } catch (...) {
         stopWith(Failure::fromCurrentException(
-            QDir(plan_.outputFolder).filePath(stream->image->fileName)));
+            plan_.set.pathOf(image->planned->fileName)));
       }
-      putBack(*stream, done);
+      putBack(*image, done);
     }
   }
 
@@ -201,34 +144,34 @@ class Execution {
     return std::clamp(int(kStepSourceRows / rasterRowsPerRow), 1, bandRows);
   }
 
-  // The rows [nextRow, nextRow + count) the stream draws next: a step, ending
+  // The rows [nextRow, nextRow + count) the image draws next: a step, ending
   // at its band's end.
-  static int nextStepRows(const ImageInProgress& stream) {
-    const int bandEnd = std::min(stream.image->pixelHeight,
-                                 (stream.nextRow / stream.bandRows + 1) * stream.bandRows);
-    return std::min(stream.stepRows, bandEnd - stream.nextRow);
+  static int nextStepRows(const ImageInProgress& image) {
+    const int bandEnd = std::min(image.planned->pixelHeight,
+                                 (image.nextRow / image.bandRows + 1) * image.bandRows);
+    return std::min(image.stepRows, bandEnd - image.nextRow);
   }
 
-  // The destination seen from the stream's next row, which is the top of
+  // The destination seen from the image's next row, which is the top of
   // what it draws next.
-  static QRect shiftedDestination(const ImageInProgress& stream) {
-    return stream.image->geometry.destination().translated(0, -stream.nextRow);
+  static QRect shiftedDestination(const ImageInProgress& image) {
+    return image.planned->geometry.destination().translated(0, -image.nextRow);
   }
 
-  SourceRows rowsRead(const ImageInProgress& stream, int count) const {
-    return sourceRowsRead(source_.width(), source_.height(), stream.image->pixelWidth, count,
-                          shiftedDestination(stream));
+  SourceRows rowsRead(const ImageInProgress& image, int count) const {
+    return sourceRowsRead(source_.width(), source_.height(), image.planned->pixelWidth, count,
+                          shiftedDestination(image));
   }
 
-  // The raster rows the stream's next step reads, and where it stands in
+  // The raster rows the image's next step reads, and where it stands in
   // the raster: the first of them, or, when it reads none there, 0 above the
   // raster and its height below.
-  void planNextStep(ImageInProgress& stream) const {
-    stream.nextRows = rowsRead(stream, nextStepRows(stream));
-    if (!stream.nextRows.empty())
-      stream.key = stream.nextRows.first;
+  void planNextStep(ImageInProgress& image) const {
+    image.nextRows = rowsRead(image, nextStepRows(image));
+    if (!image.nextRows.empty())
+      image.key = image.nextRows.first;
     else
-      stream.key = stream.nextRow < stream.image->geometry.y ? 0 : source_.height();
+      image.key = image.nextRow < image.planned->geometry.y ? 0 : source_.height();
   }
 
   // The first raster row that an image not yet done still reads.
@@ -251,7 +194,7 @@ class Execution {
       if (stopping() || waiting_.empty()) return nullptr;
       std::optional<Entry> chosen;
       const Entry highest = *waiting_.begin();
-      if (streams_[highest.second].file || open_ < kMaxOpenImages)
+      if (images_[highest.second].file || open_ < kMaxOpenImages)
         chosen = highest;
       else if (!beganWaiting_.empty())
         chosen = *beganWaiting_.begin();
@@ -259,11 +202,11 @@ class Execution {
       if (chosen) {
         waiting_.erase(*chosen);
         beganWaiting_.erase(*chosen);
-        ImageInProgress& stream = streams_[chosen->second];
-        if (!stream.file) ++open_;
-        stream.takenKey = stream.key;
-        inStep_.insert(stream.key);
-        return &stream;
+        ImageInProgress& image = images_[chosen->second];
+        if (!image.file) ++open_;
+        image.takenKey = image.key;
+        inStep_.insert(image.key);
+        return &image;
       }
       changed_.wait(lock);
     }
@@ -271,82 +214,82 @@ class Execution {
 
   // Back under the lock after a step: waiting again, or done; the rows no
   // image reads any more are let go.
-  void putBack(ImageInProgress& stream, bool done) {
+  void putBack(ImageInProgress& image, bool done) {
     std::lock_guard lock(mutex_);
-    inStep_.erase(inStep_.find(stream.takenKey));
-    const std::size_t index = std::size_t(&stream - streams_.data());
+    inStep_.erase(inStep_.find(image.takenKey));
+    const std::size_t index = std::size_t(&image - images_.data());
     if (done) {
       --open_;
     } else if (!stopping()) {
-      waiting_.insert({stream.key, index});
-      if (stream.file) beganWaiting_.insert({stream.key, index});
+      waiting_.insert({image.key, index});
+      if (image.file) beganWaiting_.insert({image.key, index});
     }
     blocks_.releaseBelow(lowestKey());
     changed_.notify_all();
   }
 
-  // Draws the stream's next step, encodes its band when full and ends the
+  // Draws the image's next step, encodes its band when full and ends the
   // image after its last row; true when the image is done (or dropped after
   // a failure of the step).
-  bool step(ImageInProgress& stream, Band& workerBand) {
-    const PlannedImage& image = *stream.image;
-    if (!stream.file) begin(stream);
-    const int count = nextStepRows(stream);
-    const int bandTop = stream.nextRow / stream.bandRows * stream.bandRows;
-    const bool ownBand = stream.stepRows < stream.bandRows;
-    Band& band = ownBand ? stream.band : workerBand;
-    const int from = ownBand ? stream.nextRow - bandTop : 0;
-    const QRect shifted = shiftedDestination(stream);
-    const ImageBuffer buffer = band.prepare(bandMemory_, image.pixelWidth, from, count, shifted);
+  bool step(ImageInProgress& image, ImageBand& workerBand) {
+    const PlannedImage& planned = *image.planned;
+    if (!image.file) begin(image);
+    const int count = nextStepRows(image);
+    const int bandTop = image.nextRow / image.bandRows * image.bandRows;
+    const bool ownBand = image.stepRows < image.bandRows;
+    ImageBand& band = ownBand ? image.band : workerBand;
+    const int from = ownBand ? image.nextRow - bandTop : 0;
+    const QRect shifted = shiftedDestination(image);
+    const ImageBuffer buffer = band.prepare(bandMemory_, planned.pixelWidth, from, count, shifted);
     {
-      const RowBlocks::Pinned pinned(blocks_, stream.nextRows.first, stream.nextRows.end);
+      const RowBlocks::Pinned pinned(blocks_, image.nextRows.first, image.nextRows.end);
       drawRaster(pinned, buffer, shifted, drawThreads_);
     }
-    stream.nextRow += count;
-    const bool bandFull = stream.nextRow == image.pixelHeight ||
-                          stream.nextRow - bandTop == stream.bandRows;
+    image.nextRow += count;
+    const bool bandFull = image.nextRow == planned.pixelHeight ||
+                          image.nextRow - bandTop == image.bandRows;
     if (bandFull)
-      stream.file->write(stream.encoder->writeRows(band.data(), stream.nextRow - bandTop,
-                                                   Band::strideOf(image.pixelWidth)));
-    if (stream.nextRow < image.pixelHeight) {
-      planNextStep(stream);
+      image.file->write(image.encoder->writeRows(band.data(), image.nextRow - bandTop,
+                                                   ImageBand::strideOf(planned.pixelWidth)));
+    if (image.nextRow < planned.pixelHeight) {
+      planNextStep(image);
       return false;
     }
-    end(stream);
+    end(image);
     return true;
   }
 
-  void begin(ImageInProgress& stream) {
+  void begin(ImageInProgress& image) {
     {
       std::lock_guard lock(mutex_);
       if (!spareEncoders_.empty()) {
-        stream.encoder = std::move(spareEncoders_.back());
+        image.encoder = std::move(spareEncoders_.back());
         spareEncoders_.pop_back();
       }
     }
-    if (!stream.encoder) stream.encoder = makeEncoder_();
-    if (!stream.encoder) throw Failure(messages::cannotEncode());
-    stream.file.emplace(staged_.create(stream.image->fileName));
-    stream.encoder->start(stream.image->pixelWidth, stream.image->pixelHeight, PixelLayout::BGR24,
+    if (!image.encoder) image.encoder = makeEncoder_();
+    if (!image.encoder) throw Failure(messages::cannotEncode());
+    image.file.emplace(staged_.create(image.planned->fileName));
+    image.encoder->start(image.planned->pixelWidth, image.planned->pixelHeight, PixelLayout::BGR24,
                           plan_.quality);
   }
 
-  void end(ImageInProgress& stream) {
-    const PlannedImage& image = *stream.image;
-    stream.file->write(stream.encoder->finish());
-    stream.file->finish();
-    stream.file.reset();
+  void end(ImageInProgress& image) {
+    const PlannedImage& planned = *image.planned;
+    image.file->write(image.encoder->finish());
+    image.file->finish();
+    image.file.reset();
     {
       std::lock_guard lock(mutex_);
-      spareEncoders_.push_back(std::move(stream.encoder));
+      spareEncoders_.push_back(std::move(image.encoder));
     }
-    stream.band.release();
+    image.band.release();
     if (worldFiles_) {
-      StagedFile world = staged_.create(worldFileName(image.fileName));
-      world.write(bytesOf(worldFileText(image).toUtf8()));
+      StagedFile world = staged_.create(worldFileName(planned.fileName));
+      world.write(bytesOf(worldFileText(planned).toUtf8()));
       world.finish();
       if (!plan_.coordinateSystem.isEmpty()) {
-        StagedFile aux = staged_.create(auxFileName(image.fileName));
+        StagedFile aux = staged_.create(auxFileName(planned.fileName));
         aux.write(bytesOf(auxXmlText(plan_.coordinateSystem)));
         aux.finish();
       }
@@ -384,7 +327,7 @@ class Execution {
 
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::vector<ImageInProgress> streams_;
+  std::vector<ImageInProgress> images_;
   std::set<Entry> waiting_;       // images no worker holds, by key
   std::set<Entry> beganWaiting_;  // those of them begun
   std::multiset<int> inStep_;     // the keys of the images in a step
@@ -396,7 +339,7 @@ class Execution {
 };
 
 void writeIndex(const RunPlan& plan, StagedSet& staged) {
-  StagedFile index = staged.create(plan.indexFileName);
+  StagedFile index = staged.create(plan.set.indexFileName());
   QByteArray lines;
   for (const PlannedImage& image : plan.images) lines += indexLineBytes(image.record);
   index.write(bytesOf(lines));
@@ -405,33 +348,35 @@ void writeIndex(const RunPlan& plan, StagedSet& staged) {
 
 }  // namespace
 
-CommandOutcome executeRun(const RunPlan& plan, const RasterSource& source,
-                          const JpegEncoderFactory& makeEncoder, int jobs, Progress& progress,
-                          bool worldFiles) {
+CommandOutcome executeRun(const RunPlan& plan, const RasterSource& source, const JpegEncoderFactory& makeEncoder,
+                          int workers, Progress& progress, bool worldFiles) {
   if (plan.images.empty()) return CommandOutcome::completed();
-  if (jobs <= 0) jobs = int(std::max(1u, std::thread::hardware_concurrency()));
-  const int workers = std::min<int>(jobs, int(plan.images.size()));
-  finishCommitOf(plan.outputFolder, plan.baseName);
-  removeLeftoverTemporaries(plan.outputFolder, [&plan](const QString& name) {
-    return isRunFileName(plan.baseName, name) || name == journalNameFor(plan.baseName);
-  });
+  if (workers <= 0) workers = int(std::max(1u, std::thread::hardware_concurrency()));
+  plan.set.finishInterruptedCommit();
+  plan.set.removeLeftovers();
 
-  StagedSet staged(plan.outputFolder);
-  Execution execution(plan, source, makeEncoder, jobs, progress, worldFiles, staged);
+  StagedSet staged(plan.set.folder());
+  Execution execution(plan, source, makeEncoder, workers, progress, worldFiles, staged);
   // Workers take images from a shared queue: fewer than asked for still finish the run.
-  runOnThreads(workers, [&execution](int) { execution.work(); }, PartsWithoutThread::skipped);
+  runOnThreads(std::min<int>(workers, int(plan.images.size())), [&execution](int) { execution.work(); },
+               PartsWithoutThread::skipped);
   if (execution.finish() || progress.cancelRequested.load()) return cancelledRun(plan);
   // Images may have been cut while the raster was still decoding; a decoding
   // that failed after the rows they read stops the run all the same.
   source.awaitDecoded();
 
   writeIndex(plan, staged);
-  const std::vector<CommitStep> steps = commitSteps(plan, worldFiles);
-  staged.commit(steps, journalNameFor(plan.baseName));
+  const std::vector<CommitStep> steps =
+      plan.set.commitSteps(plan.imageNames(), worldFiles, !plan.coordinateSystem.isEmpty());
+  staged.commit(steps, plan.set.journalName());
   QStringList written;
   for (const CommitStep& step : steps)
-    if (step.kind == CommitStep::Kind::put) written << QDir(plan.outputFolder).filePath(step.name);
+    if (step.kind == CommitStep::Kind::put) written << plan.set.pathOf(step.name);
   return CommandOutcome::completed(written);
+}
+
+CommandOutcome cancelledRun(const RunPlan& plan) {
+  return CommandOutcome::cancelled(messages::runCancelled(), plan.set.indexPath());
 }
 
 }  // namespace pelmora

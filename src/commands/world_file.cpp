@@ -37,11 +37,4 @@ QString worldFileText(const PlannedImage& image) {
   return text;
 }
 
-QString worldFileName(const QString& imageFileName) {
-  const qsizetype dot = imageFileName.lastIndexOf(u'.');
-  return (dot < 0 ? imageFileName : imageFileName.left(dot)) + QStringLiteral(".jgw");
-}
-
-QString auxFileName(const QString& imageFileName) { return imageFileName + QStringLiteral(".aux.xml"); }
-
 }  // namespace pelmora

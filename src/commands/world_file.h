@@ -2,7 +2,7 @@
 // an image's pixels on the world corners its index record gives.
 #pragma once
 
-#include "commands/run.h"
+#include "commands/run_plan.h"
 
 #include <QString>
 
@@ -10,9 +10,5 @@ namespace pelmora {
 
 // The text of the world file for `image` (x east = our Y, y north = our X).
 QString worldFileText(const PlannedImage& image);
-QString worldFileName(const QString& imageFileName);  // "a_1.JPG" -> "a_1.jgw"
-// What GIS software reads beside an image for its coordinate system:
-// "a_1.JPG" -> "a_1.JPG.aux.xml".
-QString auxFileName(const QString& imageFileName);
 
 }  // namespace pelmora

@@ -34,7 +34,6 @@ int View::toPixelCount(float units) {
 
 void View::dropPixels() {
   pixels_ = QByteArray();
-  renderMemo.reset();
 }
 
 void View::setWidth(float units) {
@@ -73,7 +72,6 @@ QPointF View::toPixels(double across, double down) const {
 
 void View::clear() {
   if (!pixels_.isEmpty()) fill(pixels(), background());
-  renderMemo.reset();
 }
 
 void View::drawLines(const std::vector<QLineF>&, Rgb) {}

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "base/image_buffer.h"
+#include "base/layout_units.h"
 
 #include <QByteArray>
 #include <QLineF>
@@ -18,8 +19,6 @@
 
 namespace pelmora {
 
-// Layout units (1/1440 inch) per pixel at 96 dots per inch.
-constexpr double kUnitsPerPixel = 15;
 // Picture1's outer size when the window opens, in layout units.
 constexpr float kInitialViewWidth = 6480;
 constexpr float kInitialViewHeight = 6495;
@@ -82,9 +81,6 @@ class View {
   // Tells the window to repaint from the canvas (or to resize).
   void refresh();
   std::function<void()> onChanged;
-
-  // Opaque memo that the renderer keeps with the canvas it drew (cleared by clear()).
-  std::shared_ptr<void> renderMemo;
 
   static constexpr Rgb background() { return {255, 255, 255}; }
 

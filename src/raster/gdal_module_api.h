@@ -21,7 +21,7 @@ struct Progress;
 enum class Decoding;
 
 // Raised whenever the table changes; a module of another build is refused.
-inline constexpr int kGdalModuleVersion = 4;
+inline constexpr int kGdalModuleVersion = 5;
 
 // Where a decoded file says it lies, as GDAL gives it.
 struct GdalPlacement {

@@ -4,13 +4,12 @@
 
 namespace pelmora {
 
-std::shared_ptr<const RasterSource> decodeWithGdal(const QString& path, Progress* progress,
-                                                   Decoding decoding) {
+OpenedRaster decodeWithGdal(const QString& path, Progress* progress, Decoding decoding) {
   GdalPlacement placement;
   std::unique_ptr<RasterSource> source(gdalModule().decode(path, progress, decoding, placement));
-  if (!source) return nullptr;
-  source->setGeoreference(georeferenceFromPlacement(std::move(placement), source->width(), source->height()));
-  return source;
+  if (!source) return {};
+  Georeference georeference = georeferenceFromPlacement(std::move(placement), source->width(), source->height());
+  return {std::move(source), std::move(georeference)};
 }
 
 }  // namespace pelmora

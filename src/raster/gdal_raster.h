@@ -5,16 +5,15 @@
 #include <QString>
 #include <memory>
 
-#include "raster/raster_source.h"
+#include "raster/raster_opening.h"
 
 namespace pelmora {
 
 struct Progress;
 
 // Opens `path` through GDAL, with the placement the file carries, decoded as
-// `decoding` says; null when `progress` asked to cancel. Throws Failure naming
+// `decoding` says; a null source when `progress` asked to cancel. Throws Failure naming
 // the file and the cause, or the module and the reason it could not be loaded.
-std::shared_ptr<const RasterSource> decodeWithGdal(const QString& path, Progress* progress,
-                                                   Decoding decoding);
+OpenedRaster decodeWithGdal(const QString& path, Progress* progress, Decoding decoding);
 
 }  // namespace pelmora

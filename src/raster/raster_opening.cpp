@@ -29,8 +29,7 @@ Failure cannotOpen(int error, const QString& path) {
 
 }  // namespace
 
-std::shared_ptr<const RasterSource> openRaster(const QString& path, Progress* progress,
-                                               Decoding decoding) {
+OpenedRaster openRaster(const QString& path, Progress* progress, Decoding decoding) {
   if (path.isEmpty()) throw Failure(messages::fileNotFound(), path);
   const FileDescriptor file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
   if (!file.isOpen()) throw cannotOpen(errno, path);
@@ -46,8 +45,8 @@ std::shared_ptr<const RasterSource> openRaster(const QString& path, Progress* pr
       if (auto layout = inspectBmp(head, std::size_t(got), status.st_size)) {
         auto bitmap = std::make_shared<BmpFile>(file.get(), status, std::move(*layout), path);
         // A bitmap carries no placement of its own; the files beside it may.
-        bitmap->setGeoreference(readSidecars(path, bitmap->width(), bitmap->height()));
-        return bitmap;
+        Georeference placement = readSidecars(path, bitmap->width(), bitmap->height());
+        return {std::move(bitmap), std::move(placement)};
       }
     } catch (const Failure& failure) {
       if (!failure.file().isEmpty()) throw;

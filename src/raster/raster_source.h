@@ -11,7 +11,6 @@
 #include <memory>
 #include <vector>
 
-#include "raster/georeference.h"
 #include "base/pixel_layout.h"
 
 namespace pelmora {
@@ -73,11 +72,6 @@ class RasterSource {
   // in order.
   virtual void willRead(int /*first*/, int /*last*/) const {}
 
-  // Where the file puts the raster on the ground, as the file (or a world file
-  // beside it) says.
-  const Georeference& georeference() const { return georeference_; }
-  void setGeoreference(Georeference georeference) { georeference_ = std::move(georeference); }
-
   // Throws Failure naming the file when it changed on disk since it was
   // opened (truncated, rewritten): rows read from it may be wrong; a source
   // decoded behind its readers throws its decoder's failure as soon as it is
@@ -96,7 +90,6 @@ class RasterSource {
  private:
   int width_;
   int height_;
-  Georeference georeference_;
 };
 
 }  // namespace pelmora

@@ -5,9 +5,7 @@
 
 #include "base/corner_points.h"
 #include "base/image_buffer.h"
-#include "raster/raster_cache.h"
 #include "raster/raster_source.h"
-#include "desktop/view.h"
 
 #include <QRect>
 #include <QString>
@@ -44,11 +42,5 @@ struct SourceRows {
 };
 SourceRows sourceRowsRead(int sourceWidth, int sourceHeight, int canvasWidth, int canvasHeight,
                           const QRect& destination);
-
-// bil on the view: opens `Filename` through `rasters` (a file that cannot be
-// loaded draws nothing and raises nothing), computes the geometry (raising its
-// faults), draws into the view's pixels and refreshes the view. Writes `zoom`.
-void bil(RasterCache& rasters, const QString& Filename, float& zoom, const CornerPoints& b,
-         View& view);
 
 }  // namespace pelmora

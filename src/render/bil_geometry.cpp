@@ -1,4 +1,5 @@
 #include "base/failure.h"
+#include "base/layout_units.h"
 #include "base/numbers.h"
 #include "render/bil.h"
 

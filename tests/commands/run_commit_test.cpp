@@ -3,9 +3,8 @@
 // and shows no new file; leftovers of a killed run go with the next run; runs
 // on one raster take turns; a smaller grid removes the tiles it no longer has.
 #include "base/failure.h"
-#include "commands/run.h"
 #include "support/message_text.h"
-#include "support/scripted_desktop.h"
+#include "support/station.h"
 #include "support/test_rasters.h"
 
 #include <gtest/gtest.h>
@@ -66,33 +65,16 @@ class HookedEncoder : public JpegEncoder {
   std::unique_ptr<JpegEncoder> real_;
 };
 
-// One window's worth of state for a run on sheet12.bmp into `out`.
-struct Station {
-  MemoryFields fields;
-  View view{kInitialViewWidth, kInitialViewHeight, false};
-  testing::ScriptedDesktop desktop;
-  Form form{fields, view, desktop};
+// A run on sheet12.bmp into `out` whose encoder runs a hook as each image starts.
+struct Station : testing::Station {
   std::atomic<int> started{0};
-
   Station(const QString& raster, const QString& out, const QString& rows, const QString& columns,
-          const QString& quality = " 50") {
-    form.session.Filename = raster;
-    form.session.P_X = 1500;
-    form.session.P_Y = 4500;
-    form.session.F_H = 16200;
-    form.runOptions.outputFolder = out;
-    form.runOptions.jobs = 1;
-    fields.setText(Field::Text1, "100");
-    fields.setText(Field::Text2, "300");
-    fields.setText(Field::Text3, "0");
-    fields.setText(Field::Text4, "0");
-    fields.setText(Field::Text5, rows);
-    fields.setText(Field::Text6, columns);
-    fields.setText(Field::Text11, quality);
+          const QString& quality = " 50")
+      : testing::Station(raster, out, rows, columns, quality) {
     hook(nullptr);
   }
   void hook(std::function<void(int)> onImage) {
-    form.makeEncoder = [this, onImage] { return std::make_unique<HookedEncoder>(onImage, started); };
+    makeEncoder = [this, onImage] { return std::make_unique<HookedEncoder>(onImage, started); };
   }
 };
 
@@ -104,7 +86,7 @@ class RunCommit : public ::testing::Test {
   // A completed 2 × 3 run into `folder`: the earlier set the tests keep.
   Snapshot earlierSet(const QString& folder) {
     Station earlier(raster, folder, "2", "3");
-    EXPECT_TRUE(runRegistration(earlier.form).isCompleted());
+    EXPECT_TRUE(earlier.run().isCompleted());
     const Snapshot files = snapshot(folder);
     EXPECT_EQ(files.size(), 8u);
     return files;
@@ -118,11 +100,11 @@ TEST_F(RunCommit, AFailurePartWayLeavesTheEarlierSetAndNoTemporary) {
   const Snapshot before = earlierSet(out.path());
   for (const int jobs : {1, 2}) {
     Station run(raster, out.path(), "3", "3", " 90");
-    run.form.runOptions.jobs = jobs;
+    run.request.workers = jobs;
     run.hook([](int image) {
       if (image == 4) throw Failure(messages::cannotEncodeBecause("test"));
     });
-    const CommandOutcome outcome = runRegistration(run.form);
+    const CommandOutcome outcome = run.run();
   EXPECT_FALSE(outcome.isCompleted());
     ASSERT_NE(outcome.message(), "");
     EXPECT_TRUE(outcome.message().startsWith(
@@ -135,11 +117,11 @@ TEST_F(RunCommit, ACancelLeavesTheEarlierSetAndSaysSo) {
   const Snapshot before = earlierSet(out.path());
   Station run(raster, out.path(), "3", "3", " 90");
   Progress* progress = nullptr;
-  run.desktop.onProgress = [&progress](const QString&, Progress& p) { progress = &p; };
+  run.onProgress = [&progress](const QString&, Progress& p) { progress = &p; };
   run.hook([&progress](int image) {
     if (image == 3) progress->cancelRequested = true;
   });
-  const CommandOutcome outcome = runRegistration(run.form);
+  const CommandOutcome outcome = run.run();
   EXPECT_FALSE(outcome.isCompleted());
   EXPECT_EQ(run.started.load(), 3);  // stopped within the image in flight
   ASSERT_NE(outcome.message(), "");
@@ -164,7 +146,7 @@ TEST_F(RunCommit, AKilledRunLeavesTheEarlierSetAndTheNextRunRemovesItsLeftovers)
         for (;;) ::pause();
       }
     });
-    runRegistration(run.form);
+    run.run();
     ::_exit(1);
   }
   char byte;
@@ -188,7 +170,7 @@ TEST_F(RunCommit, AKilledRunLeavesTheEarlierSetAndTheNextRunRemovesItsLeftovers)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   }
   Station again(raster, out.path(), "3", "3", " 90");
-  const CommandOutcome outcome = runRegistration(again.form);
+  const CommandOutcome outcome = again.run();
   ASSERT_TRUE(outcome.isCompleted()) << outcome.message().toStdString();
   const QStringList expected{"sheet12.AR2",   "sheet12_0.JPG", "sheet12_1.JPG", "sheet12_2.JPG",
                              "sheet12_3.JPG", "sheet12_4.JPG", "sheet12_5.JPG", "sheet12_6.JPG",
@@ -217,7 +199,7 @@ TEST_F(RunCommit, AFullDiskNamesTheSystemsCauseAndTheFileAndLeavesTheEarlierSet)
   const QByteArray filled = snapshot(out.path())["filler"];
 
   Station run(raster, out.path(), "3", "3", " 95");
-  const CommandOutcome outcome = runRegistration(run.form);
+  const CommandOutcome outcome = run.run();
   EXPECT_FALSE(outcome.isCompleted());
   ASSERT_NE(outcome.message(), "");
   const QString message = outcome.message();
@@ -232,8 +214,8 @@ TEST_F(RunCommit, TwoRunsOnOneRasterTakeTurnsAndLeaveOneConsistentSet) {
   // Each run's set on its own, for comparison.
   QTemporaryDir aloneA, aloneB;
   Station soloA(raster, aloneA.path(), "2", "3", " 30"), soloB(raster, aloneB.path(), "3", "2", " 90");
-  ASSERT_TRUE(runRegistration(soloA.form).isCompleted());
-  ASSERT_TRUE(runRegistration(soloB.form).isCompleted());
+  ASSERT_TRUE(soloA.run().isCompleted());
+  ASSERT_TRUE(soloB.run().isCompleted());
 
   Station a(raster, out.path(), "2", "3", " 30"), b(raster, out.path(), "3", "2", " 90");
   std::mutex mutex;
@@ -245,7 +227,7 @@ TEST_F(RunCommit, TwoRunsOnOneRasterTakeTurnsAndLeaveOneConsistentSet) {
     std::unique_lock lock(mutex);
     changed.wait(lock, [&] { return bWaits; });
   });
-  b.desktop.onProgress = [&](const QString&, Progress& progress) {
+  b.onProgress = [&](const QString&, Progress& progress) {
     if (progress.total != 0) return;
     std::lock_guard lock(mutex);
     bWaits = true;
@@ -253,16 +235,16 @@ TEST_F(RunCommit, TwoRunsOnOneRasterTakeTurnsAndLeaveOneConsistentSet) {
   };
   std::atomic<bool> aEnded{false};
   std::thread first([&] {
-    EXPECT_TRUE(runRegistration(a.form).isCompleted());
+    EXPECT_TRUE(a.run().isCompleted());
     aEnded = true;
   });
   while (a.started.load() == 0 && !aEnded.load()) std::this_thread::yield();
-  std::thread second([&] { EXPECT_TRUE(runRegistration(b.form).isCompleted()); });
+  std::thread second([&] { EXPECT_TRUE(b.run().isCompleted()); });
   first.join();
   second.join();
 
-  ASSERT_EQ(b.desktop.progressLabels.size(), 2);
-  EXPECT_EQ(b.desktop.progressLabels[0], messages::waitingForAnotherRun("sheet12.AR2"));
+  ASSERT_EQ(b.progressLabels.size(), 2);
+  EXPECT_EQ(b.progressLabels[0], messages::waitingForAnotherRun("sheet12.AR2"));
   // B ran last: its set, and nothing of A's beyond it.
   EXPECT_EQ(snapshot(out.path()), snapshot(aloneB.path()));
 }
@@ -278,7 +260,7 @@ TEST_F(RunCommit, ASmallerGridRemovesTheTilesTheEarlierIndexNamedAndNothingElse)
   touch(QDir(folder).filePath("sheet12_9.JPG"));  // not named by the index
 
   Station smaller(raster, folder, "1", "2");
-  ASSERT_TRUE(runRegistration(smaller.form).isCompleted());
+  ASSERT_TRUE(smaller.run().isCompleted());
   EXPECT_EQ(names(snapshot(folder)),
             (QStringList{"sheet12.AR2", "sheet12_0.JPG", "sheet12_1.JPG", "sheet12_2.JPG", "sheet12_9.JPG"}));
 
@@ -291,7 +273,7 @@ TEST_F(RunCommit, ASmallerGridRemovesTheTilesTheEarlierIndexNamedAndNothingElse)
                               out.filePath("sheet12_5.JPG")})
     touch(path);
   Station same(raster, folder, "1", "2");
-  ASSERT_TRUE(runRegistration(same.form).isCompleted());
+  ASSERT_TRUE(same.run().isCompleted());
   EXPECT_TRUE(QFile::exists(QDir(folder).filePath("sheet12.bmp")));
   EXPECT_TRUE(QFile::exists(QDir(folder).filePath("sheet12_9.JPG.bak")));
   EXPECT_TRUE(QFile::exists(out.filePath("sheet12_5.JPG")));
@@ -304,20 +286,20 @@ TEST_F(RunCommit, SidecarsFollowTheirImages) {
     return QDir(out.path()).entryList({"*.jgw", "*.aux.xml"}, QDir::Files, QDir::Name);
   };
   Station withWorldFiles(raster, out.path(), "2", "3");
-  withWorldFiles.form.runOptions.worldFiles = true;
-  ASSERT_TRUE(runRegistration(withWorldFiles.form).isCompleted());
+  withWorldFiles.request.worldFiles = true;
+  ASSERT_TRUE(withWorldFiles.run().isCompleted());
   ASSERT_EQ(sidecars().size(), 7);
   QFile aux(out.filePath("sheet12_6.JPG.aux.xml"));  // as a run on a georeferenced raster leaves it
   ASSERT_TRUE(aux.open(QIODevice::WriteOnly));
   aux.close();
 
   Station smaller(raster, out.path(), "1", "2");
-  smaller.form.runOptions.worldFiles = true;
-  ASSERT_TRUE(runRegistration(smaller.form).isCompleted());
+  smaller.request.worldFiles = true;
+  ASSERT_TRUE(smaller.run().isCompleted());
   EXPECT_EQ(sidecars(), (QStringList{"sheet12_0.jgw", "sheet12_1.jgw", "sheet12_2.jgw"}));
 
   Station without(raster, out.path(), "1", "1");
-  ASSERT_TRUE(runRegistration(without.form).isCompleted());
+  ASSERT_TRUE(without.run().isCompleted());
   EXPECT_EQ(sidecars(), QStringList{});
   EXPECT_EQ(names(snapshot(out.path())), (QStringList{"sheet12.AR2", "sheet12_0.JPG", "sheet12_1.JPG"}));
 }

@@ -2,8 +2,9 @@
 // the canvas beyond the raster is white, the quality reaches the encoder, and
 // images rendered and encoded in bands are those of the whole canvas. What a
 // run that stops leaves behind: see run_commit_test.cpp.
+#include "support/opened_source.h"
 #include "raster/raster_opening.h"
-#include "commands/run.h"
+#include "commands/run_execution.h"
 #include "commands/world_file.h"
 
 #include "base/failure.h"
@@ -90,21 +91,17 @@ RawImage readRaw(const QString& path) {
 // An overview `longSide` pixels long and a rows × columns grid of a w × h
 // raster named m.bmp in `folder`, as the registration run plans them.
 RunPlan gridPlan(const QString& folder, int w, int h, int rows, int columns, int longSide) {
-  RunRequest request;
+  CutRequest request;
   request.rows = rows;
   request.columns = columns;
   request.quality = 52;
-  request.options.outputFolder = folder;
-  Session session;
-  session.Filename = QDir(folder).filePath(QStringLiteral("m.bmp"));
-  session.P_X = float(h * kUnitsPerPixel);
-  session.P_Y = float(w * kUnitsPerPixel);
-  session.F_H = float(longSide * kUnitsPerPixel);
-  session.UR_X = h;  // a map unit a pixel
-  session.UR_Y = w;
-  session.W_DX = h;
-  session.W_DY = w;
-  return planRun(request, session, w, h);
+  request.outputFolder = folder;
+  request.overviewSide = float(longSide * kUnitsPerPixel);
+  request.corners.upperRightX = h;  // a map unit a pixel
+  request.corners.upperRightY = w;
+  const RasterDescription raster{QDir(folder).filePath(QStringLiteral("m.bmp")), w, h, float(h * kUnitsPerPixel),
+                                 float(w * kUnitsPerPixel)};
+  return planRun(raster, request);
 }
 
 JpegEncoderFactory rawEncoders() {
@@ -172,7 +169,7 @@ TEST(RunExecution, BandsGiveTheBytesOfTheWholeCanvasEncodedAtOnce) {
   // Odd sizes: tiles 3001 pixels wide are cut in bands of 112 rows, the last
   // one short; the overview shrinks the raster, the tiles enlarge it a little.
   QTemporaryDir folder;
-  const auto raster = openRaster(testing::writeBmp24(folder.filePath("m.bmp"), positionImage(3001, 2001)));
+  const auto raster = testing::openRasterSource(testing::writeBmp24(folder.filePath("m.bmp"), positionImage(3001, 2001)));
   const RunPlan plan = gridPlan(folder.path(), 3001, 2001, 2, 1, 301);
   Progress progress(int(plan.images.size()));
 

@@ -1,9 +1,7 @@
 #include "base/failure.h"
 #include "base/messages.h"
-#include "commands/run.h"
-#include "session/extents.h"
-#include "support/scripted_desktop.h"
-#include "support/test_rasters.h"
+#include "commands/run_plan.h"
+#include "base/field_text.h"
 
 #include <gtest/gtest.h>
 
@@ -13,37 +11,33 @@
 namespace pelmora {
 namespace {
 
-// A form whose raster is loaded by hand: the session as the load leaves it.
+// A request as the fields' initial texts make it, on a raster described by hand.
 class PlanTest : public ::testing::Test {
  protected:
-  MemoryFields fields;
-  View view{kInitialViewWidth, kInitialViewHeight, false};
-  testing::ScriptedDesktop desktop;
-  Form form{fields, view, desktop};
+  RasterDescription raster;
+  CutRequest request;
   QTemporaryDir dir;
 
+  void SetUp() override {
+    request.corners = {0, 0, 1000, 1000};
+    request.overviewSide = 16200;
+  }
   void useRaster(const QString& name, int width, int height) {
-    form.session.Filename =
-        testing::writeBmp24(dir.filePath(name), testing::positionImage(width, height));
-    form.session.P_X = float(height * 15);
-    form.session.P_Y = float(width * 15);
-    form.session.F_H = 16200;
-    readCornersAndExtents(fields, form.session);  // the initial texts, as a load leaves them
+    raster = {dir.filePath(name), width, height, float(height * 15), float(width * 15)};
   }
   void setCorners(const char* upperRightX, const char* upperRightY, const char* lowerLeftX,
                   const char* lowerLeftY) {
-    fields.setText(Field::Text1, upperRightX);
-    fields.setText(Field::Text2, upperRightY);
-    fields.setText(Field::Text3, lowerLeftX);
-    fields.setText(Field::Text4, lowerLeftY);
+    request.corners = {readFieldText(upperRightX), readFieldText(upperRightY), readFieldText(lowerLeftX),
+                       readFieldText(lowerLeftY)};
   }
   void setGrid(const char* rows, const char* columns) {
-    fields.setText(Field::Text5, rows);
-    fields.setText(Field::Text6, columns);
+    request.rows = readFieldText(rows);
+    request.columns = readFieldText(columns);
   }
+  RunPlan planned() const { return planRun(raster, request); }
   QString failureOf() {
     try {
-      planRun(form);
+      planned();
     } catch (const Failure& failure) {
       return failure.message();
     }
@@ -55,7 +49,7 @@ TEST_F(PlanTest, WorkedExampleComesOutByteForByte) {
   useRaster("sheet12.bmp", 300, 100);
   setCorners("100", "300", "0", "0");
   setGrid("2", "3");
-  const RunPlan plan = planRun(form);
+  const RunPlan plan = planned();
   const QStringList expected{
       "sheet12_0.JPG, 0, 0, 100, 300",
       "sheet12_1.JPG, 49.9, 0, 100, 100.2",
@@ -66,21 +60,21 @@ TEST_F(PlanTest, WorkedExampleComesOutByteForByte) {
       "sheet12_6.JPG,-.200000000000003, 200, 50, 300.6",
   };
   EXPECT_EQ(indexLines(plan), expected);
-  EXPECT_EQ(plan.indexFileName, "sheet12.AR2");
-  EXPECT_EQ(plan.outputFolder, dir.path());
+  EXPECT_EQ(plan.set.indexFileName(), "sheet12.AR2");
+  EXPECT_EQ(plan.set.folder(), dir.path());
   EXPECT_EQ(plan.quality, 50);
 }
 
 TEST_F(PlanTest, OverviewTakesTheWindowHeightOnItsLongerSide) {
   useRaster("wide.bmp", 300, 100);
   setGrid("1", "1");
-  const PlannedImage wide = planRun(form).images.front();
+  const PlannedImage wide = planned().images.front();
   EXPECT_EQ(wide.pixelWidth, 1080);
   EXPECT_EQ(wide.pixelHeight, 360);
   EXPECT_EQ(wide.geometry.destination(), QRect(0, 0, 1080, 360));
 
   useRaster("tall.bmp", 100, 300);
-  const PlannedImage tall = planRun(form).images.front();
+  const PlannedImage tall = planned().images.front();
   EXPECT_EQ(tall.pixelWidth, 360);
   EXPECT_EQ(tall.pixelHeight, 1080);
 }
@@ -88,7 +82,7 @@ TEST_F(PlanTest, OverviewTakesTheWindowHeightOnItsLongerSide) {
 TEST_F(PlanTest, TilesAreCellsStretchedTowardsTheirFarSide) {
   useRaster("a.bmp", 300, 100);
   setGrid("2", "3");
-  const RunPlan plan = planRun(form);
+  const RunPlan plan = planned();
   ASSERT_EQ(plan.images.size(), 7u);
   EXPECT_EQ(plan.Cell_X, 750);
   EXPECT_EQ(plan.Cell_Y, 1500);
@@ -112,7 +106,7 @@ TEST_F(PlanTest, OneByOneGivesTwoRecords) {
   useRaster("one.bmp", 30, 20);
   setCorners("100", "300", "0", "0");
   setGrid("1", "1");
-  const QStringList lines = indexLines(planRun(form));
+  const QStringList lines = indexLines(planned());
   EXPECT_EQ(lines, (QStringList{"one_0.JPG, 0, 0, 100, 300",
                             "one_1.JPG,-.200000000000003, 0, 100, 300.6"}));
 }
@@ -128,7 +122,7 @@ TEST_F(PlanTest, CountsMustBeWholeNumbersOfAtLeastOne) {
   // Whole by value, in any of the fields' number forms.
   for (const char* rows : {"2.0", "２", "&H2", " 0.2E1"}) {
     setGrid(rows, "1e1");
-    const RunPlan plan = planRun(form);
+    const RunPlan plan = planned();
     EXPECT_EQ(plan.tileRows, 2) << rows;
     EXPECT_EQ(plan.tileColumns, 10) << rows;
     EXPECT_EQ(plan.images.size(), 1u + 2 * 10) << rows;
@@ -137,17 +131,17 @@ TEST_F(PlanTest, CountsMustBeWholeNumbersOfAtLeastOne) {
 
 TEST_F(PlanTest, QualityRoundsHalvesToEven) {
   useRaster("a.bmp", 30, 20);
-  fields.setText(Field::Text11, " 50.5");
-  EXPECT_EQ(planRun(form).quality, 50);
-  fields.setText(Field::Text11, " 51.5");
-  EXPECT_EQ(planRun(form).quality, 52);
+  request.quality = readFieldText(" 50.5");
+  EXPECT_EQ(planned().quality, 50);
+  request.quality = readFieldText(" 51.5");
+  EXPECT_EQ(planned().quality, 52);
 }
 
 TEST_F(PlanTest, RightAngleLeavesResiduesOfTheOtherAxis) {
   useRaster("a.bmp", 30, 20);
   setCorners("100", "300", "0", "0");
-  fields.setText(Field::Text12, "90");
-  const RunPlan plan = planRun(form);
+  request.angle = 90;
+  const RunPlan plan = planned();
   const PlannedImage& tile = plan.images[1];
   EXPECT_DOUBLE_EQ(tile.rotationRadians, 1.570796326795);
   // Lower-left: X bottom -0.2, Y left 0; turned by almost exactly a right angle.
@@ -166,23 +160,21 @@ TEST_F(PlanTest, ChecksBeforeAnythingIsWritten) {
   setGrid("100", "1");  // cells of 0.2 pixels
   EXPECT_EQ(failureOf(), messages::imageBelowOnePixel(messages::oneCell(), 30, 0));
   setGrid("1", "1");
-  form.session.F_H = 65501 * 15;  // an overview one pixel beyond what a JPEG can hold
+  request.overviewSide = 65501 * 15;  // an overview one pixel beyond what a JPEG can hold
   EXPECT_TRUE(failureOf().contains("65500"));
-  form.session.F_H = 65500 * 15;  // exactly the largest side a JPEG holds
+  request.overviewSide = 65500 * 15;  // exactly the largest side a JPEG holds
   EXPECT_EQ(failureOf(), "");
-  EXPECT_EQ(planRun(form).images[0].pixelWidth, 65500);
-  form.session.F_H = 16200;
-  fields.setText(Field::Text11, "300");
+  EXPECT_EQ(planned().images[0].pixelWidth, 65500);
+  request.overviewSide = 16200;
+  request.quality = 300;
   EXPECT_EQ(failureOf(), messages::qualityOutOfRange(300));
-  fields.setText(Field::Text11, "50");
+  request.quality = 50;
   setCorners("5", "5", "5", "0");  // equal X: no height
   EXPECT_EQ(failureOf(), messages::cornersFirst());
   setCorners("5", "5", "0", "5");  // equal Y: no width
   EXPECT_EQ(failureOf(), messages::cornersFirst());
   setCorners("0", "0", "5", "5");  // inverted corners still place the images, mirrored
   EXPECT_EQ(failureOf(), "");
-  QFile::remove(form.session.Filename);
-  EXPECT_TRUE(failureOf().contains(form.session.Filename));
 }
 
 }  // namespace

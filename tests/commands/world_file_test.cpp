@@ -3,8 +3,9 @@
 // record gives, rotation included.
 #include "commands/world_file.h"
 
-#include "commands/load.h"
-#include "support/scripted_desktop.h"
+#include "base/field_text.h"
+#include "base/numbers.h"
+#include "commands/cut.h"
 #include "support/test_rasters.h"
 
 #include <QTemporaryDir>
@@ -56,24 +57,20 @@ TEST(WorldFile, NameSitsBesideTheImage) {
   EXPECT_EQ(worldFileName("bare"), "bare.jgw");
 }
 
-// Loads a generated raster as the window would, types the corners, grid and
-// angle, and plans the run.
+// Loads a generated raster as the front ends do and plans a run of the
+// corners, grid and angle typed.
 RunPlan plannedRun(const QString& folder, int width, int height, const QStringList& corners,
                    const QString& rows, const QString& columns, const QString& angle) {
   const QString path = testing::writeBmp24(folder + "/map.bmp", testing::positionImage(width, height));
-  MemoryFields fields;
-  View view(kInitialViewWidth, kInitialViewHeight, false);
-  testing::ScriptedDesktop desktop;
-  desktop.nextFile = path;
-  Form form(fields, view, desktop);
-  const CommandOutcome loaded = loadRaster(form);
-  EXPECT_TRUE(loaded.isCompleted()) << loaded.message().toStdString();
-  const Field cornerFields[] = {Field::Text1, Field::Text2, Field::Text3, Field::Text4};
-  for (int i = 0; i < 4; ++i) fields.setText(cornerFields[i], corners[i]);
-  fields.setText(Field::Text5, rows);
-  fields.setText(Field::Text6, columns);
-  fields.setText(Field::Text12, angle);
-  return planRun(form);
+  const LoadedRaster loaded = loadRasterFile(path, TileSet(path), Decoding::beforeOpening, nullptr);
+  CutRequest request;
+  request.corners = {readFieldText(corners[0]), readFieldText(corners[1]), readFieldText(corners[2]),
+                     readFieldText(corners[3])};
+  request.rows = readFieldText(rows);
+  request.columns = readFieldText(columns);
+  request.angle = toSingle(readFieldText(angle));
+  request.overviewSide = 16200;
+  return planCut(loaded, request);
 }
 
 void expectNear(std::pair<double, double> got, double east, double north, double scale,

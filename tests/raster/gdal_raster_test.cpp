@@ -1,6 +1,7 @@
 // Rasters decoded through GDAL: the bitmap's own rows from every format and
 // pixel type, progress and cancelling, the placement a file carries, and
 // refusals that name the file and what it holds, without reading anything else.
+#include "support/opened_source.h"
 #include "raster/raster_opening.h"
 #include "raster/gdal_raster.h"
 
@@ -46,7 +47,7 @@ class GdalRasterTest : public ::testing::Test {
   // The cause with which opening `file` is refused, checking that it names the file.
   static QString refusal(const QString& file) {
     try {
-      openRaster(file);
+      testing::openRasterSource(file);
     } catch (const Failure& failure) {
       EXPECT_EQ(failure.file(), file);
       return failure.cause();
@@ -66,7 +67,7 @@ class GdalRasterTest : public ::testing::Test {
 TEST_F(GdalRasterTest, EveryFormatGivesTheBitmapsRows) {
   // Wide enough that a TIFF of 16-row blocks is decoded in several parts on every core.
   const QString bmp = testing::writeBmp24(path("p.bmp"), testing::positionImage(3000, 700));
-  const auto reference = openRaster(bmp);
+  const auto reference = testing::openRasterSource(bmp);
   const QList<QPair<QString, QStringList>> files = {
       {"tiled.tif", {"-co", "TILED=YES", "-co", "BLOCKXSIZE=64", "-co", "BLOCKYSIZE=16", "-co", "COMPRESS=LZW"}},
       {"striped.tif", {"-co", "COMPRESS=DEFLATE"}},
@@ -76,11 +77,11 @@ TEST_F(GdalRasterTest, EveryFormatGivesTheBitmapsRows) {
   for (const auto& [name, options] : files) {
     SCOPED_TRACE(name.toStdString());
     const QString file = translated(bmp, name, options);
-    const auto source = openRaster(file);
+    const auto source = testing::openRasterSource(file);
     EXPECT_EQ(dynamic_cast<const BmpFile*>(source.get()), nullptr);
     expectSameRows(*reference, *source);
     // Read while the decoder goes on down the file.
-    expectSameRows(*reference, *openRaster(file, nullptr, Decoding::whileReading));
+    expectSameRows(*reference, *testing::openRasterSource(file, nullptr, Decoding::whileReading));
   }
   // JPEG and PNG, colour or gray, decoded by their own libraries: the rows
   // GDAL decodes from them (kept here in a bitmap).
@@ -88,7 +89,7 @@ TEST_F(GdalRasterTest, EveryFormatGivesTheBitmapsRows) {
     for (const QStringList& bands : {QStringList{}, QStringList{"-b", "2"}}) {
       SCOPED_TRACE((format + bands.join(' ')).toStdString());
       const QString file = translated(bmp, "q." + format, QStringList{"-of", format} + bands);
-      expectSameRows(*openRaster(translated(file, "q.bmp", {"-of", "BMP"})), *openRaster(file));
+      expectSameRows(*testing::openRasterSource(translated(file, "q.bmp", {"-of", "BMP"})), *testing::openRasterSource(file));
       QFile::remove(file);
     }
 }
@@ -99,11 +100,11 @@ TEST_F(GdalRasterTest, GrayPaletteAndAlphaBecomeTheirColoursOverWhite) {
   const QString bmp8 = testing::writeBmp(path("i.bmp"), indexed, testing::BmpOptions{8}, palette);
   const QString png8 = path("i.png");
   ASSERT_TRUE(indexed.convertToFormat(QImage::Format_Indexed8, palette).save(png8));
-  expectSameRows(*openRaster(bmp8), *openRaster(png8));
+  expectSameRows(*testing::openRasterSource(bmp8), *testing::openRasterSource(png8));
 
   // One band of the position raster: gray levels.
   const QString bmp = testing::writeBmp24(path("p.bmp"), testing::positionImage(300, 2));
-  const auto gray = openRaster(translated(bmp, "g.tif", {"-b", "3"}));
+  const auto gray = testing::openRasterSource(translated(bmp, "g.tif", {"-b", "3"}));
   std::vector<std::uint8_t> scratch;
   const std::uint8_t* row = gray->row(1, scratch);
   for (int x = 0; x < 300; ++x)
@@ -115,7 +116,7 @@ TEST_F(GdalRasterTest, GrayPaletteAndAlphaBecomeTheirColoursOverWhite) {
   alpha.setPixel(2, 0, qRgba(0, 0, 0, 128));
   const QString png = path("a.png");
   ASSERT_TRUE(alpha.save(png));
-  const std::uint8_t* composited = openRaster(png)->row(0, scratch);
+  const std::uint8_t* composited = testing::openRasterSource(png)->row(0, scratch);
   EXPECT_EQ(std::vector<int>(composited, composited + 9),
             (std::vector<int>{255, 255, 255, 30, 20, 10, 127, 127, 127}));
 }
@@ -131,18 +132,18 @@ TEST_F(GdalRasterTest, ReportsProgressAndStopsWhenCancelled) {
   const QString bmp = testing::writeBmp24(path("p.bmp"), testing::positionImage(200, 100));
   const QString tif = translated(bmp, "p.tif", {"-co", "COMPRESS=LZW"});
   Progress progress(100);
-  ASSERT_NE(openRaster(tif, &progress), nullptr);
+  ASSERT_NE(testing::openRasterSource(tif, &progress), nullptr);
   EXPECT_EQ(progress.done, 100);
   Progress cancelled(100);
   cancelled.cancelRequested = true;
-  EXPECT_EQ(openRaster(tif, &cancelled), nullptr);
+  EXPECT_EQ(testing::openRasterSource(tif, &cancelled), nullptr);
 }
 
 TEST_F(GdalRasterTest, ThePlacementOfAGeoTiffOrOfAWorldFileBesideABitmap) {
   const QString bmp = testing::writeBmp24(path("p.bmp"), testing::positionImage(40, 20));
   const Georeference tiff =
       openRaster(translated(bmp, "g.tif", {"-a_srs", "EPSG:6677", "-a_ullr", "1000", "2000", "1300", "1800"}))
-          ->georeference();
+          .placement;
   ASSERT_TRUE(tiff.edges);
   EXPECT_EQ(*tiff.edges, (NorthUpEdges{2000, 1800, 1000, 1300}));
   EXPECT_TRUE(tiff.coordinateSystem.contains("6677")) << tiff.coordinateSystem.toStdString();
@@ -151,14 +152,14 @@ TEST_F(GdalRasterTest, ThePlacementOfAGeoTiffOrOfAWorldFileBesideABitmap) {
   // gdal_translate -of BMP places the bitmap in NAME.bmp.aux.xml: read as GDAL reads it.
   const auto placedBmp = openRaster(
       translated(bmp, "g.bmp", {"-of", "BMP", "-a_srs", "EPSG:6677", "-a_ullr", "1000", "2000", "1300", "1800"}));
-  EXPECT_NE(dynamic_cast<const BmpFile*>(placedBmp.get()), nullptr);
-  EXPECT_EQ(placedBmp->georeference().edges, tiff.edges);
-  EXPECT_EQ(placedBmp->georeference().coordinateSystem, tiff.coordinateSystem);
+  EXPECT_NE(dynamic_cast<const BmpFile*>(placedBmp.source.get()), nullptr);
+  EXPECT_EQ(placedBmp.placement.edges, tiff.edges);
+  EXPECT_EQ(placedBmp.placement.coordinateSystem, tiff.coordinateSystem);
 
-  EXPECT_EQ(openRaster(bmp)->georeference().edges, std::nullopt);
+  EXPECT_EQ(openRaster(bmp).placement.edges, std::nullopt);
   // World files give the centre of the top left pixel.
   testing::writeBytes(path("p.bpw"), "0.5\n0\n0\n-0.5\n100.25\n500.25\n");
-  const Georeference world = openRaster(bmp)->georeference();
+  const Georeference world = openRaster(bmp).placement;
   ASSERT_TRUE(world.edges);
   EXPECT_EQ(*world.edges, (NorthUpEdges{500.5, 490.5, 100, 120}));
   EXPECT_TRUE(world.coordinateSystem.isEmpty());
@@ -166,11 +167,11 @@ TEST_F(GdalRasterTest, ThePlacementOfAGeoTiffOrOfAWorldFileBesideABitmap) {
   QFile::remove(path("p.bpw"));
   // The bitmap's other world file name, in upper case.
   testing::writeBytes(path("p.BMPW"), "0.5\n0\n0\n-0.5\n200.25\n500.25\n");
-  EXPECT_EQ(openRaster(bmp)->georeference().edges, (NorthUpEdges{500.5, 490.5, 200, 220}));
+  EXPECT_EQ(openRaster(bmp).placement.edges, (NorthUpEdges{500.5, 490.5, 200, 220}));
 
   QFile::remove(path("p.BMPW"));
   testing::writeBytes(path("p.wld"), "0.5\n0.1\n0\n-0.5\n100.25\n500.25\n");
-  const Georeference turned = openRaster(bmp)->georeference();
+  const Georeference turned = openRaster(bmp).placement;
   EXPECT_EQ(turned.edges, std::nullopt);
   EXPECT_TRUE(turned.turnedIgnored);
 }

@@ -1,6 +1,7 @@
 // The raster source: bitmaps read where they lie in the file match Qt's own reader,
 // other formats are decoded through GDAL, and malformed files are refused
 // with a cause.
+#include "support/opened_source.h"
 #include "raster/raster_opening.h"
 
 #include <gtest/gtest.h>
@@ -69,7 +70,7 @@ TEST_F(RasterSourceTest, EveryUncompressedBitmapIsReadInPlaceAndMatchesQt) {
           c.bits <= 8 ? testing::paletteImage(width, 7, palette) : testing::positionImage(width, 7);
       const QString file = testing::writeBmp(
           path("v.bmp"), image, BmpOptions{c.bits, c.topDown, c.headerSize, c.bitFields}, palette);
-      const auto source = openRaster(file);
+      const auto source = testing::openRasterSource(file);
       EXPECT_NE(dynamic_cast<const BmpFile*>(source.get()), nullptr);
       expectSameAsQt(*source, file);
       // Whatever the stored order, row 0 is the top row.
@@ -89,7 +90,7 @@ TEST_F(RasterSourceTest, RowsReadAsABlockAreTheRowsReadOneByOne) {
     // An odd width: every stored row ends in padding.
     const QImage image = options.bits == 8 ? testing::paletteImage(13, 9, palette)
                                            : testing::positionImage(13, 9);
-    const auto source = openRaster(testing::writeBmp(path("block.bmp"), image, options, palette));
+    const auto source = testing::openRasterSource(testing::writeBmp(path("block.bmp"), image, options, palette));
     std::vector<std::uint8_t> scratch;
     for (auto [first, count] : {std::pair{0, 9}, std::pair{2, 3}, std::pair{8, 1}}) {
       std::vector<std::uint8_t> buffer(source->readRowsBytes(count));
@@ -110,13 +111,13 @@ TEST_F(RasterSourceTest, CompressedBitmapsAndOtherFormatsAreDecodedThroughGdal) 
   const QImage image = testing::paletteImage(21, 9, palette);
   const QString rle =
       testing::writeBmp(path("rle.bmp"), image, BmpOptions{8, false, 40, false, true}, palette);
-  const auto fromRle = openRaster(rle);
+  const auto fromRle = testing::openRasterSource(rle);
   EXPECT_EQ(dynamic_cast<const BmpFile*>(fromRle.get()), nullptr);
   expectSameAsQt(*fromRle, rle);
 
   const QString png = path("p.png");
   ASSERT_TRUE(testing::positionImage(300, 20).save(png, "PNG"));
-  const auto fromPng = openRaster(png);
+  const auto fromPng = testing::openRasterSource(png);
   expectSameAsQt(*fromPng, png);
 }
 
@@ -124,7 +125,7 @@ TEST_F(RasterSourceTest, CompressedBitmapsAndOtherFormatsAreDecodedThroughGdal) 
 QString refusal(const QString& file, const QByteArray& bytes) {
   testing::writeBytes(file, bytes);
   try {
-    openRaster(file);
+    testing::openRasterSource(file);
   } catch (const Failure& failure) {
     EXPECT_EQ(failure.file(), file);
     return failure.cause();
@@ -189,7 +190,7 @@ TEST_F(RasterSourceTest, AFileChangedUnderTheReaderFailsNamingTheFile) {
     SCOPED_TRACE(bits);
     const QString file = path(QStringLiteral("changing%1.bmp").arg(bits));
     testing::writeBmp(file, testing::paletteImage(97, 600, palette), BmpOptions{bits}, palette);
-    const auto source = openRaster(file);
+    const auto source = testing::openRasterSource(file);
     source->checkUnchanged();
     ASSERT_TRUE(QFile::resize(file, 100));
 
@@ -218,7 +219,7 @@ TEST_F(RasterSourceTest, AFileChangedUnderTheReaderFailsNamingTheFile) {
 
   // Rewritten in place at the same size: only the modification time tells.
   const QString file = testing::writeBmp24(path("rewritten.bmp"), testing::positionImage(8, 8));
-  const auto source = openRaster(file);
+  const auto source = testing::openRasterSource(file);
   QFile touched(file);
   ASSERT_TRUE(touched.open(QIODevice::ReadWrite));
   ASSERT_TRUE(touched.setFileTime(QDateTime::currentDateTime().addSecs(60),
@@ -230,7 +231,7 @@ TEST_F(RasterSourceTest, AFileChangedUnderTheReaderFailsNamingTheFile) {
 TEST_F(RasterSourceTest, MissingFilesAndFoldersAreNotFound) {
   for (const QString& missing : {path("none.bmp"), dir_.path(), QString()}) {
     try {
-      openRaster(missing);
+      testing::openRasterSource(missing);
       ADD_FAILURE() << "opened " << missing.toStdString();
     } catch (const Failure& failure) {
       EXPECT_EQ(failure.cause(), messages::fileNotFound());

@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 
+#include "support/opened_source.h"
 #include "base/failure.h"
 #include "desktop/image_view.h"
 #include "support/image_raster.h"
@@ -32,7 +33,7 @@ std::vector<std::shared_ptr<const RasterSource>> sourcesOf(const QImage& image) 
   static QTemporaryDir dir;
   static int files = 0;
   const QString path = dir.filePath(QString::number(++files) + ".bmp");
-  return {openRaster(testing::writeBmp24(path, image)), std::make_shared<testing::ImageRaster>(image)};
+  return {testing::openRasterSource(testing::writeBmp24(path, image)), std::make_shared<testing::ImageRaster>(image)};
 }
 
 QImage drawn(const RasterSource& source, QImage canvas, QRect destination, int threads = 1) {
@@ -43,7 +44,7 @@ QImage drawn(const RasterSource& source, QImage canvas, QRect destination, int t
 TEST(DrawRasterTest, OneToOneCopiesTheRegionExactly) {
   QTemporaryDir dir;
   const QImage image = positionImage(600, 300);
-  const auto fromFile = openRaster(testing::writeBmp24(dir.filePath("p.bmp"), image));
+  const auto fromFile = testing::openRasterSource(testing::writeBmp24(dir.filePath("p.bmp"), image));
   const testing::ImageRaster decoded(image);
   for (const RasterSource* source : {fromFile.get(), static_cast<const RasterSource*>(&decoded)}) {
     for (auto format : {QImage::Format_RGB32, QImage::Format_BGR888}) {

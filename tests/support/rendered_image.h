@@ -5,7 +5,7 @@
 #include <QImage>
 #include <new>
 
-#include "commands/run.h"
+#include "commands/run_plan.h"
 #include "desktop/image_view.h"
 
 namespace pelmora::testing {
