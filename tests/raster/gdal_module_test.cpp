@@ -1,6 +1,7 @@
 // The boundary to pelmora-gdal.so: a Failure raised inside the module is
-// caught as one here, and a module that cannot be loaded is refused with its
-// file and the loader's reason.
+// caught as one here, the module refuses names that GDAL would read from
+// elsewhere than the file system, and a module that cannot be loaded is
+// refused with its file and the loader's reason.
 #include "raster/gdal_module.h"
 
 #include <dlfcn.h>
@@ -40,6 +41,27 @@ TEST(GdalModule, AFailureRaisedInsideTheModuleReachesTheCaller) {
         << failure.what();
   } catch (...) {
     ADD_FAILURE() << "the module's Failure was not caught as a Failure";
+  }
+}
+
+TEST(GdalModule, NamesOfGdalsVirtualFileSystemsAreRefusedByTheModuleItself) {
+  // Names that exist nowhere, so that the programs' own opening stops them
+  // earlier: the module must not count on it.
+  for (const QString& name : {QStringLiteral("/vsicurl/http://127.0.0.1:9/x.tif"),
+                              QStringLiteral("/vsizip//tmp/x.zip/x.tif")}) {
+    SCOPED_TRACE(name.toStdString());
+    GdalPlacement placement;
+    const auto expectRefused = [&](const auto& open) {
+      try {
+        open();
+        ADD_FAILURE() << "opened";
+      } catch (const Failure& failure) {
+        EXPECT_EQ(failure.cause(), messages::virtualFileSystemRefused());
+        EXPECT_EQ(failure.file(), name);
+      }
+    };
+    expectRefused([&] { delete gdalModule().decode(name, nullptr, Decoding::beforeOpening, placement); });
+    expectRefused([&] { gdalModule().readSidecars(name, placement); });
   }
 }
 
