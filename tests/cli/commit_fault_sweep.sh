@@ -3,7 +3,8 @@
 # turn — killed there, or that call failing — then makes the next start a dry
 # run and checks the folder right after it: it must hold the complete earlier
 # set or the complete new set, sidecars included, and no journal. A run that
-# exits 0 must have left the new set. Faults come from strace's injection, so
+# exits 0 must have left the new set. Before that, a traced run must flush
+# enough, and flush the folder before it removes the journal. Faults come from strace's injection, so
 # the sweep needs root (or ptrace rights) and strace; without them it is
 # skipped (exit 77).
 # Usage: commit_fault_sweep.sh PELMORA_TILE [TABLE_OUT]
@@ -59,6 +60,22 @@ files="$(printf '%s\n' "$new_set" | wc -l)"
 flushes="$(count fsync,fdatasync)"
 if [ "$flushes" -lt $((files + 3)) ]; then
   echo "FAIL only $flushes flushes for $files files, their journal and the folder"
+  failed=1
+fi
+
+# The journal goes only once the folder's last flush is done: removed before
+# it, a stop could leave renames the disk has not kept and no journal to
+# carry them out again. Checked in the order of a traced run's calls.
+cp -a "$work/earlier" "$work/order"
+strace -f -qq -y -o "$work/trace" -e trace=fsync,fdatasync,unlink,unlinkat \
+  "$tile" "${new_run[@]}" -o "$work/order" "$raster" || { echo "the traced run failed"; exit 1; }
+last_folder_flush="$(grep -nE '^[0-9]+ +f(data)?sync\(' "$work/trace" | grep -F "<$work/order>" | tail -n 1 | cut -d: -f1)"
+journal_removal="$(grep -nE '^[0-9]+ +unlink(at)?\(.*\.pelmora-commit"' "$work/trace" | tail -n 1 | cut -d: -f1)"
+if [ -z "$last_folder_flush" ] || [ -z "$journal_removal" ]; then
+  echo "FAIL the traced run shows no flush of the folder (${last_folder_flush:-none}) or no removal of its journal (${journal_removal:-none})"
+  failed=1
+elif [ "$last_folder_flush" -gt "$journal_removal" ]; then
+  echo "FAIL the journal is removed (call $journal_removal) before the folder's last flush (call $last_folder_flush)"
   failed=1
 fi
 
