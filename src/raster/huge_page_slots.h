@@ -21,8 +21,7 @@ class HugePageSlots {
   HugePageSlots(const HugePageSlots&) = delete;
   HugePageSlots& operator=(const HugePageSlots&) = delete;
 
-  std::size_t slotBytes() const { return slotBytes_; }
-  // A slot of slotBytes() bytes, until released. Throws std::bad_alloc.
+  // A slot of at least the bytes given, until released. Throws std::bad_alloc.
   std::uint8_t* acquire();
   void release(std::uint8_t* slot);
 
