@@ -94,12 +94,12 @@ bool finishInterruptedCommit(const QString& folder, const QString& journalName,
                              const std::function<bool(const QString&)>& ours) {
   const FileDescriptor dir(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!dir.isOpen()) return false;
-  const int fd = ::openat(dir.get(), QFile::encodeName(journalName).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return false;
+  const FileDescriptor fd(
+      ::openat(dir.get(), QFile::encodeName(journalName).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+  if (!fd.isOpen()) return false;
   QFile file;
   QByteArray text;
-  if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) text = file.readAll();
-  else ::close(fd);
+  if (file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) text = file.readAll();
   if (const auto steps = parseJournal(text, ours)) carryOut(dir.get(), folder, *steps, /*again=*/true);
   removeJournal(dir.get(), journalName);
   return true;

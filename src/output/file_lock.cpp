@@ -19,22 +19,18 @@ namespace pelmora {
 std::optional<FileLock> FileLock::tryAcquire(const QString& path) {
   const QByteArray name = QFile::encodeName(path);
   for (;;) {
-    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    FileDescriptor fd(::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!fd.isOpen()) {
       const int error = errno;
       throw Failure(messages::cannotCreateLockFile(fileErrorReason(error)), path);
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      ::close(fd);
-      return std::nullopt;
-    }
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return std::nullopt;
     // The holder before us removes the file as it lets go: a lock taken on
     // that removed file locks nothing, so it is taken again on the new one.
     struct stat held, named;
-    if (::fstat(fd, &held) == 0 && ::stat(name.constData(), &named) == 0 && held.st_dev == named.st_dev &&
+    if (::fstat(fd.get(), &held) == 0 && ::stat(name.constData(), &named) == 0 && held.st_dev == named.st_dev &&
         held.st_ino == named.st_ino)
-      return FileLock(path, fd);
-    ::close(fd);
+      return FileLock(path, std::move(fd));
   }
 }
 
@@ -48,8 +44,6 @@ std::optional<FileLock> FileLock::acquire(const QString& path, const std::atomic
   return std::nullopt;
 }
 
-FileLock::FileLock(FileLock&& other) noexcept : path_(std::move(other.path_)), fd_(other.fd_) { other.fd_ = -1; }
-
 FileLock& FileLock::operator=(FileLock&& other) noexcept {
   std::swap(path_, other.path_);
   std::swap(fd_, other.fd_);
@@ -57,10 +51,9 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept {
 }
 
 FileLock::~FileLock() {
-  if (fd_ < 0) return;
-  // Removed while still held, so that no one locks the file about to go.
-  ::unlink(QFile::encodeName(path_).constData());
-  ::close(fd_);
+  // Removed while still held (the descriptor closes after), so that no one
+  // locks the file about to go.
+  if (fd_.isOpen()) ::unlink(QFile::encodeName(path_).constData());
 }
 
 }  // namespace pelmora

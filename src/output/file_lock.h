@@ -6,6 +6,8 @@
 
 #include <QString>
 #include <atomic>
+
+#include "base/file_io.h"
 #include <optional>
 
 namespace pelmora {
@@ -18,14 +20,14 @@ class FileLock {
   // Waits for the lock until `giveUp` turns true (nothing then).
   static std::optional<FileLock> acquire(const QString& path, const std::atomic<bool>& giveUp);
 
-  FileLock(FileLock&& other) noexcept;
+  FileLock(FileLock&& other) noexcept = default;
   FileLock& operator=(FileLock&& other) noexcept;
   ~FileLock();
 
  private:
-  FileLock(QString path, int fd) : path_(std::move(path)), fd_(fd) {}
+  FileLock(QString path, FileDescriptor fd) : path_(std::move(path)), fd_(std::move(fd)) {}
   QString path_;
-  int fd_;
+  FileDescriptor fd_;
 };
 
 }  // namespace pelmora

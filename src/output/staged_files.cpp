@@ -207,13 +207,11 @@ void StagedSet::commit(const std::vector<CommitStep>& steps, const QString& jour
 // Read with readdir: QDir's filtered, sorted listing took half a millisecond
 // of every run's start for a folder of a few hundred files.
 int removeLeftoverTemporaries(const QString& folder, const std::function<bool(const QString&)>& ours) {
-  const int fd = ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return 0;
-  DIR* entries = ::fdopendir(fd);
-  if (!entries) {
-    ::close(fd);
-    return 0;
-  }
+  FileDescriptor folderFd(::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folderFd.isOpen()) return 0;
+  DIR* entries = ::fdopendir(folderFd.get());
+  if (!entries) return 0;
+  const int fd = folderFd.release();  // closed with `entries`
   int removed = 0;
   while (const dirent* entry = ::readdir(entries)) {
     const std::optional<QString> name = fileNameOfStaged(QFile::decodeName(entry->d_name));

@@ -59,15 +59,13 @@ BmpFile::BmpFile(int fd, const struct stat& status, BmpLayout layout, const QStr
       opened_(status) {
   if (layout_.pixelOffset + layout_.stride * layout_.height > status.st_size)
     throw Failure(messages::bitmapTruncated(), path);
-  fd_ = fcntl(fd, F_DUPFD_CLOEXEC, 0);
-  if (fd_ < 0) throw Failure(messages::cannotOpenFile(systemErrorText(errno)), path);
+  fd_ = FileDescriptor(fcntl(fd, F_DUPFD_CLOEXEC, 0));
+  if (!fd_.isOpen()) throw Failure(messages::cannotOpenFile(systemErrorText(errno)), path);
 }
-
-BmpFile::~BmpFile() { ::close(fd_); }
 
 void BmpFile::checkUnchanged() const {
   struct stat now {};
-  if (fstat(fd_, &now) != 0) return;  // nothing to compare with: the reads alone tell
+  if (fstat(fd_.get(), &now) != 0) return;  // nothing to compare with: the reads alone tell
   if (now.st_size != opened_.st_size || now.st_mtim.tv_sec != opened_.st_mtim.tv_sec ||
       now.st_mtim.tv_nsec != opened_.st_mtim.tv_nsec)
     throw Failure(messages::rasterChangedWhileReading(), path_);
@@ -79,7 +77,7 @@ std::int64_t BmpFile::storedOffset(int y) const {
 }
 
 void BmpFile::readExactly(std::uint8_t* to, std::size_t bytes, std::int64_t offset, int y) const {
-  const int error = preadAll(fd_, to, bytes, offset);
+  const int error = preadAll(fd_.get(), to, bytes, offset);
   // The headers were checked against the file's size: at its end, it has shrunk since.
   if (error == kEndOfFile) throw Failure(messages::rasterChangedWhileReading(), path_);
   if (error != 0)
@@ -145,7 +143,7 @@ void BmpFile::willRead(int first, int last) const {
   if (first >= last) return;
   // Stored order may be bottom-up: the byte span of both end rows.
   const std::int64_t a = storedOffset(first), b = storedOffset(last - 1);
-  posix_fadvise(fd_, std::min(a, b), std::max(a, b) - std::min(a, b) + layout_.stride,
+  posix_fadvise(fd_.get(), std::min(a, b), std::max(a, b) - std::min(a, b) + layout_.stride,
                 POSIX_FADV_WILLNEED);
 }
 

@@ -14,6 +14,7 @@
 
 #include <sys/stat.h>
 
+#include "base/file_io.h"
 #include "raster/bmp_header.h"
 #include "raster/raster_source.h"
 
@@ -24,7 +25,6 @@ class BmpFile final : public RasterSource {
   // Reads a duplicate of `fd` (left open to the caller) described by
   // `status`, whose headers gave `layout`.
   BmpFile(int fd, const struct stat& status, BmpLayout layout, const QString& path);
-  ~BmpFile() override;
   BmpFile(const BmpFile&) = delete;
   BmpFile& operator=(const BmpFile&) = delete;
 
@@ -46,7 +46,7 @@ class BmpFile final : public RasterSource {
 
   BmpLayout layout_;
   QString path_;
-  int fd_ = -1;
+  FileDescriptor fd_;
   struct stat opened_ {};
 };
 

@@ -24,25 +24,22 @@ namespace pelmora {
 namespace {
 
 // An unnamed file in the system's temporary folder (TMPDIR), of `bytes` bytes.
-int temporaryFile(std::int64_t bytes, const QString& rasterPath) {
+FileDescriptor temporaryFile(std::int64_t bytes, const QString& rasterPath) {
   const QString folder = QDir::tempPath();
   const QByteArray name = QFile::encodeName(folder);
-  int fd = ::open(name.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-  if (fd < 0 && errno != ENOSPC && errno != EACCES && errno != EROFS) {
+  FileDescriptor fd(::open(name.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+  if (!fd.isOpen() && errno != ENOSPC && errno != EACCES && errno != EROFS) {
     // A file system without unnamed files: name one and remove the name at once.
     QByteArray pattern = QFile::encodeName(QDir(folder).filePath(QStringLiteral("pelmora-XXXXXX")));
-    fd = mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd >= 0) ::unlink(pattern.constData());
+    fd = FileDescriptor(mkostemp(pattern.data(), O_CLOEXEC));
+    if (fd.isOpen()) ::unlink(pattern.constData());
   }
-  if (fd < 0)
+  if (!fd.isOpen())
     throw Failure(messages::cannotCreateTemporaryFile(folder, systemErrorText(errno)), rasterPath);
   // A full disk is said before the decoding, not midway.
   struct statvfs space {};
-  const bool tooSmall = fstatvfs(fd, &space) == 0 && std::int64_t(space.f_bavail) * std::int64_t(space.f_frsize) < bytes;
-  if (tooSmall) {
-    ::close(fd);
-    throw Failure(messages::temporaryFolderFull(folder, (bytes + 999999) / 1000000), rasterPath);
-  }
+  const bool tooSmall = fstatvfs(fd.get(), &space) == 0 && std::int64_t(space.f_bavail) * std::int64_t(space.f_frsize) < bytes;
+  if (tooSmall) throw Failure(messages::temporaryFolderFull(folder, (bytes + 999999) / 1000000), rasterPath);
   return fd;
 }
 
@@ -57,14 +54,13 @@ class UndecodedRaster final : public RasterSource {
 
 }  // namespace
 
-DecodedFile::DecodedFile(int width, int height, int fd)
-    : RasterSource(width, height), fd_(fd), rowBytes_(std::size_t(width) * 3) {}
+DecodedFile::DecodedFile(int width, int height, FileDescriptor fd)
+    : RasterSource(width, height), fd_(std::move(fd)), rowBytes_(std::size_t(width) * 3) {}
 
 DecodedFile::~DecodedFile() {
   if (decoder_) decoder_->stop();
   if (decoding_.joinable()) decoding_.join();
   decoder_.reset();
-  ::close(fd_);
 }
 
 void DecodedFile::decodeBehind(std::unique_ptr<Decoder> decoder) {
@@ -92,7 +88,7 @@ const std::uint8_t* DecodedFile::row(int y, std::vector<std::uint8_t>& scratch) 
 
 // Reads `bytes` at `offset` whole, however the system splits the read.
 void DecodedFile::readAt(std::uint8_t* into, std::size_t bytes, std::int64_t offset) const {
-  if (const int error = preadAll(fd_, into, bytes, offset))
+  if (const int error = preadAll(fd_.get(), into, bytes, offset))
     throw Failure(messages::cannotReadTemporaryFile(QDir::tempPath(), systemErrorText(error == kEndOfFile ? EIO : error)));
 }
 
@@ -119,7 +115,7 @@ void DecodedFile::willRead(int first, int last) const {
   first = std::max(first, 0);
   last = std::min(last, height());
   if (first >= last) return;
-  posix_fadvise(fd_, std::int64_t(first) * std::int64_t(rowBytes_),
+  posix_fadvise(fd_.get(), std::int64_t(first) * std::int64_t(rowBytes_),
                 std::int64_t(last - first) * std::int64_t(rowBytes_), POSIX_FADV_WILLNEED);
 }
 
@@ -138,11 +134,12 @@ std::unique_ptr<RasterSource> decodeFile(const QString& path, Progress* progress
   // Under 2^62 bytes, as both sides are below 2^31.
   const std::int64_t bytes = std::int64_t(width) * std::int64_t(height) * 3;
 
-  const int fd = temporaryFile(bytes, path);
-  auto source = std::make_unique<DecodedFile>(width, height, fd);
+  FileDescriptor fd = temporaryFile(bytes, path);
+  const int written = fd.get();  // the decoder writes the rows the source owns and reads
+  auto source = std::make_unique<DecodedFile>(width, height, std::move(fd));
   // Behind the readers nothing reports: `progress` lives only as long as the opening.
   const bool behind = decoding == Decoding::whileReading;
-  auto decoder = std::make_unique<Decoder>(path, std::move(dataset), plan, fd, behind ? nullptr : progress);
+  auto decoder = std::make_unique<Decoder>(path, std::move(dataset), plan, written, behind ? nullptr : progress);
   if (behind) {
     source->decodeBehind(std::move(decoder));
     return source;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <thread>
 
+#include "base/file_io.h"
 #include "raster/gdal_module_api.h"
 #include "raster/raster_source.h"
 
@@ -22,7 +23,7 @@ class Decoder;
 
 class DecodedFile final : public RasterSource {
  public:
-  DecodedFile(int width, int height, int fd);  // takes `fd`
+  DecodedFile(int width, int height, FileDescriptor fd);
   ~DecodedFile() override;  // stops a decoding behind the readers first
   DecodedFile(const DecodedFile&) = delete;
   DecodedFile& operator=(const DecodedFile&) = delete;
@@ -42,7 +43,7 @@ class DecodedFile final : public RasterSource {
   void readAt(std::uint8_t* into, std::size_t bytes, std::int64_t offset) const;
   // Waits until rows [0, end) are decoded.
   void awaitRows(int end) const;
-  int fd_;
+  FileDescriptor fd_;
   std::size_t rowBytes_;
   std::unique_ptr<Decoder> decoder_;  // while it decodes behind the readers
   std::thread decoding_;
