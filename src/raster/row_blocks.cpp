@@ -1,7 +1,6 @@
 #include "raster/row_blocks.h"
 
 #include <algorithm>
-#include <exception>
 
 namespace pelmora {
 namespace {
@@ -96,20 +95,18 @@ void RowBlocks::load(std::unique_lock<std::mutex>& lock, int index) {
   const int count = std::min(rowsPerBlock_, source_.height() - first);
   lock.unlock();
   RasterSource::RowBlock rows;
-  std::exception_ptr failure;
   try {
     rows = source_.readRows(first, count, memory);
   } catch (...) {
-    failure = std::current_exception();
-  }
-  lock.lock();
-  block.memory = memory;
-  if (failure) {
+    lock.lock();
+    block.memory = memory;
     block.state = Block::State::Ready;  // for drop() to hand the memory back
     drop(block);
     loaded_.notify_all();
-    std::rethrow_exception(failure);
+    throw;
   }
+  lock.lock();
+  block.memory = memory;
   block.rows = rows;
   block.state = Block::State::Ready;
   loaded_.notify_all();

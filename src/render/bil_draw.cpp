@@ -229,19 +229,13 @@ void drawInSlices(const Plan& plan, int rowCount, int threads) {
   // Slices of at least 32 rows: below that a thread costs more than it saves.
   const int slices = std::clamp(std::min(threads, (rowCount + 31) / 32), 1, 64);
   // A source may fail to read a row (Failure): carried back to the caller
-  // rather than ending the process from a helper thread.
-  std::vector<std::exception_ptr> failures(static_cast<std::size_t>(slices));
-  auto guarded = [&slice, &failures](int index, int from, int to) {
-    try {
-      slice(from, to);
-    } catch (...) {
-      failures[std::size_t(index)] = std::current_exception();
-    }
-  };
+  // rather than ending the process from a helper thread; the topmost
+  // slice's failure, whichever comes first.
+  FirstFailure failure;
   auto edge = [rowCount, slices](int index) { return int(std::int64_t(rowCount) * index / slices); };
-  runOnThreads(slices, [&](int i) { guarded(i, edge(i), edge(i + 1)); }, PartsWithoutThread::runByCaller);
-  for (const auto& failure : failures)
-    if (failure) std::rethrow_exception(failure);
+  runOnThreads(slices, [&](int i) { failure.guard(i, [&] { slice(edge(i), edge(i + 1)); }); },
+               PartsWithoutThread::runByCaller);
+  failure.rethrow();
 }
 
 // The canvas rows and columns the destination covers, and the taps down.

@@ -222,7 +222,7 @@ class FailingSource : public RasterSource {
         failFrom_(failFrom),
         changedAfterwards_(changedAfterwards) {}
   const std::uint8_t* row(int y, std::vector<std::uint8_t>&) const override {
-    if (y >= failFrom_) throw Failure(QStringLiteral("changed"), QStringLiteral("f.bmp"));
+    if (y >= failFrom_) throw Failure(QStringLiteral("row %1").arg(y), QStringLiteral("f.bmp"));
     return row_.data();
   }
   void checkUnchanged() const override {
@@ -235,18 +235,28 @@ class FailingSource : public RasterSource {
   bool changedAfterwards_;
 };
 
-TEST(DrawRasterTest, AFailedReadInAnyBandReachesTheCaller) {
-  for (int threads : {1, 4}) {
-    for (QRect destination : {QRect(0, 0, 50, 400), QRect(0, 0, 25, 100)}) {
-      EXPECT_THROW(drawn(FailingSource(300, false), canvasOf(50, 400), destination, threads),
-                   Failure);
-      EXPECT_THROW(drawn(FailingSource(0, false), canvasOf(50, 400), destination, threads),
-                   Failure);
-    }
-    // Every row read, but the file changed meanwhile.
-    EXPECT_THROW(drawn(FailingSource(400, true), canvasOf(50, 400), QRect(0, 0, 50, 400), threads),
-                 Failure);
+// The cause a drawing of `source` stops with.
+QString failureOf(const FailingSource& source, const QRect& destination, int threads) {
+  try {
+    drawn(source, canvasOf(50, 400), destination, threads);
+  } catch (const Failure& failure) {
+    return failure.cause();
   }
+  return QStringLiteral("drawn");
+}
+
+TEST(DrawRasterTest, AFailedReadInAnySliceReachesTheCallerAsTheTopmostSlicesFailure) {
+  for (QRect destination : {QRect(0, 0, 50, 400), QRect(0, 0, 25, 100)}) {
+    for (int failFrom : {0, 300}) {
+      SCOPED_TRACE(failFrom);
+      const QString alone = failureOf(FailingSource(failFrom, false), destination, 1);
+      EXPECT_TRUE(alone.startsWith("row ")) << alone.toStdString();
+      // Every slice fails at rows of its own: whichever fails first, the message is the same.
+      EXPECT_EQ(failureOf(FailingSource(failFrom, false), destination, 4), alone);
+    }
+  }
+  // Every row read, but the file changed meanwhile.
+  EXPECT_EQ(failureOf(FailingSource(400, true), QRect(0, 0, 50, 400), 4), "changed");
 }
 
 }  // namespace

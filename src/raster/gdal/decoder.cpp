@@ -4,8 +4,8 @@
 #include <QFile>
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
-#include <system_error>
 #include <thread>
 
 #include "base/file_io.h"
@@ -56,24 +56,14 @@ Decoder::Decoder(QString path, Dataset first, const PixelPlan& plan, int fd, Pro
 }
 
 bool Decoder::run() {
-  // Threads started here rather than through runOnThreads: built with that
-  // template, the sanitizer build's leak checker crashed scanning GDAL's
-  // thread-local blocks at exit (a matter of where they land; see
-  // tests/CMakeLists.txt).
-  std::vector<std::thread> helpers;
-  helpers.reserve(std::size_t(threads_ - 1));
-  try {
-    for (int i = 1; i < threads_; ++i) helpers.emplace_back([this] { work(nullptr); });
-  } catch (const std::system_error&) {
-    // The system has no thread to spare: the chunks go to whichever thread
-    // asks next, so the threads started decode them all.
-  }
-  work(first_.handle);
-  for (auto& helper : helpers) helper.join();
+  // The chunks go to whichever thread asks next: the threads the system
+  // gives decode them all.
+  runOnThreads(threads_, [this](int i) { work(i == 0 ? first_.handle : nullptr); },
+               PartsWithoutThread::skipped);
   std::lock_guard lock(mutex_);
   finished_ = true;
   decoded_.notify_all();
-  if (failure_) throw *failure_;
+  failure_.rethrow();
   return !cancelled_;
 }
 
@@ -83,7 +73,7 @@ void Decoder::runBehind() {
   } catch (...) {
     // The decoding's own failure is kept already; any other (no memory for
     // the threads) becomes the readers' too, rather than ending the process.
-    stopWith(Failure::fromCurrentException(path_));
+    stopWithCurrent();
   }
 }
 
@@ -96,17 +86,14 @@ void Decoder::awaitRows(int end) {
   if (end <= readyRows_.load(std::memory_order_acquire)) return;
   std::unique_lock lock(mutex_);
   decoded_.wait(lock, [&] {
-    return end <= readyRows_.load(std::memory_order_relaxed) || failure_ || finished_;
+    return end <= readyRows_.load(std::memory_order_relaxed) || failure_.any() || finished_;
   });
   if (end <= readyRows_.load(std::memory_order_relaxed)) return;
-  if (failure_) throw *failure_;
+  failure_.rethrow();
   throw std::logic_error("rows read from a decoding that was stopped");
 }
 
-void Decoder::throwFailure() {
-  std::lock_guard lock(mutex_);
-  if (failure_) throw *failure_;
-}
+void Decoder::throwFailure() { failure_.rethrow(); }
 
 void Decoder::work(GDALDatasetH given) {
   try {
@@ -129,7 +116,7 @@ void Decoder::work(GDALDatasetH given) {
       written(chunk, rows);
     }
   } catch (...) {
-    stopWith(Failure::fromCurrentException(path_));
+    stopWithCurrent();
   }
 }
 
@@ -189,9 +176,9 @@ void Decoder::write(const std::uint8_t* data, std::size_t bytes, std::int64_t of
     throw Failure(messages::cannotWriteTemporaryFile(QDir::tempPath(), systemErrorText(error)), path_);
 }
 
-void Decoder::stopWith(const Failure& failure) {
+void Decoder::stopWithCurrent() {
+  failure_.keep(std::make_exception_ptr(Failure::fromCurrentException(path_)));
   std::lock_guard lock(mutex_);
-  if (!failure_) failure_ = failure;
   stop_ = true;
   decoded_.notify_all();
 }

@@ -9,10 +9,10 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <vector>
 
 #include "base/failure.h"
+#include "base/threads.h"
 #include "raster/gdal/gdal_dataset.h"
 #include "raster/gdal/row_decoder.h"
 
@@ -50,7 +50,9 @@ class Decoder {
   void written(int chunk, int rows);
   void decode(GDALDatasetH dataset, int top, int rows, std::uint8_t* in, std::uint8_t* out);
   void write(const std::uint8_t* data, std::size_t bytes, std::int64_t offset);
-  void stopWith(const Failure& failure);
+  // Inside a catch block: the exception being handled stops the decoding,
+  // as a Failure naming the file.
+  void stopWithCurrent();
 
   const QString path_;
   Dataset first_;
@@ -70,7 +72,7 @@ class Decoder {
   int firstUndone_ = 0;
   std::int64_t rowsDone_ = 0;
   bool stop_ = false, cancelled_ = false, finished_ = false;
-  std::optional<Failure> failure_;
+  FirstFailure failure_;  // set before stop_, checked under mutex_ too
   // Rows [0, readyRows_) are in the file: written under mutex_, read without.
   std::atomic<int> readyRows_{0};
 };
