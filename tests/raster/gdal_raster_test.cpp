@@ -90,9 +90,9 @@ TEST_F(GdalRasterTest, EveryFormatGivesTheBitmapsRows) {
   // JPEG and PNG, colour or gray, decoded by their own libraries: the rows
   // GDAL decodes from them (kept here in a bitmap).
   for (const QString format : {"JPEG", "PNG"})
-    for (const QStringList& bands : {QStringList{}, QStringList{"-b", "2"}}) {
-      SCOPED_TRACE((format + bands.join(' ')).toStdString());
-      const QString file = translated(bmp, "q." + format, QStringList{"-of", format} + bands);
+    for (const QStringList& channels : {QStringList{}, QStringList{"-b", "2"}}) {
+      SCOPED_TRACE((format + channels.join(' ')).toStdString());
+      const QString file = translated(bmp, "q." + format, QStringList{"-of", format} + channels);
       expectSameRows(*testing::openRasterSource(translated(file, "q.bmp", {"-of", "BMP"})), *testing::openRasterSource(file));
       QFile::remove(file);
     }
@@ -106,13 +106,13 @@ TEST_F(GdalRasterTest, GrayPaletteAndAlphaBecomeTheirColoursOverWhite) {
   ASSERT_TRUE(indexed.convertToFormat(QImage::Format_Indexed8, palette).save(png8));
   expectSameRows(*testing::openRasterSource(bmp8), *testing::openRasterSource(png8));
 
-  // One band of the position raster: gray levels.
+  // One channel of the position raster: gray levels.
   const QString bmp = testing::writeBmp24(path("p.bmp"), testing::positionImage(300, 2));
   const auto gray = testing::openRasterSource(translated(bmp, "g.tif", {"-b", "3"}));
   std::vector<std::uint8_t> scratch;
   const std::uint8_t* row = gray->row(1, scratch);
   for (int x = 0; x < 300; ++x)
-    for (int c = 0; c < 3; ++c) ASSERT_EQ(row[3 * x + c], x % 256) << x;  // blue is band 3
+    for (int c = 0; c < 3; ++c) ASSERT_EQ(row[3 * x + c], x % 256) << x;  // blue is channel 3
 
   QImage alpha(3, 1, QImage::Format_ARGB32);
   alpha.setPixel(0, 0, qRgba(10, 20, 30, 0));

@@ -152,7 +152,7 @@ TEST(DrawRasterTest, WhiteStaysWhiteUnderExtremeShrinking) {
   }
 }
 
-TEST(DrawRasterTest, BandsAndLayoutsAgree) {
+TEST(DrawRasterTest, SlicesAndLayoutsAgree) {
   QImage image(333, 517, QImage::Format_RGB32);
   quint32 seed = 12345;
   for (int y = 0; y < image.height(); ++y)

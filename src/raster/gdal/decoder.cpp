@@ -45,9 +45,9 @@ Decoder::Decoder(QString path, Dataset first, const PixelPlan& plan, int fd, Pro
                                    (std::strcmp(driver, "JP2OpenJPEG") == 0 && blockHeight < height_));
   threads_ = anyOrder ? int(std::clamp(std::thread::hardware_concurrency(), 1u, 16u)) : 1;
   threads_ = std::min(threads_, chunks_);
-  // A JPEG or a PNG of three bands or gray is decoded by its own library,
+  // A JPEG or a PNG of three channels or gray is decoded by its own library,
   // in file order.
-  if (driver && (plan_.bands == Bands::Rgb || (plan_.bands == Bands::Lookup && plan_.grayLookup))) {
+  if (driver && (plan_.channels == Channels::Rgb || (plan_.channels == Channels::Lookup && plan_.grayLookup))) {
     if (std::strcmp(driver, "JPEG") == 0) rowDecoder_ = openJpegRows(path_);
     if (std::strcmp(driver, "PNG") == 0) rowDecoder_ = openPngRows(path_);
     if (rowDecoder_ && (rowDecoder_->width() != width_ || rowDecoder_->height() != height_))
@@ -103,9 +103,9 @@ void Decoder::work(GDALDatasetH given) {
       given = own->handle;
     }
     std::vector<std::uint8_t> out(rowBytes_ * std::size_t(chunkRows_));
-    std::vector<std::uint8_t> in(plan_.bands == Bands::Rgb ? 0
+    std::vector<std::uint8_t> in(plan_.channels == Channels::Rgb ? 0
                                  : std::size_t(width_) * std::size_t(chunkRows_) *
-                                       (plan_.bands == Bands::Rgba ? 4 : 1));
+                                       (plan_.channels == Channels::Rgba ? 4 : 1));
     for (;;) {
       const int chunk = nextChunk();
       if (chunk < 0) return;
@@ -145,11 +145,11 @@ void Decoder::decode(GDALDatasetH dataset, int top, int rows, std::uint8_t* in, 
   CPLErrorReset();
   CPLErr result;
   const std::size_t pixels = std::size_t(width_) * std::size_t(rows);
-  if (plan_.bands == Bands::Rgb) {
+  if (plan_.channels == Channels::Rgb) {
     int order[3] = {3, 2, 1};
     result = GDALDatasetRasterIO(dataset, GF_Read, 0, top, width_, rows, out, width_, rows,
                                  GDT_Byte, 3, order, 3, GSpacing(rowBytes_), 1);
-  } else if (plan_.bands == Bands::Rgba) {
+  } else if (plan_.channels == Channels::Rgba) {
     int order[4] = {3, 2, 1, 4};
     result = GDALDatasetRasterIO(dataset, GF_Read, 0, top, width_, rows, in, width_, rows,
                                  GDT_Byte, 4, order, 4, GSpacing(width_) * 4, 1);

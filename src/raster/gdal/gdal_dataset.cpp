@@ -38,15 +38,16 @@ GDALDriver* driverRecognising(const char* name) {
   return nullptr;
 }
 
-QString bandsText(GDALDatasetH dataset) {
+// The file's channels as the refusal names them.
+QString channelsText(GDALDatasetH dataset) {
   const int count = GDALGetRasterCount(dataset);
   QStringList parts;
   for (int i = 1; i <= count; ++i) {
-    GDALRasterBandH band = GDALGetRasterBand(dataset, i);
+    GDALRasterBandH channel = GDALGetRasterBand(dataset, i);
     parts << QStringLiteral("%1 %2")
-                 .arg(QString::fromLatin1(GDALGetDataTypeName(GDALGetRasterDataType(band))),
+                 .arg(QString::fromLatin1(GDALGetDataTypeName(GDALGetRasterDataType(channel))),
                       QString::fromLatin1(
-                          GDALGetColorInterpretationName(GDALGetRasterColorInterpretation(band))));
+                          GDALGetColorInterpretationName(GDALGetRasterColorInterpretation(channel))));
   }
   return messages::bandsOf(count, parts);
 }
@@ -71,7 +72,7 @@ Dataset openDataset(const QString& path) {
 PixelPlan pixelPlanOf(GDALDatasetH dataset, const QString& path) {
   const int count = GDALGetRasterCount(dataset);
   auto refuse = [&] {
-    return Failure(messages::pixelFormatNotReadable(bandsText(dataset)), path);
+    return Failure(messages::pixelFormatNotReadable(channelsText(dataset)), path);
   };
   if (count != 1 && count != 3 && count != 4) throw refuse();
   for (int i = 1; i <= count; ++i)
@@ -82,15 +83,15 @@ PixelPlan pixelPlanOf(GDALDatasetH dataset, const QString& path) {
   if (count == 4) {
     if (GDALGetRasterColorInterpretation(GDALGetRasterBand(dataset, 4)) != GCI_AlphaBand)
       throw refuse();
-    plan.bands = Bands::Rgba;
+    plan.channels = Channels::Rgba;
     return plan;
   }
-  plan.bands = Bands::Lookup;
-  GDALRasterBandH band = GDALGetRasterBand(dataset, 1);
-  GDALColorTableH table = GDALGetRasterColorTable(band);
+  plan.channels = Channels::Lookup;
+  GDALRasterBandH channel = GDALGetRasterBand(dataset, 1);
+  GDALColorTableH table = GDALGetRasterColorTable(channel);
   for (int i = 0; i < 256; ++i) plan.lookup[i] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i)};
   plan.grayLookup = true;
-  if (table && GDALGetRasterColorInterpretation(band) == GCI_PaletteIndex) {
+  if (table && GDALGetRasterColorInterpretation(channel) == GCI_PaletteIndex) {
     plan.grayLookup = false;
     if (GDALGetPaletteInterpretation(table) != GPI_RGB && GDALGetPaletteInterpretation(table) != GPI_Gray)
       throw refuse();

@@ -1,6 +1,6 @@
 // GDAL's side of a raster file inside pelmora-gdal.so: the dataset opened by
-// the drivers of real raster files only, how its bands become blue-green-red
-// rows, and where it lies.
+// the drivers of real raster files only, how its colour channels (GDAL's
+// bands) become blue-green-red rows, and where it lies.
 #pragma once
 
 #include <gdal.h>
@@ -29,22 +29,22 @@ struct Dataset {
 // naming a format of another kind, or GDAL's reason.
 Dataset openDataset(const QString& path);
 
-// How the file's bands become blue-green-red rows.
-enum class Bands { Lookup, Rgb, Rgba };
+// How the file's channels become blue-green-red rows.
+enum class Channels { Lookup, Rgb, Rgba };
 
 struct PixelPlan {
-  Bands bands = Bands::Rgb;
+  Channels channels = Channels::Rgb;
   // Blue, green, red of every gray level or palette index (over white where
   // the palette has alpha).
   std::array<std::array<std::uint8_t, 3>, 256> lookup{};
-  bool grayLookup = false;  // one band of gray levels, no palette
+  bool grayLookup = false;  // one channel of gray levels, no palette
 };
 
 inline std::uint8_t overWhite(int colour, int alpha) {
   return std::uint8_t((colour * alpha + 255 * (255 - alpha) + 127) / 255);
 }
 
-// How the file's bands are read; throws Failure naming the bands when they are
+// How the file's channels are read; throws Failure naming them when they are
 // not 8-bit gray, palette, RGB or RGBA.
 PixelPlan pixelPlanOf(GDALDatasetH dataset, const QString& path);
 

@@ -1,7 +1,7 @@
 // A raster file decoded from its first row on by its format's own library,
 // straight into blue-green-red rows. GDAL's drivers give the same pixels
 // (the same libraries with their default settings) but through GDAL's block
-// cache a band at a time, at a half to a third of the speed; GDAL still opens
+// cache a channel at a time, at a half to a third of the speed; GDAL still opens
 // the file, says what it holds and where it lies.
 #pragma once
 
