@@ -1,20 +1,29 @@
 // The row loops, each built twice on x86-64: for the baseline that every
-// machine runs and for AVX2, picked once at load time (function
-// multi-versioning, GCC's and clang's alike); elsewhere once, as plain loops.
-// Most are plain loops that the compiler vectorises for both, the wider
-// vectors halving the instructions of the drawing; the hottest have an AVX2
-// form written by hand with intrinsics (PELMORA_ROW_LOOP_AVX2). Both must give
+// machine runs and for AVX2, the processor's picked at the first call;
+// elsewhere once. Each loop's body (NAMELoop) is inlined into both builds:
+// not GCC's and clang's target_clones, which clang 14 drops without a word
+// where the header declares the function, and whose calls from other files it
+// sends to the resolver. Most are plain loops that the compiler vectorises
+// for both, the wider vectors halving the instructions of the drawing; the
+// hottest have an AVX2 form written by hand with intrinsics. Both must give
 // the same bytes: the tests build this file a second time with
 // PELMORA_ROWS_BASELINE_COPY, the baseline alone into rows::baseline, and
 // compare the two.
 #include "render/row_kernels.h"
 
+#define PELMORA_ROW_BODY static inline __attribute__((always_inline))
+
 #if defined(PELMORA_ROW_LOOPS_AVX2) && !defined(PELMORA_ROWS_BASELINE_COPY)
 #include <immintrin.h>
-#define PELMORA_ROW_LOOP __attribute__((target_clones("avx2", "default")))
 #define PELMORA_ROW_LOOP_AVX2  // and loops written by hand for AVX2
+// `name` from its body `name`Loop, built for AVX2 and for the baseline.
+#define PELMORA_ROW_LOOP(name, parameters, arguments)                                     \
+  __attribute__((target("avx2"))) static void name##Avx2 parameters { name##Loop arguments; } \
+  static void name##Baseline parameters { name##Loop arguments; }                          \
+  void name parameters { (hasAvx2() ? name##Avx2 : name##Baseline) arguments; }
 #else
-#define PELMORA_ROW_LOOP
+#define PELMORA_ROW_LOOP(name, parameters, arguments) \
+  void name parameters { name##Loop arguments; }
 #endif
 
 #ifdef PELMORA_ROWS_BASELINE_COPY
@@ -58,8 +67,8 @@ inline void bilinearBlock(const std::uint8_t* __restrict s, const std::uint16_t*
 
 }  // namespace
 
-PELMORA_ROW_LOOP
-void bilinearAcross24(const std::uint8_t* source, const BilinearAcross& b, std::uint16_t* out) {
+PELMORA_ROW_BODY
+void bilinearAcross24Loop(const std::uint8_t* source, const BilinearAcross& b, std::uint16_t* out) {
   const std::uint16_t* __restrict left = b.left.data();
   const std::uint16_t* __restrict right = b.right.data();
   std::uint16_t* __restrict o = out;
@@ -88,12 +97,17 @@ void bilinearAcross24(const std::uint8_t* source, const BilinearAcross& b, std::
   }
 }
 
-PELMORA_ROW_LOOP
-void tapsAcross(const std::uint8_t* source, const AxisTaps& h, std::uint16_t* out) {
+PELMORA_ROW_BODY
+void tapsAcrossLoop(const std::uint8_t* source, const AxisTaps& h, std::uint16_t* out) {
   tapsAcrossOf(source, h, out);
 }
 
 #ifdef PELMORA_ROW_LOOP_AVX2
+bool hasAvx2() {
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  return avx2;
+}
+
 // By hand: GCC vectorises the loop over a pixel's few taps, not its three
 // channels. One tap is one multiply of four 32-bit lanes (three channels and
 // the next pixel's first, ignored), which needs SSE4.1's pmulld.
@@ -129,15 +143,14 @@ __attribute__((target("avx2"))) void tapsAcrossPaddedAvx2(const std::uint16_t* s
 
 void tapsAcrossPadded(const std::uint16_t* source, const AxisTaps& h, std::uint16_t* out) {
 #ifdef PELMORA_ROW_LOOP_AVX2
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  if (avx2) return tapsAcrossPaddedAvx2(source, h, out);
+  if (hasAvx2()) return tapsAcrossPaddedAvx2(source, h, out);
 #endif
   tapsAcrossOf(source, h, out);
 }
 
-PELMORA_ROW_LOOP
-void blendDown(const std::uint16_t* __restrict a, const std::uint16_t* __restrict b,
-               std::uint16_t wa, std::uint16_t wb, std::size_t n, std::uint8_t* __restrict out) {
+PELMORA_ROW_BODY
+void blendDownLoop(const std::uint16_t* __restrict a, const std::uint16_t* __restrict b,
+                   std::uint16_t wa, std::uint16_t wb, std::size_t n, std::uint8_t* __restrict out) {
   // As 16-bit fractions of 65536 each weight fits 16 bits: the high half of
   // the products is the blend with 8 fraction bits (a multiply-high each).
   constexpr int up = 16 - kTapShift;
@@ -147,51 +160,72 @@ void blendDown(const std::uint16_t* __restrict a, const std::uint16_t* __restric
         ((((std::uint32_t(a[i]) * fa) >> 16) + ((std::uint32_t(b[i]) * fb) >> 16)) + 128) >> 8);
 }
 
-PELMORA_ROW_LOOP
-void roundDown(const std::uint16_t* __restrict a, std::size_t n, std::uint8_t* __restrict out) {
+PELMORA_ROW_BODY
+void roundDownLoop(const std::uint16_t* __restrict a, std::size_t n, std::uint8_t* __restrict out) {
   for (std::size_t i = 0; i < n; ++i) out[i] = std::uint8_t((a[i] + 128u) >> 8);
 }
 
-PELMORA_ROW_LOOP
-void addRow(const std::uint8_t* __restrict row, std::size_t n, std::uint16_t* __restrict sums) {
+PELMORA_ROW_BODY
+void addRowLoop(const std::uint8_t* __restrict row, std::size_t n, std::uint16_t* __restrict sums) {
   for (std::size_t i = 0; i < n; ++i) sums[i] = std::uint16_t(sums[i] + row[i]);
 }
 
-PELMORA_ROW_LOOP
-void widenRow(const std::uint8_t* __restrict row, std::size_t n, std::uint16_t* __restrict sums) {
+PELMORA_ROW_BODY
+void widenRowLoop(const std::uint8_t* __restrict row, std::size_t n, std::uint16_t* __restrict sums) {
   for (std::size_t i = 0; i < n; ++i) sums[i] = row[i];
 }
 
-PELMORA_ROW_LOOP
-void addRows(const std::uint8_t* __restrict a, const std::uint8_t* __restrict b, std::size_t n,
-             std::uint16_t* __restrict sums) {
+PELMORA_ROW_BODY
+void addRowsLoop(const std::uint8_t* __restrict a, const std::uint8_t* __restrict b, std::size_t n,
+                 std::uint16_t* __restrict sums) {
   for (std::size_t i = 0; i < n; ++i) sums[i] = std::uint16_t(sums[i] + a[i] + b[i]);
 }
 
-PELMORA_ROW_LOOP
-void widenRows(const std::uint8_t* __restrict a, const std::uint8_t* __restrict b, std::size_t n,
-               std::uint16_t* __restrict sums) {
+PELMORA_ROW_BODY
+void widenRowsLoop(const std::uint8_t* __restrict a, const std::uint8_t* __restrict b, std::size_t n,
+                   std::uint16_t* __restrict sums) {
   for (std::size_t i = 0; i < n; ++i) sums[i] = std::uint16_t(a[i] + b[i]);
 }
 
-PELMORA_ROW_LOOP
-void widenInto(bool add, const std::uint16_t* __restrict sums, std::size_t n,
-               std::uint32_t* __restrict wide) {
+PELMORA_ROW_BODY
+void widenIntoLoop(bool add, const std::uint16_t* __restrict sums, std::size_t n,
+                   std::uint32_t* __restrict wide) {
   if (add)
     for (std::size_t i = 0; i < n; ++i) wide[i] += sums[i];
   else
     for (std::size_t i = 0; i < n; ++i) wide[i] = sums[i];
 }
 
-PELMORA_ROW_LOOP
-void areaDown(const std::uint8_t* __restrict first, std::uint32_t wFirst,
-              const std::uint8_t* __restrict last, std::uint32_t wLast,
-              const std::uint32_t* __restrict middleSums, std::uint32_t middle, std::size_t n,
-              std::uint16_t* __restrict out) {
+PELMORA_ROW_BODY
+void areaDownLoop(const std::uint8_t* __restrict first, std::uint32_t wFirst,
+                  const std::uint8_t* __restrict last, std::uint32_t wLast,
+                  const std::uint32_t* __restrict middleSums, std::uint32_t middle, std::size_t n,
+                  std::uint16_t* __restrict out) {
   constexpr std::uint32_t half = 1u << 11;
   for (std::size_t i = 0; i < n; ++i)
     out[i] = std::uint16_t(std::min(
         (first[i] * wFirst + last[i] * wLast + middleSums[i] * middle + half) >> 12, 255u << 8));
 }
+
+PELMORA_ROW_LOOP(bilinearAcross24, (const std::uint8_t* source, const BilinearAcross& b, std::uint16_t* out),
+                 (source, b, out))
+PELMORA_ROW_LOOP(tapsAcross, (const std::uint8_t* source, const AxisTaps& h, std::uint16_t* out), (source, h, out))
+PELMORA_ROW_LOOP(blendDown,
+                 (const std::uint16_t* a, const std::uint16_t* b, std::uint16_t wa, std::uint16_t wb, std::size_t n,
+                  std::uint8_t* out),
+                 (a, b, wa, wb, n, out))
+PELMORA_ROW_LOOP(roundDown, (const std::uint16_t* a, std::size_t n, std::uint8_t* out), (a, n, out))
+PELMORA_ROW_LOOP(addRow, (const std::uint8_t* row, std::size_t n, std::uint16_t* sums), (row, n, sums))
+PELMORA_ROW_LOOP(widenRow, (const std::uint8_t* row, std::size_t n, std::uint16_t* sums), (row, n, sums))
+PELMORA_ROW_LOOP(addRows, (const std::uint8_t* a, const std::uint8_t* b, std::size_t n, std::uint16_t* sums),
+                 (a, b, n, sums))
+PELMORA_ROW_LOOP(widenRows, (const std::uint8_t* a, const std::uint8_t* b, std::size_t n, std::uint16_t* sums),
+                 (a, b, n, sums))
+PELMORA_ROW_LOOP(widenInto, (bool add, const std::uint16_t* sums, std::size_t n, std::uint32_t* wide),
+                 (add, sums, n, wide))
+PELMORA_ROW_LOOP(areaDown,
+                 (const std::uint8_t* first, std::uint32_t wFirst, const std::uint8_t* last, std::uint32_t wLast,
+                  const std::uint32_t* middleSums, std::uint32_t middle, std::size_t n, std::uint16_t* out),
+                 (first, wFirst, last, wLast, middleSums, middle, n, out))
 
 }  // namespace PELMORA_ROWS_NAMESPACE
