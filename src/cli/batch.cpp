@@ -1,6 +1,7 @@
 #include "cli/batch.h"
 
 #include "commands/front_end.h"
+#include "base/messages_batch.h"
 #include "cli/dry_run.h"
 #include "cli/given_corners.h"
 #include "cli/options.h"
@@ -43,13 +44,11 @@ QString checkRasters(const BatchOptions& options) {
   for (const QString& raster : options.rasters) {
     const QFileInfo info(raster);
     if (info.isDir())
-      return QCoreApplication::translate("BatchTool", "%1 is a folder; give the rasters in it (%2/*.bmp)")
-          .arg(raster, QDir::cleanPath(raster));
+      return messages::rasterIsFolder(raster, QDir::cleanPath(raster));
     const QString index = QDir::cleanPath(TileSet(info.absoluteFilePath(), absoluteOutputFolder(options)).indexPath());
     const auto [at, added] = rasterOfIndex.emplace(index, raster);
     if (!added)
-      return QCoreApplication::translate("BatchTool", "%1 and %2 would both write %3; cut them into different folders")
-          .arg(at->second, raster, index);
+      return messages::rastersShareIndex(at->second, raster, index);
   }
   return {};
 }
@@ -199,7 +198,7 @@ RasterResult cutRaster(const RasterCut& cut, const CoordinateSystem& crs, const 
 
 void sayUsageError(const Console& console, const QString& error) {
   console.err(QStringLiteral("pelmora-tile: ") + error + u'\n' +
-              QCoreApplication::translate("BatchTool", "Try 'pelmora-tile --help' for more information.") + u'\n');
+              messages::tryHelp() + u'\n');
 }
 
 // Creates the folder and those above it; the failure carries the system's
@@ -236,9 +235,7 @@ int runBatch(const QStringList& arguments, const Console& console, const RasterO
     try {
       const auto read = readCoordinateSystem(options.crs);
       if (!read) {
-        sayUsageError(console, QCoreApplication::translate("BatchTool", "--crs expects a coordinate system GDAL "
-                                                                        "reads, such as EPSG:6677 (got \"%1\")")
-                                   .arg(options.crs));
+        sayUsageError(console, messages::coordinateSystemNotRead(options.crs));
         return kUsageError;
       }
       crs = *read;

@@ -1,5 +1,6 @@
 #include "cli/corners_table.h"
 
+#include "base/messages_batch.h"
 #include "commands/front_end.h"
 
 #include <QCoreApplication>
@@ -42,7 +43,7 @@ CornersTable readCornersTable(const QString& path, const QStringList& rasters) {
   CornersTable table;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    table.error = QCoreApplication::translate("BatchTool", "--corners: cannot read %1 (%2)").arg(path, file.errorString());
+    table.error = messages::cornersTableUnreadable(path, file.errorString());
     return table;
   }
   static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));
@@ -61,10 +62,8 @@ CornersTable readCornersTable(const QString& path, const QStringList& rasters) {
     const QStringList named = rastersNamed(name, rasters);
     if (named.isEmpty()) continue;
     if (!numbers) {
-      table.error = QCoreApplication::translate("BatchTool", "--corners: line %1 of %2 is not RASTER,%3,%4,%5,%6 "
-                                                             "(got \"%7\")")
-                        .arg(QString::number(n + 1), path, captionOf(Field::Text3), captionOf(Field::Text4),
-                             captionOf(Field::Text1), captionOf(Field::Text2), line);
+      table.error = messages::cornersTableLineMalformed(int(n + 1), path, captionOf(Field::Text3), captionOf(Field::Text4),
+                                                      captionOf(Field::Text1), captionOf(Field::Text2), line);
       return table;
     }
     const qsizetype at = fields.size() - 4;
