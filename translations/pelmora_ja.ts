@@ -355,8 +355,8 @@ File: %2</source>
         <translation>%1が JPEG の上限 %2 ピクセルを超えるため書き出せません (%3 × %4 ピクセル)。</translation>
     </message>
     <message>
-        <source>The JPEG quality is out of range (%1). Enter a number from 0 to 255.</source>
-        <translation>JPG画質が範囲外です (%1)。0 から 255 の数を入力してください。</translation>
+        <source>The JPEG quality is out of range (%1). Enter a number from 25 to 100.</source>
+        <translation>JPG画質が範囲外です (%1)。25 から 100 の数を入力してください。</translation>
     </message>
     <message>
         <source>Enter whole numbers of at least 1 as the numbers of rows and columns (%1 × %2).</source>

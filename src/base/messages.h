@@ -140,8 +140,8 @@ inline QString imageBeyondJpegLimit(const QString& image, int limit, int width, 
       .arg(image, QString::number(limit), QString::number(width), QString::number(height));
 }
 inline QString qualityOutOfRange(int quality) {
-  return QCoreApplication::translate("Messages", "The JPEG quality is out of range (%1). Enter a number from 0 to "
-                                                 "255.")
+  return QCoreApplication::translate("Messages", "The JPEG quality is out of range (%1). Enter a number from 25 to "
+                                                 "100.")
       .arg(quality);
 }
 inline QString countsNotWhole(const QString& rows, const QString& columns) {

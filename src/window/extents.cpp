@@ -37,11 +37,5 @@ void recomputeExtents(Fields& fields, Session& session) {
   }
 }
 
-void writeCornerEdges(Fields& fields, const NorthUpEdges& edges) {
-  fields.setText(Field::Text1, plainText(edges.top));
-  fields.setText(Field::Text2, plainText(edges.right));
-  fields.setText(Field::Text3, plainText(edges.bottom));
-  fields.setText(Field::Text4, plainText(edges.left));
-}
 
 }  // namespace pelmora

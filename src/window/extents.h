@@ -14,10 +14,6 @@ namespace pelmora {
 // a corner or an extent does not fit a double.
 void readCornersAndExtents(const Fields& fields, Session& session);
 
-// Writes the edges into the corner fields (X is north, Y is east): top to
-// 右上X, right to 右上Y, bottom to 左下X, left to 左下Y, each change handled.
-void writeCornerEdges(Fields& fields, const NorthUpEdges& edges);
-
 // The corner fields' change handler: as above, then Label9 when both extents
 // are non-zero. A corner or ratio that does not fit a double leaves the record
 // and Label9 as they were.
