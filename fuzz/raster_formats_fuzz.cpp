@@ -6,15 +6,15 @@
 
 #include <QString>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "raster/raster_opening.h"
 #include "base/failure.h"
-#include "raster/gdal_module.h"
 #include "raster/raster_source.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  pelmora::setGdalModuleFallback(QStringLiteral(PELMORA_GDAL_MODULE));
+  setenv("PELMORA_GDAL_MODULE", PELMORA_GDAL_MODULE, 0);
   return 0;
 }
 

@@ -193,6 +193,22 @@ Exit status: 0 when every RASTER was cut or skipped, 1 when one stopped
 （原因とファイルは標準エラーに出し、その前の索引は残します）、使い方の誤りは 2。
 </translation>
     </message>
+    <message>
+        <source>Cannot create the output folder: %1</source>
+        <translation>出力先のフォルダーを作れません: %1</translation>
+    </message>
+    <message>
+        <source>%1: skipped, its set is complete</source>
+        <translation>%1: 一式がそろっているためスキップしました</translation>
+    </message>
+    <message>
+        <source>%1 cut, %2 skipped, %3 failed</source>
+        <translation>分割 %1、スキップ %2、失敗 %3</translation>
+    </message>
+    <message>
+        <source>, 1 cancelled, %1 not started</source>
+        <translation>、キャンセル 1、未着手 %1</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
@@ -283,6 +299,10 @@ File: %2</source>
         <translation>予期しないエラーで止まりました。</translation>
     </message>
     <message>
+        <source>Stopped by an unexpected error: %1</source>
+        <translation>予期しないエラーで止まりました: %1</translation>
+    </message>
+    <message>
         <source>File not found.</source>
         <translation>ファイルが見つかりません。</translation>
     </message>
@@ -333,10 +353,6 @@ File: %2</source>
     <message>
         <source>Cannot write into the output folder: %1</source>
         <translation>出力先のフォルダーに書き込めません: %1</translation>
-    </message>
-    <message>
-        <source>Cannot create the output folder: %1</source>
-        <translation>出力先のフォルダーを作れません: %1</translation>
     </message>
     <message>
         <source>The overview</source>
@@ -530,18 +546,6 @@ File: %2</source>
     <message>
         <source>The view&apos;s scale cannot be set to 0.</source>
         <translation>ビューの縮尺に 0 は設定できません。</translation>
-    </message>
-    <message>
-        <source>%1: skipped, its set is complete</source>
-        <translation>%1: 一式がそろっているためスキップしました</translation>
-    </message>
-    <message>
-        <source>%1 cut, %2 skipped, %3 failed</source>
-        <translation>分割 %1、スキップ %2、失敗 %3</translation>
-    </message>
-    <message>
-        <source>, 1 cancelled, %1 not started</source>
-        <translation>、キャンセル 1、未着手 %1</translation>
     </message>
 </context>
 </TS>

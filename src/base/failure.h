@@ -36,7 +36,7 @@ class Failure : public std::exception {
     } catch (const std::bad_alloc&) {
       return Failure(messages::outOfMemory(), file);
     } catch (const std::exception& error) {
-      return Failure(QString::fromLocal8Bit(error.what()), file);
+      return Failure(messages::unexpectedFailureSaying(QString::fromLocal8Bit(error.what())), file);
     } catch (...) {
       return Failure(messages::unexpectedFailure(), file);
     }

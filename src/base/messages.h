@@ -31,19 +31,6 @@ inline QString withFile(const QString& text, const QString& file) {
   return file.isEmpty() ? text : QCoreApplication::translate("Messages", "%1\nFile: %2").arg(text, file);
 }
 
-// The batch tool's account of a batch: a raster left alone, and the summary
-// line (`notStarted` < 0 when nothing was cancelled).
-inline QString setSkipped(const QString& raster) {
-  return QCoreApplication::translate("Messages", "%1: skipped, its set is complete").arg(raster);
-}
-inline QString batchSummary(int cut, int skipped, int failed, int notStarted = -1) {
-  QString summary = QCoreApplication::translate("Messages", "%1 cut, %2 skipped, %3 failed")
-                        .arg(QString::number(cut), QString::number(skipped), QString::number(failed));
-  if (notStarted >= 0)
-    summary += QCoreApplication::translate("Messages", ", 1 cancelled, %1 not started").arg(notStarted);
-  return summary;
-}
-
 // Long work, as its progress is labelled.
 inline QString loadingRaster() { return QCoreApplication::translate("Messages", "Loading the raster..."); }
 inline QString writingImages() { return QCoreApplication::translate("Messages", "Writing the images..."); }
@@ -91,6 +78,11 @@ inline QString outOfMemory() { return QCoreApplication::translate("Messages", "N
 inline QString unexpectedFailure() {
   return QCoreApplication::translate("Messages", "Stopped by an unexpected error.");
 }
+// An error of the system or a library that comes with a text of its own,
+// which is quoted as it is (often English).
+inline QString unexpectedFailureSaying(const QString& text) {
+  return QCoreApplication::translate("Messages", "Stopped by an unexpected error: %1").arg(text);
+}
 
 // Files and folders; `reason` is the system's or the library's own word.
 inline QString fileNotFound() { return QCoreApplication::translate("Messages", "File not found."); }
@@ -123,9 +115,6 @@ inline QString outputFolderMissing() {
 }
 inline QString outputFolderNotWritable(const QString& reason) {
   return QCoreApplication::translate("Messages", "Cannot write into the output folder: %1").arg(reason);
-}
-inline QString cannotCreateOutputFolder(const QString& reason) {
-  return QCoreApplication::translate("Messages", "Cannot create the output folder: %1").arg(reason);
 }
 // The images imageBelowOnePixel() and imageBeyondJpegLimit() name.
 inline QString overviewImage() { return QCoreApplication::translate("Messages", "The overview"); }

@@ -163,4 +163,22 @@ inline QString cornersTableLineMalformed(int line, const QString& path, const QS
       .arg(QString::number(line), path, lowerLeftX, lowerLeftY, upperRightX, upperRightY, text);
 }
 
+// The batch tool's account of a batch: a raster left alone, and the summary
+// line (`notStarted` < 0 when nothing was cancelled).
+inline QString setSkipped(const QString& raster) {
+  return QCoreApplication::translate("BatchTool", "%1: skipped, its set is complete").arg(raster);
+}
+inline QString batchSummary(int cut, int skipped, int failed, int notStarted = -1) {
+  QString summary = QCoreApplication::translate("BatchTool", "%1 cut, %2 skipped, %3 failed")
+                        .arg(QString::number(cut), QString::number(skipped), QString::number(failed));
+  if (notStarted >= 0)
+    summary += QCoreApplication::translate("BatchTool", ", 1 cancelled, %1 not started").arg(notStarted);
+  return summary;
+}
+
+// --output, when the folder it names cannot be made.
+inline QString cannotCreateOutputFolder(const QString& reason) {
+  return QCoreApplication::translate("BatchTool", "Cannot create the output folder: %1").arg(reason);
+}
+
 }  // namespace pelmora::messages

@@ -210,6 +210,21 @@ void makeOutputFolder(const QString& folder) {
     throw Failure(messages::cannotCreateOutputFolder(QString::fromLocal8Bit(error.message().c_str())), folder);
 }
 
+struct BatchTally {
+  int cut = 0, skipped = 0, failed = 0;
+  bool cancelled = false;
+};
+
+// After several rasters, a skip or a cancel: how many of each.
+void sayBatchSummary(const BatchOptions& options, const Console& console, const BatchTally& tally) {
+  const int count = int(options.rasters.size());
+  if (count <= 1 && tally.skipped == 0 && !tally.cancelled) return;
+  const int notStarted = count - tally.cut - tally.skipped - tally.failed - (tally.cancelled ? 1 : 0);
+  const QString summary =
+      messages::batchSummary(tally.cut, tally.skipped, tally.failed, tally.cancelled ? notStarted : -1);
+  if (!options.quiet || tally.failed > 0 || tally.cancelled) sayOnStderr(console, {}, summary);
+}
+
 }  // namespace
 
 int runBatch(const QStringList& arguments, const Console& console, const RasterOpener& open) {
@@ -252,26 +267,19 @@ int runBatch(const QStringList& arguments, const Console& console, const RasterO
     }
   }
 
-  const bool several = options.rasters.size() > 1;
-  int cut = 0, skipped = 0, failed = 0;
-  bool cancelled = false;
+  BatchTally tally;
   for (const QString& raster : options.rasters) {
-    const QString subject = several ? raster : QString();
+    const QString subject = options.rasters.size() > 1 ? raster : QString();
     switch (cutRaster({options, raster, subject, console}, crs, open)) {
-      case RasterResult::Cut: ++cut; break;
-      case RasterResult::Skipped: ++skipped; break;
-      case RasterResult::Failed: ++failed; break;
-      case RasterResult::Cancelled: cancelled = true; break;
+      case RasterResult::Cut: ++tally.cut; break;
+      case RasterResult::Skipped: ++tally.skipped; break;
+      case RasterResult::Failed: ++tally.failed; break;
+      case RasterResult::Cancelled: tally.cancelled = true; break;
     }
-    if (cancelled) break;
+    if (tally.cancelled) break;
   }
-
-  if (several || skipped > 0 || cancelled) {
-    const int notStarted = int(options.rasters.size()) - cut - skipped - failed - (cancelled ? 1 : 0);
-    const QString summary = messages::batchSummary(cut, skipped, failed, cancelled ? notStarted : -1);
-    if (!options.quiet || failed > 0 || cancelled) sayOnStderr(console, {}, summary);
-  }
-  return failed > 0 || cancelled ? kStopped : kCompleted;
+  sayBatchSummary(options, console, tally);
+  return tally.failed > 0 || tally.cancelled ? kStopped : kCompleted;
 }
 
 }  // namespace pelmora

@@ -131,7 +131,7 @@ class Execution {
 
   // True when the run was cancelled; throws the first failure.
   bool finish() {
-    if (failure_) throw *failure_;
+    failure_.rethrow();
     return cancelled_;
   }
 
@@ -308,8 +308,8 @@ class Execution {
   }
 
   void stopWith(Failure failure) {
+    failure_.keep(std::make_exception_ptr(std::move(failure)));
     std::lock_guard lock(mutex_);
-    if (!failure_) failure_ = std::move(failure);
     stop_ = true;
   }
 
@@ -334,7 +334,7 @@ class Execution {
   std::size_t open_ = 0;          // images begun and not done
   std::vector<std::unique_ptr<JpegEncoder>> spareEncoders_;
   bool stop_ = false;
-  std::optional<Failure> failure_;
+  FirstFailure failure_;
   bool cancelled_ = false;
 };
 

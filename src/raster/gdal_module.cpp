@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <atomic>
 #include <mutex>
 
@@ -16,16 +17,6 @@ namespace pelmora {
 namespace {
 
 constexpr char kModuleName[] = "pelmora-gdal.so";
-
-std::mutex& moduleMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-
-QString& fallback() {
-  static QString path;
-  return path;
-}
 
 // The program's own folder: the module's place does not depend on the working
 // folder or on how the program was called.
@@ -45,8 +36,7 @@ QString loaderReason(const QString& path) {
   return reason;
 }
 
-}  // namespace
-
+// Where gdalModule() looks, in order.
 QStringList gdalModuleCandidates() {
   QStringList candidates;
   if (const QString folder = programFolder(); !folder.isEmpty()) {
@@ -55,15 +45,12 @@ QStringList gdalModuleCandidates() {
                << QDir::cleanPath(dir.filePath(QStringLiteral(PELMORA_GDAL_MODULE_FROM_BINDIR "/") +
                                                QLatin1String(kModuleName)));
   }
-  std::lock_guard lock(moduleMutex());
-  if (!fallback().isEmpty()) candidates << fallback();
+  if (const QString named = qEnvironmentVariable("PELMORA_GDAL_MODULE"); !named.isEmpty())
+    candidates << named;
   return candidates;
 }
 
-void setGdalModuleFallback(const QString& path) {
-  std::lock_guard lock(moduleMutex());
-  fallback() = path;
-}
+}  // namespace
 
 const GdalModuleApi& loadGdalModule(const QString& path) {
   dlerror();

@@ -4,11 +4,11 @@
 //
 // The module is looked for beside the program (the build tree), then where
 // the install puts it relative to the program (BINDIR/../LIBDIR/pelmora), then
-// at the path a program that runs from neither place registered (the tests).
+// at the path in PELMORA_GDAL_MODULE, for programs that run from neither
+// place (the test programs, a relocated install).
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 #include "raster/gdal_module_api.h"
 
@@ -20,12 +20,5 @@ const GdalModuleApi& gdalModule();
 
 // Loads the module at `path` itself (no search), as gdalModule() does.
 const GdalModuleApi& loadGdalModule(const QString& path);
-
-// Where gdalModule() looks, in order.
-QStringList gdalModuleCandidates();
-
-// The place to look last, for programs that run from neither the build tree's
-// program folder nor an install.
-void setGdalModuleFallback(const QString& path);
 
 }  // namespace pelmora

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -20,6 +21,9 @@ TEST(WithoutGdalModule, CutsBitmapsAndRefusesWhatNeedsGdalNamingTheModule) {
   ASSERT_TRUE(QFile::copy(PELMORA_TILE, tile));
   const auto run = [&](const QString& raster, QString* errors) {
     QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("PELMORA_GDAL_MODULE");  // the test programs' way to the build's module
+    process.setProcessEnvironment(environment);
     process.start(tile, {"--quiet", "-r", "2", "-c", "2", "-o", dir.filePath("out"), raster});
     EXPECT_TRUE(process.waitForFinished(60000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);

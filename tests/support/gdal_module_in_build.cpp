@@ -1,9 +1,11 @@
 // Linked into the test and benchmark programs: they run from build folders of
 // their own, where neither the program folder nor an install holds the module.
-#include "raster/gdal_module.h"
+// The module's own search reads PELMORA_GDAL_MODULE last; one set by the
+// caller wins.
+#include <cstdlib>
 
 namespace {
 
-[[maybe_unused]] const bool registered = (pelmora::setGdalModuleFallback(QStringLiteral(PELMORA_GDAL_MODULE)), true);
+[[maybe_unused]] const bool registered = (setenv("PELMORA_GDAL_MODULE", PELMORA_GDAL_MODULE, 0), true);
 
 }  // namespace
