@@ -209,6 +209,42 @@ Exit status: 0 when every RASTER was cut or skipped, 1 when one stopped
         <source>, 1 cancelled, %1 not started</source>
         <translation>、キャンセル 1、未着手 %1</translation>
     </message>
+    <message>
+        <source>%1 planned, %2 skipped, %3 failed</source>
+        <translation>計画 %1、スキップ %2、失敗 %3</translation>
+    </message>
+    <message>
+        <source> (%1 on placeholder corners)</source>
+        <translation>（うち仮の四隅 %1）</translation>
+    </message>
+    <message>
+        <source>--datum %1 changes nothing here: it chooses the zone&apos;s system of a sheet code, and no sheet code places this raster.</source>
+        <translation>--datum %1 はここでは何も変えません。図郭コードの系の座標系を選ぶものですが、この画像は図郭コードで位置づけられていません。</translation>
+    </message>
+    <message>
+        <source>--crs %1: its area of use (%2) does not hold the corners %3</source>
+        <translation>--crs %1: その適用範囲 (%2) に四隅 %3 が入りません</translation>
+    </message>
+    <message>
+        <source>The header of %1 is read by position, as RASTER,%3,%4,%5,%6. To have its columns read by name in any order, head the raster&apos;s column with one of %2 and the corners&apos; columns %5, %6, %3 and %4, each once.</source>
+        <translation>%1 の見出しは位置で読みます（RASTER,%3,%4,%5,%6）。列を名前で順不同に読ませるには、画像の列の見出しを %2 のどれかに、四隅の列の見出しを %5、%6、%3、%4 にして、それぞれ 1 つずつ置いてください。</translation>
+    </message>
+    <message>
+        <source>Line %1 of %2 names &quot;%3&quot;, which is none of the rasters given; the line is not used.</source>
+        <translation>%2 の %1 行目の &quot;%3&quot; は、指定された RASTER のどれでもありません。この行は使いません。</translation>
+    </message>
+    <message>
+        <source>Lines %1 and %2 of %3 both name %4; the corners of line %5 are used.</source>
+        <translation>%3 の %1 行目と %2 行目がどちらも %4 を指しています。%5 行目の四隅を使います。</translation>
+    </message>
+    <message>
+        <source>--corners: line %1 of %2 is neither a header nor a line of numbers: some of its last four fields are numbers and some are not (got &quot;%3&quot;)</source>
+        <translation>--corners: %2 の %1 行目は見出しでも数値の行でもありません。後ろの 4 項目に数値とそうでないものが混じっています（指定: &quot;%3&quot;）</translation>
+    </message>
+    <message>
+        <source>--corners: line %1 of %2 does not hold a number under each of %3 (got &quot;%4&quot;)</source>
+        <translation>--corners: %2 の %1 行目は %3 の列のどれかに数値がありません（指定: &quot;%4&quot;）</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
@@ -269,10 +305,6 @@ File: %2</source>
     <message>
         <source>A rotated or sheared georeference is not used. The corners&apos; coordinates are as entered.</source>
         <translation>回転または傾きのある地理参照は使いません。四隅の座標は入力値のままです。</translation>
-    </message>
-    <message>
-        <source>The raster&apos;s proportions (%1 × %2 pixels) differ by more than 1% from the 3 : 4 of sheet %3. The corners&apos; coordinates are the sheet&apos;s.</source>
-        <translation>画像の縦横 (%1 × %2 ピクセル) が図郭 %3 の 3 : 4 と 1% より多く違います。四隅の座標は図郭のものです。</translation>
     </message>
     <message>
         <source>Not readable as a coordinate system: %1</source>
@@ -546,6 +578,86 @@ File: %2</source>
     <message>
         <source>The view&apos;s scale cannot be set to 0.</source>
         <translation>ビューの縮尺に 0 は設定できません。</translation>
+    </message>
+    <message>
+        <source>The file is empty.</source>
+        <translation>ファイルが空です。</translation>
+    </message>
+    <message>
+        <source>the upper right corner</source>
+        <translation>右上の角</translation>
+    </message>
+    <message>
+        <source>the lower left corner</source>
+        <translation>左下の角</translation>
+    </message>
+    <message>
+        <source>the corners</source>
+        <translation>四隅</translation>
+    </message>
+    <message>
+        <source>The raster&apos;s proportions (%1 × %2 pixels) differ by more than 1% from the 3 : 4 of sheet %3. The coordinates of %4 are the sheet&apos;s.</source>
+        <translation>画像の縦横 (%1 × %2 ピクセル) が図郭 %3 の 3 : 4 と 1% より多く違います。%4の座標は図郭のものです。</translation>
+    </message>
+    <message>
+        <source>No source gives %1 of this raster (no georeference, no sheet code at the start of its name, no earlier index): placeholders from its size are used, which place it nowhere. Give the corners with %2.</source>
+        <translation>この画像の%1を与えるものがありません（ジオリファレンスも、名前の先頭の図郭コードも、前回のインデックスもありません）。画像の大きさから仮の値を使いますが、どこにも位置づけられません。%2で座標を指定してください。</translation>
+    </message>
+    <message>
+        <source>No world files or .aux.xml are written for placeholder corners.</source>
+        <translation>仮の四隅にはワールドファイルも .aux.xml も書き出しません。</translation>
+    </message>
+    <message>
+        <source>The raster&apos;s own georeference is set aside: the corners given are used, in their own coordinate system.</source>
+        <translation>画像自身のジオリファレンスは使いません。指定された四隅を、その座標系で使います。</translation>
+    </message>
+    <message>
+        <source>The earlier index %1 gives the corners %2, not the cell of sheet %3 (%4); the sheet&apos;s are used. To keep the index&apos;s, give them with %5.</source>
+        <translation>前回のインデックス %1 の四隅は %2 で、図郭 %3 の区画 (%4) と違います。図郭のものを使います。インデックスの四隅を使うには %5 で指定してください。</translation>
+    </message>
+    <message>
+        <source>The name %1 reads as sheet %2 or as its part %3, so neither is used. Give the sheet or the corners with %4.</source>
+        <translation>名前 %1 は図郭 %2 とも、その一部 %3 とも読めるため、どちらも使いません。%4 で図郭か四隅を指定してください。</translation>
+    </message>
+    <message>
+        <source>the fields %1 to %2</source>
+        <translation>%1～%2 の欄</translation>
+    </message>
+    <message>
+        <source>typed</source>
+        <translation>入力値</translation>
+    </message>
+    <message>
+        <source>sheet code %1</source>
+        <translation>図郭コード %1</translation>
+    </message>
+    <message>
+        <source>the raster&apos;s georeference</source>
+        <translation>画像のジオリファレンス</translation>
+    </message>
+    <message>
+        <source>the earlier index</source>
+        <translation>前回のインデックス</translation>
+    </message>
+    <message>
+        <source>the corners table</source>
+        <translation>四隅の表</translation>
+    </message>
+    <message>
+        <source>placeholders</source>
+        <translation>仮の値</translation>
+    </message>
+    <message>
+        <source>upper right %1, lower left %2</source>
+        <translation>右上 %1、左下 %2</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>なし</translation>
+    </message>
+    <message>
+        <source>Corners: %1. Coordinate system: %2.</source>
+        <translation>四隅: %1。座標系: %2。</translation>
     </message>
 </context>
 </TS>

@@ -6,7 +6,9 @@
 #include "app/window_font.h"
 #include "window/front_end.h"
 
+#include <QCheckBox>
 #include <QLabel>
+#include <algorithm>
 #include <QPushButton>
 #include <optional>
 
@@ -167,6 +169,14 @@ Form1::Form1(QWidget* parent) : QWidget(parent), view_(std::make_unique<ImageVie
   for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
   picture1->setFocus();
 
+  picture1_ = picture1;
+  // Out of the Tab cycle, which runs through the fixed controls only; Alt+W reaches it.
+  worldFilesBox_ = new QCheckBox(QStringLiteral("ワールドファイルも書く(&W) .jgw, .aux.xml"), this);
+  worldFilesBox_->setFocusPolicy(Qt::NoFocus);
+  place(worldFilesBox_, "WorldFiles", {2400, 6700, 4200, 300}, kRegular975);
+  cornerSourceLine_ = label(this, "CornerSource", {}, {105, 7900, 2220, 300}, FontSize{k9pt});
+  cornerSourceLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
   fields_ = std::make_unique<QtFields>(edits, label9);
   desktop_ = std::make_unique<QtDesktop>(*this);
   form_ = std::make_unique<Form>(*fields_, *view_, *desktop_);
@@ -175,6 +185,28 @@ Form1::Form1(QWidget* parent) : QWidget(parent), view_(std::make_unique<ImageVie
   connect(command1, &QPushButton::clicked, this, &Form1::onLoad);
   connect(command2, &QPushButton::clicked, this, &Form1::onRun);
   connect(command3, &QPushButton::clicked, this, &Form1::onGrid);
+  connect(worldFilesBox_, &QCheckBox::toggled, this, [this](bool on) { form_->worldFiles = on; });
+  placeCornerStrip();
+}
+
+void Form1::placeCornerStrip() {
+  constexpr int kGap = 4;
+  // The check box under the view, or at the window's foot when the view
+  // reaches past it; the line in the column of fields, below Label9.
+  const QRect view = picture1_->geometry();
+  const QSize box = worldFilesBox_->sizeHint();
+  worldFilesBox_->setGeometry(view.left(), std::min(view.bottom() + 1 + kGap, height() - box.height() - kGap),
+                              box.width(), box.height());
+  const QRect label9 = findChild<QLabel*>(QStringLiteral("Label9"))->geometry();
+  const int top = label9.bottom() + 1 + 2 * kGap;
+  cornerSourceLine_->setGeometry(label9.left(), top, label9.width(), std::max(0, height() - top - kGap));
+  cornerSourceLine_->setText(form_->cornerSource);
+  cornerSourceLine_->setToolTip(form_->cornerSource);
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (form_) placeCornerStrip();
 }
 
 Form1::~Form1() = default;
@@ -192,6 +224,7 @@ void Form1::runCommand(CommandOutcome (*command)(Form&), const QString& complete
   // The run's message comes once the view shows the last tile. A silent
   // guard and a cancelled load have nothing to say.
   const QString message = outcome.isCompleted() ? completedMessage : outcome.message();
+  placeCornerStrip();
   if (!message.isEmpty()) desktop_->showMessage(message);
   commandRunning_ = false;
 }

@@ -8,6 +8,8 @@
 #include "window/front_end.h"
 #include "desktop/image_view.h"
 
+#include <QCheckBox>
+#include <QLabel>
 #include <QWidget>
 #include <memory>
 
@@ -32,11 +34,18 @@ class Form1 : public QWidget {
   // loop), then shows `completedMessage` when it completed and its own
   // message otherwise; an empty message shows nothing.
   void runCommand(CommandOutcome (*command)(Form&), const QString& completedMessage = {});
+  // The world files' check box, under the view, and the line on the
+  // corners' source, below the fields; both follow the window's size.
+  void placeCornerStrip();
+  void resizeEvent(QResizeEvent* event) override;
 
   std::unique_ptr<ImageView> view_;
   std::unique_ptr<QtFields> fields_;
   std::unique_ptr<QtDesktop> desktop_;
   std::unique_ptr<Form> form_;
+  QWidget* picture1_ = nullptr;
+  QCheckBox* worldFilesBox_ = nullptr;
+  QLabel* cornerSourceLine_ = nullptr;
   bool commandRunning_ = false;
 };
 

@@ -51,19 +51,6 @@ inline QStringList rasterDialogFilters() {
           QCoreApplication::translate("Messages", "All files (*)")};
 }
 
-// Something the user may want to know that stops nothing.
-inline QString turnedGeoreferenceIgnored() {
-  return QCoreApplication::translate("Messages", "A rotated or sheared georeference is not used. The corners' "
-                                                 "coordinates are as entered.");
-}
-
-inline QString sheetProportionsDiffer(const QString& code, int width, int height) {
-  return QCoreApplication::translate("Messages", "The raster's proportions (%1 × %2 pixels) differ by more than 1% "
-                                                 "from the 3 : 4 of sheet %3. The corners' coordinates are the "
-                                                 "sheet's.")
-      .arg(QString::number(width), QString::number(height), code);
-}
-
 // Coordinate systems.
 inline QString unknownCoordinateSystem(const QString& text) {
   return QCoreApplication::translate("Messages", "Not readable as a coordinate system: %1").arg(text);
@@ -85,6 +72,7 @@ inline QString unexpectedFailureSaying(const QString& text) {
 }
 
 // Files and folders; `reason` is the system's or the library's own word.
+inline QString fileEmpty() { return QCoreApplication::translate("Messages", "The file is empty."); }
 inline QString fileNotFound() { return QCoreApplication::translate("Messages", "File not found."); }
 inline QString cannotOpenFile(const QString& reason) {
   return QCoreApplication::translate("Messages", "Cannot open the file: %1").arg(reason);

@@ -164,16 +164,32 @@ inline QString cornersTableLineMalformed(int line, const QString& path, const QS
 }
 
 // The batch tool's account of a batch: a raster left alone, and the summary
-// line (`notStarted` < 0 when nothing was cancelled).
+// line (`notStarted` < 0 when nothing was cancelled; `planned` for a dry run).
 inline QString setSkipped(const QString& raster) {
   return QCoreApplication::translate("BatchTool", "%1: skipped, its set is complete").arg(raster);
 }
-inline QString batchSummary(int cut, int skipped, int failed, int notStarted = -1) {
-  QString summary = QCoreApplication::translate("BatchTool", "%1 cut, %2 skipped, %3 failed")
-                        .arg(QString::number(cut), QString::number(skipped), QString::number(failed));
+inline QString batchSummary(int done, int skipped, int failed, int notStarted = -1, bool planned = false,
+                            int onPlaceholders = 0) {
+  QString summary = (planned ? QCoreApplication::translate("BatchTool", "%1 planned, %2 skipped, %3 failed")
+                             : QCoreApplication::translate("BatchTool", "%1 cut, %2 skipped, %3 failed"))
+                        .arg(QString::number(done), QString::number(skipped), QString::number(failed));
+  if (onPlaceholders > 0)
+    summary += QCoreApplication::translate("BatchTool", " (%1 on placeholder corners)").arg(onPlaceholders);
   if (notStarted >= 0)
     summary += QCoreApplication::translate("BatchTool", ", 1 cancelled, %1 not started").arg(notStarted);
   return summary;
+}
+
+// How the batch tool takes corners, as the notes on corners say it.
+inline QString howToGiveCorners() { return QStringLiteral("-u/-l, --sheet, --corners"); }
+inline QString datumUnused(const QString& datum) {
+  return QCoreApplication::translate("BatchTool", "--datum %1 changes nothing here: it chooses the zone's system "
+                                                  "of a sheet code, and no sheet code places this raster.")
+      .arg(datum);
+}
+inline QString crsOutsideCorners(const QString& crs, const QString& area, const QString& corners) {
+  return QCoreApplication::translate("BatchTool", "--crs %1: its area of use (%2) does not hold the corners %3")
+      .arg(crs, area, corners);
 }
 
 // --output, when the folder it names cannot be made.

@@ -2,8 +2,9 @@
 
 #include "commands/front_end.h"
 #include "base/messages_batch.h"
+#include "base/messages_corners.h"
 #include "cli/dry_run.h"
-#include "cli/given_corners.h"
+#include "commands/corner_sources.h"
 #include "cli/options.h"
 #include "cli/progress_watch.h"
 #include "base/layout_units.h"
@@ -22,13 +23,18 @@ namespace pelmora {
 
 namespace {
 
-// The corners given for `raster` on the command line.
+// The corners given for `raster` on the command line, each number read as
+// its corner field reads the same text.
 GivenCorners givenCorners(const BatchOptions& o, const QString& raster) {
   GivenCorners given;
   given.sheet = o.sheet;
-  if (const auto line = o.tableCorners.find(raster); line != o.tableCorners.end()) given.table = line->second;
-  if (o.upperRightX) given.upperRight = {*o.upperRightX, *o.upperRightY};
-  if (o.lowerLeftX) given.lowerLeft = {*o.lowerLeftX, *o.lowerLeftY};
+  if (const auto line = o.tableCorners.find(raster); line != o.tableCorners.end()) {
+    const TableCorners& t = line->second;
+    given.table = CutCorners{readFieldText(t.upperRightX), readFieldText(t.upperRightY), readFieldText(t.lowerLeftX),
+                             readFieldText(t.lowerLeftY), CornerOrigin::table, CornerOrigin::table};
+  }
+  if (o.upperRightX) given.upperRight = CornerPair{readFieldText(*o.upperRightX), readFieldText(*o.upperRightY)};
+  if (o.lowerLeftX) given.lowerLeft = CornerPair{readFieldText(*o.lowerLeftX), readFieldText(*o.lowerLeftY)};
   return given;
 }
 
@@ -53,7 +59,7 @@ QString checkRasters(const BatchOptions& options) {
   return {};
 }
 
-enum class RasterResult { Cut, Skipped, Failed, Cancelled };
+enum class RasterResult { Cut, Skipped, Failed, Cancelled, UsageError };
 
 RasterResult resultOf(const CommandOutcome& outcome) {
   switch (outcome.status) {
@@ -88,16 +94,13 @@ struct RasterCut {
   void say(const QString& text) const { sayOnStderr(console, subject, text); }
 };
 
-// The request of the options for the raster loaded, its corners laid over
-// those the raster has, its counts and quality read by their fields' rules.
-CutRequest requestOf(const RasterCut& cut, const LoadedRaster& loaded, const TileSet& set,
+// The request of the options for the raster loaded and its corners, its
+// counts and quality read by their fields' rules.
+CutRequest requestOf(const RasterCut& cut, const CutCorners& corners, const TileSet& set,
                      const GridProposal& proposal, const CoordinateSystem& crs) {
   const BatchOptions& o = cut.options;
   CutRequest request;
-  request.corners = placeholderCorners(loaded.description);
-  request.corners.sheetCode = sheetCodeOfFileName(loaded.description.path);
-  if (const auto found = cornersOfRaster(loaded, set)) request.corners = *found;
-  applyGivenCorners(request.corners, givenCorners(o, cut.raster));
+  request.corners = corners;
   request.rows = o.rows ? readFieldText(*o.rows) : proposal.rows;
   request.columns = o.columns ? readFieldText(*o.columns) : proposal.columns;
   // The window brings the quality within its bounds when the field is left,
@@ -118,17 +121,19 @@ std::vector<ShownField> shownFields(const RasterCut& cut, const CutRequest& requ
   const BatchOptions& o = cut.options;
   const CutCorners& c = request.corners;
   const auto table = o.tableCorners.find(cut.raster);
-  const bool fromTable = table != o.tableCorners.end() && !o.sheet;
-  auto corner = [&](const std::optional<QString>& typed, const QString TableCorners::*cell, double value) {
+  // Given and table texts as written; numbers from other sources as the load writes them.
+  auto corner = [&](const std::optional<QString>& typed, CornerOrigin origin, const QString TableCorners::*cell,
+                    double value) {
     if (typed) return *typed;
-    if (fromTable) return table->second.*cell;
+    if (origin == CornerOrigin::table && table != o.tableCorners.end()) return table->second.*cell;
     return plainText(value);
   };
   auto typedOr = [](const std::optional<QString>& typed, const QString& otherwise) { return typed.value_or(otherwise); };
-  return {{Field::Text1, corner(o.upperRightX, &TableCorners::upperRightX, c.upperRightX)},
-          {Field::Text2, corner(o.upperRightY, &TableCorners::upperRightY, c.upperRightY)},
-          {Field::Text3, corner(o.lowerLeftX, &TableCorners::lowerLeftX, c.lowerLeftX)},
-          {Field::Text4, corner(o.lowerLeftY, &TableCorners::lowerLeftY, c.lowerLeftY)},
+  const CornerOrigin upper = c.upperRightOrigin, lower = c.lowerLeftOrigin;
+  return {{Field::Text1, corner(o.upperRightX, upper, &TableCorners::upperRightX, c.upperRightX)},
+          {Field::Text2, corner(o.upperRightY, upper, &TableCorners::upperRightY, c.upperRightY)},
+          {Field::Text3, corner(o.lowerLeftX, lower, &TableCorners::lowerLeftX, c.lowerLeftX)},
+          {Field::Text4, corner(o.lowerLeftY, lower, &TableCorners::lowerLeftY, c.lowerLeftY)},
           {Field::Text5, typedOr(o.rows, plainText(proposal.rows))},
           {Field::Text6, typedOr(o.columns, plainText(proposal.columns))},
           {Field::Text11, normalisedQualityText(o.quality.value_or(initialText(Field::Text11)))},
@@ -164,17 +169,68 @@ CommandOutcome planOrRun(const RasterCut& cut, const LoadedRaster& loaded, const
                         progressOnStderr(cut.console, cut.subject, o.quiet));
 }
 
+void sayUsageError(const Console& console, const QString& error) {
+  console.err(QStringLiteral("pelmora-tile: ") + error + u'\n' +
+              messages::tryHelp() + u'\n');
+}
+
+// A --crs whose area of use does not hold the corners: the usage error that
+// says so; empty otherwise, and for a system that declares no area.
+QString crsMisfit(const BatchOptions& o, const CoordinateSystem& crs, const CutCorners& c) {
+  if (crs.wkt.isEmpty()) return {};
+  QString area;
+  const std::optional<bool> holds =
+      areaOfUseHolds(crs, NorthUpEdges{c.upperRightX, c.lowerLeftX, c.lowerLeftY, c.upperRightY}, area);
+  if (!holds || *holds) return {};
+  return messages::crsOutsideCorners(
+      o.crs, area,
+      QStringLiteral("%1,%2 / %3,%4").arg(plainText(c.upperRightX), plainText(c.upperRightY), plainText(c.lowerLeftX),
+                                         plainText(c.lowerLeftY)));
+}
+
+// What one raster came to, and whether it was cut on placeholder corners.
+struct RasterEnd {
+  RasterResult result;
+  bool onPlaceholders = false;
+};
+
+// The raster loaded: its corners placed and said, its request checked, then
+// planned or run.
+RasterEnd placeAndCut(const RasterCut& cut, const LoadedRaster& loaded, const TileSet& set,
+                      const CoordinateSystem& crs) {
+  const BatchOptions& o = cut.options;
+  const QString& path = loaded.description.path;
+  const PlacedCorners placed =
+      placeCorners(loaded, set, givenCorners(o, cut.raster), messages::howToGiveCorners());
+  if (!placed.ambiguousName.isEmpty()) throw Failure(placed.ambiguousName, path);
+  for (const QString& note : placed.notes) cut.say(messages::withFile(note, path));
+  if (const QString misfit = crsMisfit(o, crs, placed.corners); !misfit.isEmpty()) {
+    sayUsageError(cut.console, misfit);
+    return {RasterResult::UsageError};
+  }
+  const GridProposal proposal = proposeGrid(loaded);
+  CutRequest request = requestOf(cut, placed.corners, set, proposal, crs);
+  const bool placeholders = onPlaceholders(request.corners);
+  if (!o.datumText.isEmpty() && !request.corners.sheetCode) cut.say(messages::datumUnused(o.datumText));
+  if (request.worldFiles && placeholders) {
+    request.worldFiles = false;
+    cut.say(messages::noWorldFilesOnPlaceholders());
+  }
+  const CommandOutcome outcome = planOrRun(cut, loaded, request, proposal);
+  reportOutcome(outcome, {cut.console, cut.subject, o.quiet, /*sayCompleted=*/!o.dryRun});
+  return {resultOf(outcome), placeholders};
+}
+
 // Opens one raster once (a run starts on the first rows decoded, a dry run
-// decodes nothing), makes its request and plans or runs it.
-RasterResult cutRaster(const RasterCut& cut, const CoordinateSystem& crs, const RasterOpener& open) {
+// decodes nothing), then places and cuts it.
+RasterEnd cutRaster(const RasterCut& cut, const CoordinateSystem& crs, const RasterOpener& open) {
   const BatchOptions& o = cut.options;
   const QString path = QFileInfo(cut.raster).absoluteFilePath();
   const TileSet set(path, absoluteOutputFolder(o));
   if (o.skipDone && set.isDone(cut.raster, o.worldFiles)) {
     if (!o.quiet) cut.console.out(messages::setSkipped(cut.raster) + u'\n');
-    return RasterResult::Skipped;
+    return {RasterResult::Skipped};
   }
-  CommandOutcome outcome;
   try {
     Progress progress(100);
     progress.inPercent = true;
@@ -183,22 +239,13 @@ RasterResult cutRaster(const RasterCut& cut, const CoordinateSystem& crs, const 
     progressOnStderr(cut.console, cut.subject, o.quiet)(messages::loadingRaster(), progress, [&] {
       loaded = loadRasterFile(path, set, o.dryRun ? Decoding::never : Decoding::whileReading, &progress, open);
     });
-    if (!loaded.opened.source) return RasterResult::Cancelled;
-    if (const auto note = turnedPlacementNote(loaded)) cut.say(*note);
-    const GridProposal proposal = proposeGrid(loaded);
-    const CutRequest request = requestOf(cut, loaded, set, proposal, crs);
-    if (const auto note = sheetProportionsNote(request.corners, loaded.description)) cut.say(*note);
-    outcome = planOrRun(cut, loaded, request, proposal);
+    if (!loaded.opened.source) return {RasterResult::Cancelled};
+    return placeAndCut(cut, loaded, set, crs);
   } catch (...) {
-    outcome = CommandOutcome::stopped(Failure::fromCurrentException(path));
+    const CommandOutcome outcome = CommandOutcome::stopped(Failure::fromCurrentException(path));
+    reportOutcome(outcome, {cut.console, cut.subject, o.quiet, /*sayCompleted=*/!o.dryRun});
+    return {resultOf(outcome)};
   }
-  reportOutcome(outcome, {cut.console, cut.subject, o.quiet, /*sayCompleted=*/!o.dryRun});
-  return resultOf(outcome);
-}
-
-void sayUsageError(const Console& console, const QString& error) {
-  console.err(QStringLiteral("pelmora-tile: ") + error + u'\n' +
-              messages::tryHelp() + u'\n');
 }
 
 // Creates the folder and those above it; the failure carries the system's
@@ -211,18 +258,20 @@ void makeOutputFolder(const QString& folder) {
 }
 
 struct BatchTally {
-  int cut = 0, skipped = 0, failed = 0;
-  bool cancelled = false;
+  int done = 0, skipped = 0, failed = 0, onPlaceholders = 0;
+  bool cancelled = false, usageError = false;
 };
 
 // After several rasters, a skip or a cancel: how many of each.
 void sayBatchSummary(const BatchOptions& options, const Console& console, const BatchTally& tally) {
   const int count = int(options.rasters.size());
   if (count <= 1 && tally.skipped == 0 && !tally.cancelled) return;
-  const int notStarted = count - tally.cut - tally.skipped - tally.failed - (tally.cancelled ? 1 : 0);
-  const QString summary =
-      messages::batchSummary(tally.cut, tally.skipped, tally.failed, tally.cancelled ? notStarted : -1);
-  if (!options.quiet || tally.failed > 0 || tally.cancelled) sayOnStderr(console, {}, summary);
+  const int notStarted = count - tally.done - tally.skipped - tally.failed - (tally.cancelled ? 1 : 0);
+  const QString summary = messages::batchSummary(tally.done, tally.skipped, tally.failed,
+                                                 tally.cancelled ? notStarted : -1, options.dryRun,
+                                                 tally.onPlaceholders);
+  if (!options.quiet || tally.failed > 0 || tally.cancelled || tally.onPlaceholders > 0)
+    sayOnStderr(console, {}, summary);
 }
 
 }  // namespace
@@ -267,18 +316,23 @@ int runBatch(const QStringList& arguments, const Console& console, const RasterO
     }
   }
 
+  for (const QString& note : options.tableNotes) sayOnStderr(console, {}, note);
   BatchTally tally;
   for (const QString& raster : options.rasters) {
     const QString subject = options.rasters.size() > 1 ? raster : QString();
-    switch (cutRaster({options, raster, subject, console}, crs, open)) {
-      case RasterResult::Cut: ++tally.cut; break;
+    const RasterEnd end = cutRaster({options, raster, subject, console}, crs, open);
+    switch (end.result) {
+      case RasterResult::Cut: ++tally.done; break;
       case RasterResult::Skipped: ++tally.skipped; break;
       case RasterResult::Failed: ++tally.failed; break;
+      case RasterResult::UsageError: ++tally.failed, tally.usageError = true; break;
       case RasterResult::Cancelled: tally.cancelled = true; break;
     }
+    if (end.result == RasterResult::Cut && end.onPlaceholders) ++tally.onPlaceholders;
     if (tally.cancelled) break;
   }
   sayBatchSummary(options, console, tally);
+  if (tally.usageError) return kUsageError;
   return tally.failed > 0 || tally.cancelled ? kStopped : kCompleted;
 }
 

@@ -152,7 +152,8 @@ QString readSheetAndSystem(const QCommandLineParser& parser, BatchOptions& optio
     if (!options.sheet) return messages::expectsSheetCode(valueOf(parser, "sheet"));
   }
   if (parser.isSet(QStringLiteral("datum"))) {
-    const QString datum = valueOf(parser, "datum").toLower();
+    options.datumText = valueOf(parser, "datum");
+    const QString datum = options.datumText.toLower();
     if (datum == QLatin1String("jgd2011")) options.datum = Datum::jgd2011;
     else if (datum == QLatin1String("jgd2000")) options.datum = Datum::jgd2000;
     else if (datum == QLatin1String("tokyo")) options.datum = Datum::tokyo;
@@ -231,6 +232,7 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments) {
     CornersTable table = readCornersTable(parser.value(QStringLiteral("corners")), positional);
     parsed.error = table.error;
     options.tableCorners = std::move(table.byRaster);
+    options.tableNotes = std::move(table.notes);
   }
   return parsed;
 }

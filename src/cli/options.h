@@ -27,8 +27,10 @@ struct BatchOptions {
   bool skipDone = false;         // skip a raster whose complete set is newer than it
   std::optional<SheetCode> sheet;  // --sheet: the one raster's sheet code
   std::map<QString, TableCorners> tableCorners;  // --corners: lines for the given rasters
+  QStringList tableNotes;        // --corners: what its reader says of its other lines
   QString crs;                   // --crs as given; checked when the batch starts
   Datum datum = Datum::jgd2011;  // of a sheet code's zone
+  QString datumText;             // --datum as given; empty when not given
   bool help = false;
   bool version = false;
 };

@@ -10,14 +10,19 @@ CoordinateSystemChoice chooseCoordinateSystem(const CutRequest& request, const Q
   using Origin = CoordinateSystemOrigin;
   if (!request.coordinateSystem.wkt.isEmpty())
     return {Origin::given, request.coordinateSystem.wkt, request.coordinateSystem.epsgName};
-  if (!ownWkt.isEmpty()) {
+  const CutCorners& corners = request.corners;
+  const auto fromSource = [&corners](CornerOrigin origin) {
+    return corners.upperRightOrigin == origin || corners.lowerLeftOrigin == origin;
+  };
+  if (fromSource(CornerOrigin::georeference)) {
+    if (ownWkt.isEmpty()) return {};
     CoordinateSystemChoice own{Origin::georeference, ownWkt, {}};
     if (withName)
       if (const auto read = readCoordinateSystem(ownWkt)) own.name = read->epsgName;
     return own;
   }
-  const std::optional<SheetCode>& code = request.corners.sheetCode;
-  if (!code) return {};
+  const std::optional<SheetCode>& code = corners.sheetCode;
+  if (!fromSource(CornerOrigin::sheetCode) || !code) return {};
   CoordinateSystemChoice zone{Origin::sheetCode, {}, QStringLiteral("EPSG:%1").arg(epsgOfZone(code->zone, request.datum))};
   if (withWkt) {
     const auto read = readCoordinateSystem(zone.name);

@@ -17,8 +17,9 @@ struct CoordinateSystemChoice {
 };
 
 // The coordinate system the images' .aux.xml carry: the one the request
-// gives, else the raster's own (`ownWkt`), else the zone of the corners'
-// sheet code under the request's datum; none without any. The zone's WKT is
+// gives, else the one of the source that gave the corners: the raster's own
+// (`ownWkt`) for its georeference, the zone of the sheet code under the
+// request's datum for a code; none for typed corners, a table or an index. The zone's WKT is
 // read (through GDAL) only `withWkt`; the raster's own EPSG name only
 // `withName`.
 CoordinateSystemChoice chooseCoordinateSystem(const CutRequest& request, const QString& ownWkt, bool withWkt,

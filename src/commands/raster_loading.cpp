@@ -4,7 +4,6 @@
 #include "base/field_text.h"
 #include "base/messages.h"
 #include "base/numbers.h"
-#include "output/ar2_index.h"
 #include "base/layout_units.h"
 #include "raster/bmp_file.h"
 
@@ -41,7 +40,7 @@ CutCorners cornersOfEdges(const NorthUpEdges& edges, CornerOrigin origin) {
 
 LoadedRaster loadRasterFile(const QString& path, const TileSet& set, Decoding decoding, Progress* progress,
                             const RasterOpener& open) {
-  set.finishInterruptedCommitUnlocked();
+  set.tidyUnlocked();
   LoadedRaster loaded{open(path, progress, decoding), {}};
   if (!loaded.opened.source) return loaded;
   const RasterSource& source = *loaded.opened.source;
@@ -80,36 +79,6 @@ CutCorners placeholderCorners(const RasterDescription& raster) {
   corners.upperRightY = readFieldText(plainText(toSingle(raster.P_Y / 100.0)));
   corners.upperRightOrigin = corners.lowerLeftOrigin = CornerOrigin::placeholder;
   return corners;
-}
-
-std::optional<CutCorners> cornersOfRaster(const LoadedRaster& raster, const TileSet& set) {
-  std::optional<CutCorners> found;
-  if (const auto& edges = raster.opened.placement.edges) {
-    found = cornersOfEdges(*edges, CornerOrigin::georeference);
-  } else if (QFileInfo(set.indexPath()).isFile()) {
-    const IndexFirstRecord record(set.indexPath());
-    found = CutCorners{asCornerFieldReads(record.number(4)), asCornerFieldReads(record.number(5)),
-                       asCornerFieldReads(record.number(2)), asCornerFieldReads(record.number(3)),
-                       CornerOrigin::index, CornerOrigin::index};
-  }
-  const std::optional<SheetCode> code = sheetCodeOfFileName(raster.description.path);
-  if (!found && code) found = cornersOfEdges(code->edges, CornerOrigin::sheetCode);
-  if (found) found->sheetCode = code;
-  return found;
-}
-
-std::optional<QString> turnedPlacementNote(const LoadedRaster& raster) {
-  if (!raster.opened.placement.turnedIgnored) return std::nullopt;
-  return messages::withFile(messages::turnedGeoreferenceIgnored(), raster.description.path);
-}
-
-std::optional<QString> sheetProportionsNote(const CutCorners& corners, const RasterDescription& raster) {
-  if (!corners.fromSheetCode()) return std::nullopt;
-  const double heightPerWidth = double(raster.P_X) / raster.P_Y;
-  if (std::abs(heightPerWidth / 0.75 - 1) <= 0.01) return std::nullopt;
-  return messages::withFile(messages::sheetProportionsDiffer(corners.sheetCode->code, int(raster.P_Y / kUnitsPerPixel),
-                                                             int(raster.P_X / kUnitsPerPixel)),
-                            raster.path);
 }
 
 }  // namespace pelmora

@@ -21,8 +21,8 @@ struct LoadedRaster {
 };
 
 // Opens the raster at `path` as `decoding` says, reporting to `progress`.
-// First finishes the commit a stopped run left in `set`, so that the index
-// read back is whole. Throws Failure like openRaster.
+// First tidies what a stopped run left in `set` (see TileSet::tidyUnlocked),
+// so that the index read back is whole. Throws Failure like openRaster.
 LoadedRaster loadRasterFile(const QString& path, const TileSet& set, Decoding decoding, Progress* progress,
                             const RasterOpener& open = openRaster);
 
@@ -39,21 +39,6 @@ GridProposal proposeGrid(const LoadedRaster& raster);
 // The raster's size scaled to corners (0, 0) to (P_X, P_Y) / 100, as the
 // corner fields read them: where a raster with no placement lies.
 CutCorners placeholderCorners(const RasterDescription& raster);
-
-// The corners the raster has, each as a corner field reads it: its own
-// georeference, else the earlier index of `set` (read back exactly), else the
-// sheet code its file name begins with; nothing otherwise. The sheet code of
-// the file name rides along whatever the source.
-std::optional<CutCorners> cornersOfRaster(const LoadedRaster& raster, const TileSet& set);
-
-// The note for a raster whose placement was turned and is not used; nothing
-// otherwise.
-std::optional<QString> turnedPlacementNote(const LoadedRaster& raster);
-
-// The note for corners from a sheet code whose 3 : 4 the raster's proportions
-// miss by more than 1 % (a scan with its margins): the corners are still the
-// sheet's. Nothing otherwise.
-std::optional<QString> sheetProportionsNote(const CutCorners& corners, const RasterDescription& raster);
 
 // The corners the edges give (top to 右上X, right to 右上Y, bottom to 左下X,
 // left to 左下Y), each as a corner field reads it, from `origin`.

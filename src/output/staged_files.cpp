@@ -206,20 +206,40 @@ void StagedSet::commit(const std::vector<CommitStep>& steps, const QString& jour
 
 // Read with readdir: QDir's filtered, sorted listing took half a millisecond
 // of every run's start for a folder of a few hundred files.
-int removeLeftoverTemporaries(const QString& folder, const std::function<bool(const QString&)>& ours) {
+namespace {
+
+// Calls `act(folderFd, entryName)` for each temporary in `folder` that
+// stands for a name `ours` accepts, until it returns false.
+template <class Act>
+void forEachLeftover(const QString& folder, const std::function<bool(const QString&)>& ours, const Act& act) {
   FileDescriptor folderFd(::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!folderFd.isOpen()) return 0;
+  if (!folderFd.isOpen()) return;
   DIR* entries = ::fdopendir(folderFd.get());
-  if (!entries) return 0;
+  if (!entries) return;
   const int fd = folderFd.release();  // closed with `entries`
-  int removed = 0;
   while (const dirent* entry = ::readdir(entries)) {
     const std::optional<QString> name = fileNameOfStaged(QFile::decodeName(entry->d_name));
-    // A folder of that name is not ours to remove: unlinkat refuses it.
-    if (name && ours(*name) && ::unlinkat(fd, entry->d_name, 0) == 0) ++removed;
+    if (name && ours(*name) && !act(fd, entry->d_name)) break;
   }
   ::closedir(entries);
+}
+
+}  // namespace
+
+int removeLeftoverTemporaries(const QString& folder, const std::function<bool(const QString&)>& ours) {
+  int removed = 0;
+  // A folder of that name is not ours to remove: unlinkat refuses it.
+  forEachLeftover(folder, ours, [&removed](int fd, const char* name) {
+    if (::unlinkat(fd, name, 0) == 0) ++removed;
+    return true;
+  });
   return removed;
+}
+
+bool anyLeftoverTemporary(const QString& folder, const std::function<bool(const QString&)>& ours) {
+  bool any = false;
+  forEachLeftover(folder, ours, [&any](int, const char*) { return !(any = true); });
+  return any;
 }
 
 }  // namespace pelmora

@@ -105,5 +105,7 @@ class StagedSet {
 // Removes the temporaries in `folder` that stand for a name `ours` accepts:
 // what a killed writer left. Returns how many were removed.
 int removeLeftoverTemporaries(const QString& folder, const std::function<bool(const QString&)>& ours);
+// True when `folder` holds such a temporary.
+bool anyLeftoverTemporary(const QString& folder, const std::function<bool(const QString&)>& ours);
 
 }  // namespace pelmora

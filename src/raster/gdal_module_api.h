@@ -21,7 +21,7 @@ struct Progress;
 enum class Decoding;
 
 // Raised whenever the table changes; a module of another build is refused.
-inline constexpr int kGdalModuleVersion = 5;
+inline constexpr int kGdalModuleVersion = 6;
 
 // Where a decoded file says it lies, as GDAL gives it.
 struct GdalPlacement {
@@ -59,6 +59,15 @@ struct GdalModuleApi {
   // ("EPSG:6677") when it has or matches one, else empty. False when GDAL
   // cannot read `text`.
   bool (*readCoordinateSystem)(const QString& text, QString& wkt, QString& epsgName);
+
+  // Whether the area of use that the coordinate system `wkt` declares, widened
+  // by `marginDegrees` on every side, holds each of the `count` points
+  // (east, north) at `eastNorth`, in the system's own units: 1 when it does,
+  // 0 when a point lies outside it or cannot be brought to latitude and
+  // longitude, -1 when the system declares no area of use. `areaName` is the
+  // area's name as the system gives it.
+  int (*areaOfUseHolds)(const QString& wkt, const double* eastNorth, int count, double marginDegrees,
+                        QString& areaName);
 };
 
 }  // namespace pelmora

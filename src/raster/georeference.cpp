@@ -59,6 +59,14 @@ std::optional<CoordinateSystem> readCoordinateSystem(const QString& text) {
   return system;
 }
 
+std::optional<bool> areaOfUseHolds(const CoordinateSystem& system, const NorthUpEdges& edges, QString& areaName) {
+  const double eastNorth[8] = {edges.left, edges.top, edges.right, edges.top,
+                               edges.right, edges.bottom, edges.left, edges.bottom};
+  const int holds = gdalModule().areaOfUseHolds(system.wkt, eastNorth, 4, 0.25, areaName);
+  if (holds < 0) return std::nullopt;
+  return holds == 1;
+}
+
 QByteArray auxXmlText(const QString& wkt) {
   // World files give east before north, whatever order the system's axes have.
   const QByteArray mapping = gdalModule().eastNorthAxisMapping(wkt);

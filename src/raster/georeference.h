@@ -51,6 +51,12 @@ struct CoordinateSystem {
 // nothing when it is none. Loads GDAL; throws Failure when it cannot be loaded.
 std::optional<CoordinateSystem> readCoordinateSystem(const QString& text);
 
+// Whether the area of use that `system` declares, widened by a quarter of a
+// degree (about 25 km) so that a sheet across its edge passes, holds every
+// corner of `edges` (in the system's own units); nothing when the system
+// declares none. `areaName` is the area's name. Loads GDAL.
+std::optional<bool> areaOfUseHolds(const CoordinateSystem& system, const NorthUpEdges& edges, QString& areaName);
+
 // The text of NAME.aux.xml that gives an image the coordinate system `wkt`,
 // its axes in the east-then-north order of world files. Loads GDAL; throws
 // Failure when it cannot be loaded.

@@ -36,6 +36,7 @@ OpenedRaster openRaster(const QString& path, Progress* progress, Decoding decodi
   struct stat status {};
   if (fstat(file.get(), &status) != 0) throw cannotOpen(errno, path);
   if (!S_ISREG(status.st_mode)) throw Failure(messages::fileNotFound(), path);
+  if (status.st_size == 0) throw Failure(messages::fileEmpty(), path);
 
   std::uint8_t head[kBmpHeadBytes];
   const ssize_t got = pread(file.get(), head, sizeof head, 0);

@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include "base/halfwidth.h"
+
 namespace pelmora {
 namespace {
 
@@ -42,7 +44,7 @@ std::optional<Cell> finerCell(const Cell& cell, QStringView rest) {
 }  // namespace
 
 std::optional<SheetCode> parseSheetCode(const QString& text) {
-  const QString code = text.toUpper();
+  const QString code = toHalfWidth(text).toUpper();
   if (code.size() < 4 || code.size() > 8 || code.size() == 5) return std::nullopt;
   const int tens = indexIn(code[0], '0', '9'), units = indexIn(code[1], '0', '9');
   const int zone = tens * 10 + units;
@@ -65,11 +67,22 @@ std::optional<SheetCode> parseSheetCode(const QString& text) {
   return sheet;
 }
 
-std::optional<SheetCode> sheetCodeOfFileName(const QString& path) {
-  const QString name = QFileInfo(path).completeBaseName();
-  qsizetype end = 0;
-  while (end < name.size() && name[end].isLetterOrNumber()) ++end;
-  return parseSheetCode(name.left(end));
+SheetCodeInName sheetCodeInFileName(const QString& path) {
+  const QString name = toHalfWidth(QFileInfo(path).completeBaseName());
+  // The run of Latin letters and digits from `from`.
+  auto runFrom = [&name](qsizetype from) {
+    qsizetype end = from;
+    while (end < name.size() && name[end].unicode() < 128 && name[end].isLetterOrNumber()) ++end;
+    return name.mid(from, end - from);
+  };
+  const QString first = runFrom(0);
+  SheetCodeInName found{parseSheetCode(first), std::nullopt};
+  // Only the levels 50000 and 5000 have finer divisions written after them.
+  if (found.code && (first.size() == 4 || first.size() == 6) && first.size() + 1 < name.size()) {
+    const QString next = runFrom(first.size() + 1);
+    if (!next.isEmpty()) found.finerReading = parseSheetCode(first + next);
+  }
+  return found;
 }
 
 int epsgOfZone(int zone, Datum datum) {

@@ -24,14 +24,24 @@ struct SheetCode {
   NorthUpEdges edges; // metres: top is 右上X, right 右上Y, bottom 左下X, left 左下Y
 };
 
-// The code that the whole text is (letters in either case); nothing for any
-// other text.
+// The code that the whole text is (letters in either case, full-width forms
+// read as half-width); nothing for any other text.
 std::optional<SheetCode> parseSheetCode(const QString& text);
 
 // The code a raster's file name begins with: the name without folder and
-// extension, up to its end or to the first character that is neither a
-// letter nor a digit ("09LD351_scan.tif"); nothing when that is no code.
-std::optional<SheetCode> sheetCodeOfFileName(const QString& path);
+// extension (full-width forms read as half-width), up to its end or to the
+// first character that is not a Latin letter or a digit ("09LD351_scan.tif",
+// "09LD351市街図.bmp"); no code when that is none.
+//
+// A name is ambiguous when the letters and digits after the code's separator
+// are by themselves a finer division of that code: "09LD35-1" reads as the
+// sheet 09LD35 or as its quarter 09LD351. Then `finerReading` holds the
+// latter. "12KB77_scan" and "09LD35-2019" are not ambiguous.
+struct SheetCodeInName {
+  std::optional<SheetCode> code;
+  std::optional<SheetCode> finerReading;
+};
+SheetCodeInName sheetCodeInFileName(const QString& path);
 
 enum class Datum { jgd2011, jgd2000, tokyo };
 

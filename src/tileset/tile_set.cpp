@@ -91,10 +91,14 @@ void TileSet::finishInterruptedCommit() const {
   pelmora::finishInterruptedCommit(folder_, journalName(), [this](const QString& name) { return isMember(name); });
 }
 
-void TileSet::finishInterruptedCommitUnlocked() const {
-  if (!QFileInfo::exists(pathOf(journalName()))) return;
+void TileSet::tidyUnlocked() const {
+  const bool journal = QFileInfo::exists(pathOf(journalName()));
+  const auto ours = [this](const QString& name) { return isMember(name) || name == journalName(); };
+  if (!journal && !anyLeftoverTemporary(folder_, ours)) return;
   const std::optional<FileLock> lock = FileLock::tryAcquire(lockPath());
-  if (lock) finishInterruptedCommit();
+  if (!lock) return;
+  if (journal) finishInterruptedCommit();
+  removeLeftovers();
 }
 
 void TileSet::removeLeftovers() const {

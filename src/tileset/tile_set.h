@@ -46,9 +46,11 @@ class TileSet {
   // Finishes the commit that a stopped run left, if any; the caller holds
   // the set's lock. Throws Failure naming the file of a step that fails.
   void finishInterruptedCommit() const;
-  // The same, for a caller that holds no lock: nothing when there is no
-  // journal or a run holds the lock now (it finishes the commit itself).
-  void finishInterruptedCommitUnlocked() const;
+  // For a caller that holds no lock (a load, a dry run): finishes the commit
+  // a stopped run left and removes the temporaries a killed one left, under
+  // the lock taken for that. Nothing when there is neither (no lock file is
+  // made) or a run holds the lock now (it tidies itself).
+  void tidyUnlocked() const;
   // Removes the temporaries a killed run on this set left.
   void removeLeftovers() const;
 

@@ -1,6 +1,7 @@
 // The window's own state, which its three commands work on: its fields, its
 // view and desktop, the record the commands share, the raster the last load
-// opened, and where the corners in the fields came from.
+// opened, where the corners in the fields came from, and the world files'
+// check box.
 #pragma once
 
 #include "commands/raster_loading.h"
@@ -11,6 +12,7 @@
 #include "window/session.h"
 #include "window/view_drawing.h"
 
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -20,6 +22,9 @@ class Form {
  public:
   // Wires the corner fields' change handler to the extent recomputation.
   Form(Fields& fields, View& view, Desktop& desktop);
+
+  // The pairs whose texts were typed since the last load: upper right, lower left.
+  std::pair<bool, bool> typedCornerPairs() const;
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
 
@@ -33,8 +38,16 @@ class Form {
   // Set by the load, each pair on its own; typed corners are `given`.
   CornerOrigin upperRightOrigin = CornerOrigin::given;
   CornerOrigin lowerLeftOrigin = CornerOrigin::given;
-  // The raster's sheet code, found in its file name at load.
+  // The sheet code that gave corners at the load.
   std::optional<SheetCode> sheetCode;
+  // The corner texts (Text1 to Text4) as the last load left them, the
+  // initial texts before the first: a text that differs was typed since.
+  std::array<QString, 4> cornerTextsOfLoad;
+  // The line beside the view: where the corners came from, their coordinate
+  // system, and the load's notes.
+  QString cornerSource;
+  // The check box: world files and .aux.xml beside each image.
+  bool worldFiles = false;
   // The pixels last drawn into the view, so that an identical redraw copies them.
   ViewDrawing lastDrawing;
 };

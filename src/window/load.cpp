@@ -2,7 +2,10 @@
 
 #include "base/failure.h"
 #include "base/messages.h"
+#include "base/messages_corners.h"
 #include "base/numbers.h"
+#include "commands/corner_sources.h"
+#include "commands/cut.h"
 #include "window/extents.h"
 #include "window/field_number.h"
 #include "window/grid.h"
@@ -73,16 +76,64 @@ void writeSizeRatiosAndProposal(Form& form) {
   fields.setText(Field::Text6, plainText(proposal.columns));
 }
 
-// The corners from the best source the raster has (cornersOfRaster); else
-// those in the fields stay.
-void readBackCorners(Form& form, const TileSet& set) {
-  if (const auto note = turnedPlacementNote(*form.raster)) form.desktop.note(*note);
-  form.sheetCode = sheetCodeOfFileName(form.session.Filename);
-  const std::optional<CutCorners> found = cornersOfRaster(*form.raster, set);
-  if (!found) return;
-  writeCorners(form.fields, *found);
-  form.upperRightOrigin = found->upperRightOrigin;
-  form.lowerLeftOrigin = found->lowerLeftOrigin;
+// The corner fields back at their initial texts.
+void resetCornerTexts(Fields& fields) {
+  for (Field field : {Field::Text1, Field::Text2, Field::Text3, Field::Text4}) fields.setText(field, initialText(field));
+}
+
+// Where a pair came from, as the line beside the view names it.
+QString sourceName(CornerOrigin origin, const CutCorners& corners) {
+  switch (origin) {
+    case CornerOrigin::given: return messages::typedCorners();
+    case CornerOrigin::table: return messages::cornersOfTable();
+    case CornerOrigin::georeference: return messages::cornersOfGeoreference();
+    case CornerOrigin::index: return messages::cornersOfIndex();
+    case CornerOrigin::sheetCode: return messages::cornersOfSheetCode(corners.sheetCode->code);
+    case CornerOrigin::placeholder: break;
+  }
+  return messages::placeholderCornersSource();
+}
+
+QString cornerSourceLine(const LoadedRaster& raster, const PlacedCorners& placed) {
+  const CutCorners& c = placed.corners;
+  const QString upper = sourceName(c.upperRightOrigin, c), lower = sourceName(c.lowerLeftOrigin, c);
+  CutRequest request;
+  request.corners = c;
+  const CoordinateSystemChoice system = chooseCoordinateSystem(
+      request, raster.opened.placement.coordinateSystem, /*withWkt=*/false, /*withName=*/true);
+  QString systemName = system.name;
+  if (systemName.isEmpty())
+    systemName = system.origin == CoordinateSystemOrigin::none ? messages::noCoordinateSystem()
+                                                               : messages::cornersOfGeoreference();
+  QStringList line{messages::cornerSourceLine(upper == lower ? upper : messages::pairSources(upper, lower),
+                                              systemName)};
+  if (!placed.ambiguousName.isEmpty()) line << placed.ambiguousName;
+  return (line + placed.notes).join(u' ');
+}
+
+// The corners from their sources (placeCorners), the typed ones given: the
+// pairs that were not typed are written into the fields.
+void placeCornersOfRaster(Form& form, const TileSet& set) {
+  const Session& s = form.session;
+  GivenCorners given;
+  if (form.upperRightOrigin == CornerOrigin::given) given.upperRight = CornerPair{s.UR_X, s.UR_Y};
+  if (form.lowerLeftOrigin == CornerOrigin::given) given.lowerLeft = CornerPair{s.LL_X, s.LL_Y};
+  const PlacedCorners placed =
+      placeCorners(*form.raster, set, given, messages::cornerFields(captionOf(Field::Text1), captionOf(Field::Text4)));
+  const CutCorners& c = placed.corners;
+  if (c.upperRightOrigin != CornerOrigin::given) {
+    form.fields.setText(Field::Text1, plainText(c.upperRightX));
+    form.fields.setText(Field::Text2, plainText(c.upperRightY));
+  }
+  if (c.lowerLeftOrigin != CornerOrigin::given) {
+    form.fields.setText(Field::Text3, plainText(c.lowerLeftX));
+    form.fields.setText(Field::Text4, plainText(c.lowerLeftY));
+  }
+  form.upperRightOrigin = c.upperRightOrigin;
+  form.lowerLeftOrigin = c.lowerLeftOrigin;
+  form.sheetCode = c.sheetCode;
+  for (int i = 0; i < 4; ++i) form.cornerTextsOfLoad[std::size_t(i)] = form.fields.text(Field(int(Field::Text1) + i));
+  form.cornerSource = cornerSourceLine(*form.raster, placed);
 }
 
 // What a load may change: every text, the record and the view.
@@ -94,7 +145,9 @@ class WindowState {
         raster_(form.raster),
         upperRightOrigin_(form.upperRightOrigin),
         lowerLeftOrigin_(form.lowerLeftOrigin),
-        sheetCode_(form.sheetCode) {
+        sheetCode_(form.sheetCode),
+        cornerTextsOfLoad_(form.cornerTextsOfLoad),
+        cornerSource_(form.cornerSource) {
     for (int f = int(Field::Text1); f <= int(Field::Label9); ++f)
       texts_.emplace_back(Field(f), form.fields.text(Field(f)));
   }
@@ -109,6 +162,8 @@ class WindowState {
     form.upperRightOrigin = upperRightOrigin_;
     form.lowerLeftOrigin = lowerLeftOrigin_;
     form.sheetCode = sheetCode_;
+    form.cornerTextsOfLoad = cornerTextsOfLoad_;
+    form.cornerSource = cornerSource_;
     form.view.refresh();
   }
 
@@ -119,6 +174,8 @@ class WindowState {
   std::shared_ptr<const LoadedRaster> raster_;
   CornerOrigin upperRightOrigin_, lowerLeftOrigin_;
   std::optional<SheetCode> sheetCode_;
+  std::array<QString, 4> cornerTextsOfLoad_;
+  QString cornerSource_;
 };
 
 // The raster, decoded behind a progress dialog with a cancel button when the
@@ -160,6 +217,8 @@ CommandOutcome runLoad(Form& form, QString& rasterPath) {
   if (!raster) return CommandOutcome::cancelled();
   form.raster = std::move(raster);
   fields.setText(Field::Text10, chosen);
+  // Corners a load filled in belong to that raster; typed ones stay.
+  if (const auto [upper, lower] = form.typedCornerPairs(); !upper && !lower) resetCornerTexts(fields);
 
   form.desktop.maximiseWindow();
   fitView(form, form.raster->source());
@@ -172,7 +231,7 @@ CommandOutcome runLoad(Form& form, QString& rasterPath) {
   writeSizeRatiosAndProposal(form);
   form.view.setDrawWidth(5);
   drawGrid(form);
-  readBackCorners(form, set);
+  placeCornersOfRaster(form, set);
   return CommandOutcome::completed();
 }
 

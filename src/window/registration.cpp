@@ -2,7 +2,9 @@
 
 #include "base/failure.h"
 #include "base/messages.h"
+#include "base/messages_corners.h"
 #include "base/numbers.h"
+#include "commands/corner_sources.h"
 #include "commands/cut.h"
 #include "render/bil.h"
 #include "commands/registration.h"
@@ -54,8 +56,19 @@ CutRequest requestOfFields(const Form& form) {
   // quietly keeping corners the fields no longer show.
   Session corners;
   readCornersAndExtents(fields, corners);
-  request.corners = {s.UR_X, s.UR_Y, s.LL_X, s.LL_Y, form.upperRightOrigin, form.lowerLeftOrigin, form.sheetCode};
+  // A pair typed since the load is the user's, whatever the load found.
+  const auto [upperTyped, lowerTyped] = form.typedCornerPairs();
+  request.corners = {s.UR_X,
+                     s.UR_Y,
+                     s.LL_X,
+                     s.LL_Y,
+                     upperTyped ? CornerOrigin::given : form.upperRightOrigin,
+                     lowerTyped ? CornerOrigin::given : form.lowerLeftOrigin,
+                     form.sheetCode};
+  if (!request.corners.fromSheetCode()) request.corners.sheetCode.reset();
   request.overviewSide = s.F_H;
+  // No world file places an image on placeholders.
+  request.worldFiles = form.worldFiles && !onPlaceholders(request.corners);
   return request;
 }
 
@@ -63,14 +76,19 @@ CommandOutcome runRegistration(Form& form) {
   if (!form.raster || form.session.P_X == 0 || form.session.P_Y == 0) return CommandOutcome::notStarted();
   if (form.session.W_DX == 0 || form.session.W_DY == 0) return CommandOutcome::notStarted(messages::cornersFirst());
   RunPlan plan;
+  bool worldFiles = false;
   try {
-    plan = planCut(*form.raster, requestOfFields(form));
+    const CutRequest request = requestOfFields(form);
+    worldFiles = request.worldFiles;
+    plan = planCut(*form.raster, request);
   } catch (...) {
     return CommandOutcome::stopped(Failure::fromCurrentException(form.session.Filename));
   }
+  if (form.worldFiles && !worldFiles && !form.cornerSource.contains(messages::noWorldFilesOnPlaceholders()))
+    form.cornerSource += u' ' + messages::noWorldFilesOnPlaceholders();
   const std::shared_ptr<const LoadedRaster> raster = form.raster;
   const CommandOutcome outcome =
-      registerRaster(plan, raster->source(), {form.makeEncoder, 0, false},
+      registerRaster(plan, raster->source(), {form.makeEncoder, 0, worldFiles},
                      [&form](const QString& label, Progress& progress, const std::function<void()>& work) {
                        form.desktop.runWithProgress(label, progress, work);
                      });

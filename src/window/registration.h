@@ -12,7 +12,9 @@ namespace pelmora {
 // The request the window makes: the corners of the record (which follows
 // every change of a corner field) with their origins, the counts, the
 // quality and the angle as their fields read, the overview as long as the
-// window was high at the load, written beside the raster on every core.
+// window was high at the load, written beside the raster on every core, with
+// world files when the check box asks for them and the corners place the
+// raster (not on placeholders).
 // Throws Failure::overflow() for a number beyond a double in those fields or
 // in the corners.
 CutRequest requestOfFields(const Form& form);

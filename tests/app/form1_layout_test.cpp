@@ -116,14 +116,16 @@ class Form1Layout : public QObject {
   void resizingMovesNothing() {
     auto window = pelmora::testing::shownWindow();
     std::map<QString, QRect> before;
+    // The strip under the view (world files, the corners' source) follows the view.
+    const QStringList following{"WorldFiles", "CornerSource"};
     for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-      before[child->objectName()] = child->geometry();
+      if (!following.contains(child->objectName())) before[child->objectName()] = child->geometry();
     QCOMPARE(before.size(), std::size_t(3 + 12 + 14 + 1));
     for (QSize size : {QSize(780, 590), QSize(300, 200), QSize(608, 531)}) {
       window->resize(size);
       QTRY_COMPARE(window->size(), size);
       for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        QCOMPARE(child->geometry(), before[child->objectName()]);
+        if (!following.contains(child->objectName())) QCOMPARE(child->geometry(), before[child->objectName()]);
     }
   }
 

@@ -5,8 +5,10 @@
 
 #include "base/failure.h"
 #include "base/messages.h"
+#include "base/messages_corners.h"
 #include "support/test_rasters.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -105,6 +107,39 @@ class Form1Load : public QObject {
     QCOMPARE(fields.text(Field::Text3), QStringLiteral("-40500"));
     QCOMPARE(fields.text(Field::Text4), QStringLiteral("-20000"));
     QCOMPARE(control<QLabel>(*window, "Label9")->text(), QStringLiteral("Ｘ：Ｙ＝ 1 : 1.33"));
+    QCOMPARE(control<QLabel>(*window, "CornerSource")->text(),
+             messages::cornerSourceLine(messages::cornersOfSheetCode("09LD351"), "EPSG:6677"));
+
+    // The next raster, with no source of its own, is not left on that sheet.
+    loadThroughDialog(*window, raster_);
+    QCOMPARE(fields.text(Field::Text1), QStringLiteral("225"));
+    QCOMPARE(fields.text(Field::Text4), QStringLiteral("0"));
+    const QString cornerFields = messages::cornerFields(captionOf(Field::Text1), captionOf(Field::Text4));
+    QCOMPARE(control<QLabel>(*window, "CornerSource")->text(),
+             messages::cornerSourceLine(messages::placeholderCornersSource(), messages::noCoordinateSystem()) + " " +
+                 messages::placeholderCorners(messages::bothPairs(), cornerFields));
+
+    // Typed corners stay for the next load, which names them.
+    fields.setText(Field::Text3, QStringLiteral("10"));
+    loadThroughDialog(*window, dir_.filePath(QStringLiteral("09LD351.bmp")));
+    QCOMPARE(fields.text(Field::Text1), QStringLiteral("225"));
+    QCOMPARE(control<QLabel>(*window, "CornerSource")->text(),
+             messages::cornerSourceLine(messages::typedCorners(), messages::noCoordinateSystem()));
+  }
+
+  void theWorldFilesBoxWritesThemWithTheRun() {
+    QTemporaryDir dir;
+    QImage image(400, 300, QImage::Format_RGB32);
+    image.fill(kRasterGrey);
+    auto window = shownWindow();
+    loadThroughDialog(*window, pelmora::testing::writeBmp24(dir.filePath(QStringLiteral("09LD351.bmp")), image));
+    auto* box = control<QCheckBox>(*window, "WorldFiles");
+    QVERIFY(!box->isChecked());
+    QTest::mouseClick(box, Qt::LeftButton);
+    answerNextDialog<QMessageBox>([](QMessageBox* message) { message->accept(); }, 60000);
+    QTest::mouseClick(control(*window, "Command2"), Qt::LeftButton);
+    QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("09LD351_1.jgw"))));
+    QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("09LD351_1.JPG.aux.xml"))));
   }
 
   void command3RedrawsTheGridForNewCounts() {

@@ -37,14 +37,15 @@ TEST_F(BatchOpening, ARunAndADryRunOpenABitmapOnce) {
 }
 
 TEST_F(BatchOpening, SkipDoneRedoesASetThatLacksTheWorldFilesAskedFor) {
-  ASSERT_EQ(run({"-r", "2", "-c", "1", raster}), kCompleted) << err.toStdString();
+  const QStringList placed{"-u", "100,300", "-l", "0,0", "-r", "2", "-c", "1"};
+  ASSERT_EQ(run(placed + QStringList{raster}), kCompleted) << err.toStdString();
   openings = 0;
-  ASSERT_EQ(run({"--skip-done", raster}), kCompleted);
+  ASSERT_EQ(run(placed + QStringList{"--skip-done", raster}), kCompleted);
   EXPECT_EQ(openings, 0);  // complete without world files
-  ASSERT_EQ(run({"--skip-done", "--world-files", raster}), kCompleted);
+  ASSERT_EQ(run(placed + QStringList{"--skip-done", "--world-files", raster}), kCompleted);
   EXPECT_EQ(openings, 1);  // cut again, now with them
   EXPECT_TRUE(QFile::exists(dir.filePath("sheet12_1.jgw")));
-  ASSERT_EQ(run({"--skip-done", "--world-files", raster}), kCompleted);
+  ASSERT_EQ(run(placed + QStringList{"--skip-done", "--world-files", raster}), kCompleted);
   EXPECT_EQ(openings, 1);  // and then complete
 }
 

@@ -4,6 +4,8 @@
 
 #include "base/messages.h"
 #include "base/messages_batch.h"
+#include "base/messages_corners.h"
+#include "base/messages_corners_table.h"
 #include "output/file_lock.h"
 #include "support/test_rasters.h"
 
@@ -69,7 +71,8 @@ TEST_F(BatchTool, DryRunShowsTheFieldsAsLoadingLeavesThem) {
                               "\n"
                               "corners-from: upper-right=placeholder lower-left=placeholder\n"
                               "crs-from: none\n"));
-  EXPECT_EQ(captured->err, "");
+  EXPECT_EQ(captured->err, "pelmora-tile: " + messages::withFile(messages::placeholderCorners(
+                                                  messages::bothPairs(), messages::howToGiveCorners()), raster) + "\n");
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"sheet12.bmp"});  // nothing written
 }
 
@@ -139,8 +142,9 @@ TEST_F(BatchTool, ARerunWritesTheSameIndexWithOrWithoutAnOutputFolder) {
                                                QString::fromUtf8("左下Y: 0")}));
 }
 
-// Where the corners and the coordinate system come from, as the dry run says.
-TEST_F(BatchTool, SheetCodesTablesAndCoordinateSystemsInTheirOrder) {
+// Where the corners and the coordinate system come from, as the dry run says
+// (the order itself is the load's), and the notes the batch tool gives.
+TEST_F(BatchTool, SheetCodesTablesAndCoordinateSystemsAsTheDryRunShowsThem) {
   const QString sheet = testing::writeBmp24(dir.filePath("09ld351_scan.bmp"), testing::positionImage(400, 300));
   auto corners = [this] { return outLines().mid(0, 4).join(u' '); };
   auto origins = [this] { return outLines().mid(outLines().size() - 3, 2); };
@@ -151,39 +155,59 @@ TEST_F(BatchTool, SheetCodesTablesAndCoordinateSystemsInTheirOrder) {
   EXPECT_EQ(captured->err, "");
 
   // --sheet wins over the name and -u over --sheet, each pair on its own.
-  ASSERT_EQ(run({"-n", "--sheet", "09LD352", "-u", "1,2", "--datum", "tokyo", sheet}), kCompleted);
+  ASSERT_EQ(run({"-n", "--sheet", "０９ＬＤ３５２", "-u", "1,2", "--datum", "tokyo", sheet}), kCompleted);
   EXPECT_EQ(corners(), QString::fromUtf8("右上X: 1 右上Y: 2 左下X: -40500 左下Y: -18000"));
   EXPECT_EQ(origins(), QStringList({"corners-from: upper-right=given lower-left=sheet-code:09LD352",
                                     "crs-from: sheet-code:09LD352 EPSG:30169"}));
 
-  // A table as a spreadsheet saves it (CP932, CR LF, a header); a damaged line
-  // for a raster not given is ignored.
+  // A table line as written, the reader's notes on stderr; a system given wins.
   const QString table = dir.filePath("corners.csv");
   writeFile(table, "RASTER,\x8d\xb6\x89\xbaX,\x8d\xb6\x89\xbaY,\x89" "E\x8f\xe3X,\x89" "E\x8f\xe3Y\r\n"
-                   "# scanned 2019\r\nother.tif,x\r\n09ld351_scan,\x82\x50,2,30,40\r\n");
+                   "other.tif,x\r\n09ld351_scan,\x82\x50,2,30,40\r\n");
   ASSERT_EQ(run({"-n", "--corners", table, "--crs", "EPSG:6675", sheet}), kCompleted) << captured->err.toStdString();
+  EXPECT_TRUE(captured->err.contains(messages::cornersTableNamesNoRaster(2, table, "other.tif")))
+      << captured->err.toStdString();
   EXPECT_EQ(corners(), QString::fromUtf8("右上X: 30 右上Y: 40 左下X: １ 左下Y: 2"));
   EXPECT_EQ(origins(), QStringList({"corners-from: upper-right=table lower-left=table", "crs-from: given EPSG:6675"}));
 
-  // The zone's system reaches the images' .aux.xml; an earlier index then
-  // comes before the code in the name.
+  // The zone's system reaches the images' .aux.xml; a re-run takes the code again.
   ASSERT_EQ(run({"--world-files", "-r", "1", "-c", "1", sheet}), kCompleted) << captured->err.toStdString();
   EXPECT_TRUE(readFile(dir.filePath("09ld351_scan_1.JPG.aux.xml")).contains("AUTHORITY[\"EPSG\",\"6677\"]]"));
   ASSERT_EQ(run({"-n", sheet}), kCompleted);
-  EXPECT_EQ(origins()[0], "corners-from: upper-right=index lower-left=index");
+  EXPECT_EQ(origins()[0], "corners-from: upper-right=sheet-code:09LD351 lower-left=sheet-code:09LD351");
 
-  // Bad codes, table lines and systems are usage errors naming them.
+  // Bad codes, table lines and systems are usage errors naming them; so is a
+  // system whose area of use is far from the corners.
   writeFile(table, "09ld351_scan.bmp,1,2,3,4\n09ld351_scan.bmp,1,2,x,4\n");
   EXPECT_EQ(run({"-n", "--corners", table, sheet}), kUsageError);
   EXPECT_TRUE(captured->err.contains("line 2")) << captured->err.toStdString();
   EXPECT_EQ(run({"-n", "--sheet", "09LD355", sheet}), kUsageError);
   EXPECT_EQ(run({"-n", "--crs", "EPSG:99999999", sheet}), kUsageError);
+  EXPECT_EQ(run({"-n", "--crs", "EPSG:4326", sheet}), kUsageError);
+  EXPECT_TRUE(captured->err.contains("--crs EPSG:4326")) << captured->err.toStdString();
+  EXPECT_EQ(run({"-n", "--crs", "EPSG:6677", sheet}), kCompleted) << captured->err.toStdString();
+}
 
-  // A sheet scanned with its margins still takes the sheet's corners, and says so.
-  const QString square = testing::writeBmp24(dir.filePath("09LD353.bmp"), testing::positionImage(400, 400));
-  ASSERT_EQ(run({"-n", square}), kCompleted);
-  EXPECT_TRUE(captured->err.contains(messages::sheetProportionsDiffer("09LD353", 400, 400)));
-  EXPECT_EQ(corners(), QString::fromUtf8("右上X: -40500 右上Y: -18000 左下X: -42000 左下Y: -20000"));
+// A raster no source places is cut on placeholders, said, counted, and
+// given no world file; --datum with no code to apply it to is said too.
+TEST_F(BatchTool, PlaceholdersAndAnUnusedDatumAreSaid) {
+  const QString second = testing::writeBmp24(dir.filePath("09LD35-1.bmp"), testing::positionImage(400, 300));
+  EXPECT_EQ(run({"--world-files", "--datum", "tokyo", "-o", dir.filePath("out"), raster, second}), kStopped);
+  const QString& err = captured->err;
+  EXPECT_TRUE(err.contains(messages::placeholderCorners(messages::bothPairs(), messages::howToGiveCorners())))
+      << err.toStdString();
+  EXPECT_TRUE(err.contains(messages::noWorldFilesOnPlaceholders()));
+  EXPECT_TRUE(err.contains(messages::datumUnused("tokyo")));
+  EXPECT_TRUE(err.contains(messages::ambiguousSheetName("09LD35-1.bmp", "09LD35", "09LD351",
+                                                         messages::howToGiveCorners())));
+  EXPECT_TRUE(err.endsWith(messages::batchSummary(1, 0, 1, -1, false, 1) + "\n")) << err.toStdString();
+  EXPECT_TRUE(QFile::exists(dir.filePath("out/sheet12_1.JPG")));
+  EXPECT_FALSE(QFile::exists(dir.filePath("out/sheet12_1.jgw")));
+  EXPECT_FALSE(QFile::exists(dir.filePath("out/09LD35-1.AR2")));
+
+  writeFile(dir.filePath("junk.bmp"), "not a picture");
+  EXPECT_EQ(run({"-n", raster, dir.filePath("junk.bmp")}), kStopped);
+  EXPECT_TRUE(captured->err.endsWith(messages::batchSummary(1, 0, 1, -1, true, 1) + "\n"));
 }
 
 TEST_F(BatchTool, RunWritesTheImagesAndTheIndexThatTheDryRunShows) {
@@ -238,7 +262,8 @@ TEST_F(BatchTool, SeveralRastersGoOnPastAFailureAndResumeWithSkipDone) {
   const QString junk = dir.filePath("junk.bmp");
   writeFile(junk, "not a picture");
   const QString out = dir.filePath("out");
-  const QStringList options{"-r", "2", "-c", "2", "-o", out, "--quiet"};
+  const QStringList corners{"-u", "100,300", "-l", "0,0"};
+  const QStringList options = corners + QStringList{"-r", "2", "-c", "2", "-o", out, "--quiet"};
 
   EXPECT_EQ(run(options + QStringList{raster, junk, second}), kStopped);
   EXPECT_TRUE(captured->err.startsWith("pelmora-tile: " + junk + ": ")) << captured->err.toStdString();
@@ -251,7 +276,7 @@ TEST_F(BatchTool, SeveralRastersGoOnPastAFailureAndResumeWithSkipDone) {
   const QDateTime indexTime = QFileInfo(out + "/sheet12.AR2").lastModified();
   ASSERT_EQ(run(again), kCompleted) << captured->err.toStdString();
   EXPECT_EQ(captured->err, "");  // --quiet: the summary only when something failed
-  ASSERT_EQ(run(QStringList{"--skip-done", "-o", out, raster, second}), kCompleted);
+  ASSERT_EQ(run(corners + QStringList{"--skip-done", "-o", out, raster, second}), kCompleted);
   EXPECT_EQ(captured->err, "pelmora-tile: " + messages::batchSummary(0, 2, 0) + "\n");
   EXPECT_EQ(QFileInfo(out + "/sheet12.AR2").lastModified(), indexTime);
 
@@ -261,7 +286,7 @@ TEST_F(BatchTool, SeveralRastersGoOnPastAFailureAndResumeWithSkipDone) {
   ASSERT_TRUE(changed.setFileTime(indexTime.addSecs(60), QFileDevice::FileModificationTime));
   changed.close();
   ASSERT_TRUE(QFile::remove(out + "/sheet13_3.JPG"));
-  ASSERT_EQ(run(QStringList{"--skip-done", "-o", out, "-r", "2", "-c", "2", raster, second}), kCompleted);
+  ASSERT_EQ(run(corners + QStringList{"--skip-done", "-o", out, "-r", "2", "-c", "2", raster, second}), kCompleted);
   EXPECT_EQ(captured->err, "pelmora-tile: " + messages::batchSummary(2, 0, 0) + "\n");
   EXPECT_TRUE(QFile::exists(out + "/sheet13_3.JPG"));
 

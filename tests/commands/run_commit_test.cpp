@@ -3,6 +3,7 @@
 // and shows no new file; leftovers of a killed run go with the next run; runs
 // on one raster take turns; a smaller grid removes the tiles it no longer has.
 #include "base/failure.h"
+#include "commands/raster_loading.h"
 #include "support/message_text.h"
 #include "support/station.h"
 #include "support/test_rasters.h"
@@ -175,6 +176,13 @@ TEST_F(RunCommit, AKilledRunLeavesTheEarlierSetAndTheNextRunRemovesItsLeftovers)
   const QStringList expected{"sheet12.AR2",   "sheet12_0.JPG", "sheet12_1.JPG", "sheet12_2.JPG",
                              "sheet12_3.JPG", "sheet12_4.JPG", "sheet12_5.JPG", "sheet12_6.JPG",
                              "sheet12_7.JPG", "sheet12_8.JPG", "sheet12_9.JPG"};
+  EXPECT_EQ(names(snapshot(out.path())), expected);
+
+  // A load (a dry run loads the same way) removes them too, under the lock.
+  QFile left(out.filePath(".sheet12_3.JPG.pelmora-tmp"));
+  ASSERT_TRUE(left.open(QIODevice::WriteOnly));
+  left.close();
+  loadRasterFile(raster, TileSet(raster, out.path()), Decoding::never, nullptr);
   EXPECT_EQ(names(snapshot(out.path())), expected);
 }
 

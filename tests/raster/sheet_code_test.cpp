@@ -30,17 +30,41 @@ TEST(SheetCode, EveryLevelGivesItsCellsEdges) {
     EXPECT_EQ(sheet->zone, c.zone) << c.text;
     EXPECT_EQ(sheet->edges, (NorthUpEdges{c.top, c.bottom, c.left, c.right})) << c.text;
   }
+  // Full-width forms, as an input method types them.
+  EXPECT_EQ(parseSheetCode(QString::fromUtf8("０９ｌｄ３５１")).value_or(SheetCode{}).code, "09LD351");
   for (const char* none : {"00LD35", "20LD35", "09UD35", "09LI35", "09LD3", "09LD355", "09LD355A", "09LD35UA",
-                           "09LD35123", "9LD35", "09L-35", ""})
+                           "09LD35123", "09LD352F", "9LD35", "09L-35", ""})
     EXPECT_FALSE(parseSheetCode(none)) << none;
 }
 
 TEST(SheetCode, FileNamesBeginWithTheCodeUpToTheirFirstOtherCharacter) {
   for (const char* path : {"/maps/09LD351.tif", "09ld351.bmp", "a.b/09LD351_scan.tif", "09LD351-2019.png",
-                           "09LD351.v2.tif", "09LD351"})
-    EXPECT_EQ(sheetCodeOfFileName(path).value_or(SheetCode{}).code, "09LD351") << path;
+                           "09LD351.v2.tif", "09LD351", "０９ＬＤ３５１.bmp", "09LD351市街図.bmp"}) {
+    const SheetCodeInName found = sheetCodeInFileName(QString::fromUtf8(path));
+    EXPECT_EQ(found.code.value_or(SheetCode{}).code, "09LD351") << path;
+    EXPECT_FALSE(found.finerReading) << path;
+  }
   for (const char* path : {"09LD351scan.tif", "x09LD351.tif", "/maps/09LD351/sheet.tif", "20LD351.tif"})
-    EXPECT_FALSE(sheetCodeOfFileName(path)) << path;
+    EXPECT_FALSE(sheetCodeInFileName(path).code) << path;
+}
+
+// A finer division after the code's separator makes the name read two ways.
+TEST(SheetCode, ANameWhoseNextPartIsAFinerDivisionIsAmbiguous) {
+  const struct {
+    const char* path;
+    const char* code;
+    const char* finer;  // "": not ambiguous
+  } cases[] = {
+      {"09LD35-1.bmp", "09LD35", "09LD351"},   {"09LD35_2.tif", "09LD35", "09LD352"},
+      {"09LD35-1A.bmp", "09LD35", "09LD351A"}, {"09LD-35.bmp", "09LD", "09LD35"},
+      {"12KB77_scan.bmp", "12KB77", ""},       {"09LD35-2019.bmp", "09LD35", ""},
+      {"09LE124-2019.bmp", "09LE124", ""},     {"09LD351-1.bmp", "09LD351", ""},
+  };
+  for (const auto& c : cases) {
+    const SheetCodeInName found = sheetCodeInFileName(c.path);
+    EXPECT_EQ(found.code.value_or(SheetCode{}).code, c.code) << c.path;
+    EXPECT_EQ(found.finerReading.value_or(SheetCode{}).code, c.finer) << c.path;
+  }
 }
 
 TEST(SheetCode, ZonesMapToTheirCoordinateSystems) {

@@ -9,6 +9,8 @@
 #include <ogr_srs_api.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 #include "raster/gdal/decoded_file.h"
 #include "raster/gdal/gdal_setup.h"
@@ -104,7 +106,56 @@ bool readCoordinateSystem(const QString& text, QString& wkt, QString& epsgName) 
   return true;
 }
 
-constexpr GdalModuleApi kApi{kGdalModuleVersion, decode, readSidecars, eastNorthAxisMapping, readCoordinateSystem};
+int areaOfUseHolds(const QString& wkt, const double* eastNorth, int count, double marginDegrees,
+                   QString& areaName) {
+  ensureGdal();
+  OGRSpatialReference srs;
+  if (srs.SetFromUserInput(wkt.toUtf8().constData(), OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS_get()) !=
+      OGRERR_NONE)
+    return -1;
+  double west = 0, south = 0, east = 0, north = 0;
+  const char* name = nullptr;
+  // WKT of the older kind carries the EPSG code but not the area: the code's own then.
+  if (!srs.GetAreaOfUse(&west, &south, &east, &north, &name) || west == -1000) {
+    srs.AutoIdentifyEPSG();
+    const char* authority = srs.GetAuthorityName(nullptr);
+    const char* code = srs.GetAuthorityCode(nullptr);
+    if (!authority || !code || !EQUAL(authority, "EPSG")) return -1;
+    OGRSpatialReference registered;
+    if (registered.importFromEPSG(std::atoi(code)) != OGRERR_NONE ||
+        !registered.GetAreaOfUse(&west, &south, &east, &north, &name) || west == -1000)
+      return -1;
+    areaName = name ? QString::fromUtf8(name) : QString();  // `name` lives as long as `registered`
+  } else {
+    areaName = name ? QString::fromUtf8(name) : QString();
+  }
+  srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+  OGRSpatialReference geographic;
+  geographic.SetWellKnownGeogCS("WGS84");
+  geographic.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+  CPLPushErrorHandler(CPLQuietErrorHandler);
+  OGRCoordinateTransformation* transform = OGRCreateCoordinateTransformation(&srs, &geographic);
+  int holds = transform ? 1 : 0;
+  for (int i = 0; holds && i < count; ++i) {
+    double lon = eastNorth[2 * i], lat = eastNorth[2 * i + 1];
+    if (!transform->Transform(1, &lon, &lat) || !std::isfinite(lon) || !std::isfinite(lat)) {
+      holds = 0;
+      break;
+    }
+    // An area across the antimeridian has its west edge east of its east edge.
+    const bool acrossDateLine = west > east;
+    if (acrossDateLine && lon < 0) lon += 360;
+    const double eastEdge = acrossDateLine ? east + 360 : east;
+    holds = lon >= west - marginDegrees && lon <= eastEdge + marginDegrees && lat >= south - marginDegrees &&
+            lat <= north + marginDegrees;
+  }
+  OGRCoordinateTransformation::DestroyCT(transform);
+  CPLPopErrorHandler();
+  return holds;
+}
+
+constexpr GdalModuleApi kApi{kGdalModuleVersion, decode,          readSidecars, eastNorthAxisMapping,
+                             readCoordinateSystem, areaOfUseHolds};
 
 }  // namespace
 }  // namespace pelmora
