@@ -30,8 +30,10 @@ GivenCorners givenCorners(const BatchOptions& o, const QString& raster) {
   given.sheet = o.sheet;
   if (const auto line = o.tableCorners.find(raster); line != o.tableCorners.end()) {
     const TableCorners& t = line->second;
-    given.table = CutCorners{readFieldText(t.upperRightX), readFieldText(t.upperRightY), readFieldText(t.lowerLeftX),
-                             readFieldText(t.lowerLeftY), CornerOrigin::table, CornerOrigin::table};
+    given.table = CutCorners{readFieldText(t.upperRightX), readFieldText(t.upperRightY),
+                             readFieldText(t.lowerLeftX),  readFieldText(t.lowerLeftY),
+                             CornerOrigin::table,          CornerOrigin::table,
+                             std::nullopt};
   }
   if (o.upperRightX) given.upperRight = CornerPair{readFieldText(*o.upperRightX), readFieldText(*o.upperRightY)};
   if (o.lowerLeftX) given.lowerLeft = CornerPair{readFieldText(*o.lowerLeftX), readFieldText(*o.lowerLeftY)};

@@ -42,7 +42,7 @@ std::optional<CutCorners> indexCorners(const LoadedRaster& raster, const TileSet
   const IndexFirstRecord record(set.indexPath());
   const CutCorners corners{asCornerFieldReads(record.number(4)), asCornerFieldReads(record.number(5)),
                            asCornerFieldReads(record.number(2)), asCornerFieldReads(record.number(3)),
-                           CornerOrigin::index, CornerOrigin::index};
+                           CornerOrigin::index, CornerOrigin::index, std::nullopt};
   if (samePairs(corners, placeholderCorners(raster.description))) return std::nullopt;
   return corners;
 }

@@ -31,7 +31,7 @@ struct Case {
 };
 
 const SheetCode sheet351 = *parseSheetCode("09LD351"), sheet352 = *parseSheetCode("09LD352");
-const CutCorners tableLine{30, 40, 1, 2, O::table, O::table};
+const CutCorners tableLine{30, 40, 1, 2, O::table, O::table, std::nullopt};
 const QString how = "HOW";
 
 TEST(CornerSources, EachSourceInItsOrderWithItsSystemAndNotes) {
