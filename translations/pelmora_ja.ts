@@ -245,6 +245,14 @@ Exit status: 0 when every RASTER was cut or skipped, 1 when one stopped
         <source>--corners: line %1 of %2 does not hold a number under each of %3 (got &quot;%4&quot;)</source>
         <translation>--corners: %2 の %1 行目は %3 の列のどれかに数値がありません（指定: &quot;%4&quot;）</translation>
     </message>
+    <message>
+        <source>the sheet&apos;s frame in the scan: detect, none (default: the raster&apos;s edges), or its corners X1,Y1,X2,Y2,X3,Y3,X4,Y4 in pixels (top left, top right, bottom right, bottom left)</source>
+        <translation>スキャン画像の図郭: detect（探す）、none（既定: 画像の端）、またはピクセル単位の四隅 X1,Y1,X2,Y2,X3,Y3,X4,Y4（左上、右上、右下、左下）</translation>
+    </message>
+    <message>
+        <source>--frame expects detect, none or eight numbers X1,Y1,X2,Y2,X3,Y3,X4,Y4 (got &quot;%1&quot;)</source>
+        <translation>--frame には detect、none、または 8 つの数値 X1,Y1,X2,Y2,X3,Y3,X4,Y4 を指定してください（指定: &quot;%1&quot;）</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
@@ -658,6 +666,22 @@ File: %2</source>
     <message>
         <source>Corners: %1. Coordinate system: %2.</source>
         <translation>四隅: %1。座標系: %2。</translation>
+    </message>
+    <message>
+        <source>The raster&apos;s own georeference places its pixels, so no frame is looked for or used.</source>
+        <translation>画像自身のジオリファレンスが画素を位置づけているため、図郭線は探さず、使いません。</translation>
+    </message>
+    <message>
+        <source>The frame&apos;s corners %1 do not make a frame inside the raster of %2 × %3 pixels (top left, top right, bottom right, bottom left).</source>
+        <translation>図郭の四隅 %1 は %2 × %3 ピクセルの画像の中の図郭になりません（左上、右上、右下、左下の順）。</translation>
+    </message>
+    <message>
+        <source>No whole sheet frame was found in the scan (%1), and its proportions are not the sheet&apos;s, so nothing is cut. Give the frame&apos;s corners with --frame X1,Y1,X2,Y2,X3,Y3,X4,Y4, or cut the whole raster with --frame none.</source>
+        <translation>スキャン画像に図郭線の全体が見つからず (%1)、縦横の比も図郭のものではないため、分割しません。--frame X1,Y1,X2,Y2,X3,Y3,X4,Y4 で図郭の四隅を指定するか、--frame none で画像全体を分割してください。</translation>
+    </message>
+    <message>
+        <source>No sheet frame was found in the scan (%1); its proportions are the sheet&apos;s, so the raster&apos;s edges are taken as the frame.</source>
+        <translation>スキャン画像に図郭線が見つかりません (%1)。縦横の比が図郭のものなので、画像の端を図郭とします。</translation>
     </message>
 </context>
 </TS>

@@ -41,6 +41,11 @@ inline QString cornersOption(const QString& lowerLeftX, const QString& lowerLeft
 inline QString crsOption() {
   return QCoreApplication::translate("BatchTool", "coordinate system of the images' .aux.xml (EPSG:6677, WKT, ...)");
 }
+inline QString frameOption() {
+  return QCoreApplication::translate("BatchTool", "the sheet's frame in the scan: detect, none (default: the raster's "
+                                                  "edges), or its corners X1,Y1,X2,Y2,X3,Y3,X4,Y4 in pixels (top "
+                                                  "left, top right, bottom right, bottom left)");
+}
 inline QString datumOption() {
   return QCoreApplication::translate("BatchTool", "datum of a sheet code's zone: jgd2011 (default), jgd2000 or tokyo");
 }
@@ -126,6 +131,11 @@ inline QString expectsSheetCode(const QString& text) {
 }
 inline QString expectsDatum(const QString& text) {
   return QCoreApplication::translate("BatchTool", "--datum expects jgd2011, jgd2000 or tokyo (got \"%1\")").arg(text);
+}
+inline QString expectsFrame(const QString& text) {
+  return QCoreApplication::translate("BatchTool", "--frame expects detect, none or eight numbers "
+                                                  "X1,Y1,X2,Y2,X3,Y3,X4,Y4 (got \"%1\")")
+      .arg(text);
 }
 inline QString expectsCoordinateSystem() {
   return QCoreApplication::translate("BatchTool", "--crs expects a coordinate system");

@@ -66,6 +66,29 @@ inline QString ambiguousSheetName(const QString& name, const QString& code, cons
       .arg(name, code, finer, howToGive);
 }
 
+// A sheet's frame in its scan.
+inline QString frameNotForGeoreference() {
+  return QCoreApplication::translate("Messages", "The raster's own georeference places its pixels, so no frame is "
+                                                 "looked for or used.");
+}
+inline QString frameOutsideRaster(const QString& corners, int width, int height) {
+  return QCoreApplication::translate("Messages", "The frame's corners %1 do not make a frame inside the raster of "
+                                                 "%2 × %3 pixels (top left, top right, bottom right, bottom left).")
+      .arg(corners, QString::number(width), QString::number(height));
+}
+inline QString frameNotFound(const QString& why) {
+  return QCoreApplication::translate("Messages", "No whole sheet frame was found in the scan (%1), and its "
+                                                 "proportions are not the sheet's, so nothing is cut. Give the "
+                                                 "frame's corners with --frame X1,Y1,X2,Y2,X3,Y3,X4,Y4, or cut "
+                                                 "the whole raster with --frame none.")
+      .arg(why);
+}
+inline QString frameNotFoundEdgesKept(const QString& why) {
+  return QCoreApplication::translate("Messages", "No sheet frame was found in the scan (%1); its proportions are "
+                                                 "the sheet's, so the raster's edges are taken as the frame.")
+      .arg(why);
+}
+
 // The window's line on its corners: where each pair came from, the system.
 inline QString typedCorners() { return QCoreApplication::translate("Messages", "typed"); }
 inline QString cornersOfSheetCode(const QString& code) {

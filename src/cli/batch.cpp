@@ -157,13 +157,15 @@ QString aspectOf(const CutRequest& request, const LoadedRaster& loaded) {
 }
 
 // Plans the cut and lists it (a dry run), or runs it.
-CommandOutcome planOrRun(const RasterCut& cut, const LoadedRaster& loaded, const CutRequest& request,
+CommandOutcome planOrRun(const RasterCut& cut, const FramedRaster& framed, const CutRequest& request,
                          const GridProposal& proposal) {
   const BatchOptions& o = cut.options;
+  const LoadedRaster& loaded = framed.raster;
   if (hasEmptyExtent(request.corners)) return CommandOutcome::notStarted(messages::cornersFirst());
   if (o.dryRun) {
     const QString heading = cut.subject.isEmpty() ? QString() : QStringLiteral("==> %1 <==\n").arg(cut.subject);
-    cut.console.out(heading + dryRunListing(loaded, request, shownFields(cut, request, proposal), aspectOf(request, loaded)));
+    cut.console.out(heading + dryRunListing(loaded, request, shownFields(cut, request, proposal),
+                                            aspectOf(request, loaded), framed.dryRunLine));
     return CommandOutcome::completed();
   }
   const RunPlan plan = planCut(loaded, request);
@@ -210,7 +212,9 @@ RasterEnd placeAndCut(const RasterCut& cut, const LoadedRaster& loaded, const Ti
     sayUsageError(cut.console, misfit);
     return {RasterResult::UsageError};
   }
-  const GridProposal proposal = proposeGrid(loaded);
+  const FramedRaster framed = frameRaster(loaded, placed.corners, o.frame);
+  for (const QString& note : framed.notes) cut.say(messages::withFile(note, path));
+  const GridProposal proposal = proposeGrid(framed.raster);
   CutRequest request = requestOf(cut, placed.corners, set, proposal, crs);
   const bool placeholders = onPlaceholders(request.corners);
   if (!o.datumText.isEmpty() && !request.corners.sheetCode) cut.say(messages::datumUnused(o.datumText));
@@ -218,7 +222,7 @@ RasterEnd placeAndCut(const RasterCut& cut, const LoadedRaster& loaded, const Ti
     request.worldFiles = false;
     cut.say(messages::noWorldFilesOnPlaceholders());
   }
-  const CommandOutcome outcome = planOrRun(cut, loaded, request, proposal);
+  const CommandOutcome outcome = planOrRun(cut, framed, request, proposal);
   reportOutcome(outcome, {cut.console, cut.subject, o.quiet, /*sayCompleted=*/!o.dryRun});
   return {resultOf(outcome), placeholders};
 }
@@ -239,7 +243,11 @@ RasterEnd cutRaster(const RasterCut& cut, const CoordinateSystem& crs, const Ras
     progress.showAfterMilliseconds = 500;
     LoadedRaster loaded;
     progressOnStderr(cut.console, cut.subject, o.quiet)(messages::loadingRaster(), progress, [&] {
-      loaded = loadRasterFile(path, set, o.dryRun ? Decoding::never : Decoding::whileReading, &progress, open);
+      // A frame is looked for in the pixels, a dry run's too.
+      const Decoding decoding = !o.dryRun                                   ? Decoding::whileReading
+                                : o.frame.mode == FrameRequest::Mode::detect ? Decoding::beforeOpening
+                                                                             : Decoding::never;
+      loaded = loadRasterFile(path, set, decoding, &progress, open);
     });
     if (!loaded.opened.source) return {RasterResult::Cancelled};
     return placeAndCut(cut, loaded, set, crs);

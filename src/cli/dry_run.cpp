@@ -36,14 +36,15 @@ QString originLines(const LoadedRaster& raster, const CutRequest& request) {
 }  // namespace
 
 QString dryRunListing(const LoadedRaster& raster, const CutRequest& request, const std::vector<ShownField>& shown,
-                      const QString& aspect) {
+                      const QString& aspect, const QString& frameLine) {
   QString listing;
   for (const auto& [field, text] : shown) listing += captionOf(field) + QStringLiteral(": ") + text + u'\n';
   listing += aspect + u'\n';
   const RunPlan plan = planCut(raster, request);
   listing += u'\n';
   for (const QString& line : indexLines(plan)) listing += line + u'\n';
-  return listing + u'\n' + originLines(raster, request);
+  listing += u'\n' + originLines(raster, request);
+  return frameLine.isEmpty() ? listing : listing + frameLine + u'\n';
 }
 
 }  // namespace pelmora

@@ -17,8 +17,9 @@ namespace pelmora {
 using ShownField = std::pair<Field, QString>;
 
 // Plans `request` on `raster` (throws Failure as planning does) and lists it
-// under `shown` (in the window's reading order) and `aspect` (the X : Y caption).
+// under `shown` (in the window's reading order) and `aspect` (the X : Y caption),
+// ending with `frameLine` when it is not empty.
 QString dryRunListing(const LoadedRaster& raster, const CutRequest& request, const std::vector<ShownField>& shown,
-                      const QString& aspect);
+                      const QString& aspect, const QString& frameLine = {});
 
 }  // namespace pelmora

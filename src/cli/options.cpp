@@ -30,6 +30,7 @@ constexpr OptionDescription kOptions[] = {
      }},
     {0, "crs", "SRS", messages::crsOption},
     {0, "datum", "NAME", messages::datumOption},
+    {0, "frame", "FRAME", messages::frameOption},
     {'o', "out", "DIR", messages::outOption},
     {0, "overview", "PX", messages::overviewOption},
     {0, "world-files", "", messages::worldFilesOption},
@@ -166,11 +167,37 @@ QString readSheetAndSystem(const QCommandLineParser& parser, BatchOptions& optio
   return {};
 }
 
+// --frame: detect, none, or the eight numbers of the corners.
+QString readFrame(const QCommandLineParser& parser, BatchOptions& options) {
+  if (!parser.isSet(QStringLiteral("frame"))) return {};
+  const QString text = valueOf(parser, "frame").trimmed();
+  if (text.compare(QLatin1String("detect"), Qt::CaseInsensitive) == 0) {
+    options.frame.mode = FrameRequest::Mode::detect;
+    return {};
+  }
+  if (text.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0) return {};
+  const QStringList parts = text.split(u',');
+  std::vector<double> numbers;
+  for (const QString& part : parts) {
+    try {
+      if (const std::optional<double> n = readWholeFieldText(part)) numbers.push_back(*n);
+    } catch (const Failure&) {
+      // beyond a double: no pixel
+    }
+  }
+  if (parts.size() != 8 || numbers.size() != 8) return messages::expectsFrame(valueOf(parser, "frame"));
+  options.frame.mode = FrameRequest::Mode::given;
+  options.frame.corners = {{numbers[0], numbers[1]}, {numbers[2], numbers[3]}, {numbers[4], numbers[5]},
+                           {numbers[6], numbers[7]}};
+  return {};
+}
+
 // Reads the parsed options into `options`; returns a usage error or "".
 QString readOptions(const QCommandLineParser& parser, BatchOptions& options) {
   for (QString e : {readCornerPair(parser, "upper-right", options.upperRightX, options.upperRightY),
                     readCornerPair(parser, "lower-left", options.lowerLeftX, options.lowerLeftY),
-                    readFieldOptions(parser, options), readSheetAndSystem(parser, options)})
+                    readFieldOptions(parser, options), readSheetAndSystem(parser, options),
+                    readFrame(parser, options)})
     if (!e.isEmpty()) return e;
   if (parser.isSet(QStringLiteral("out"))) {
     options.outputFolder = valueOf(parser, "out");

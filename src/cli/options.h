@@ -31,6 +31,7 @@ struct BatchOptions {
   QString crs;                   // --crs as given; checked when the batch starts
   Datum datum = Datum::jgd2011;  // of a sheet code's zone
   QString datumText;             // --datum as given; empty when not given
+  FrameRequest frame;            // --frame
   bool help = false;
   bool version = false;
 };

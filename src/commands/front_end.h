@@ -11,6 +11,7 @@
 #include "base/messages.h"
 #include "base/text_encoding.h"
 #include "commands/cut.h"
+#include "commands/framing.h"
 #include "commands/outcome.h"
 #include "commands/window_fields.h"
 #include "desktop/qt_translation.h"

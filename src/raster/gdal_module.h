@@ -1,11 +1,7 @@
 // Loads pelmora-gdal.so, the module behind every GDAL call (see
 // gdal_module_api.h), the first time something needs it, and keeps it loaded
-// for the rest of the process.
-//
-// The module is looked for beside the program (the build tree), then where
-// the install puts it relative to the program (BINDIR/../LIBDIR/pelmora), then
-// at the path in PELMORA_GDAL_MODULE, for programs that run from neither
-// place (the test programs, a relocated install).
+// for the rest of the process. It is looked for as own_module.h says, last at
+// the path in PELMORA_GDAL_MODULE.
 #pragma once
 
 #include <QString>

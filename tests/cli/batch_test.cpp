@@ -5,9 +5,9 @@
 #include "base/messages.h"
 #include "base/messages_batch.h"
 #include "base/messages_corners.h"
-#include "base/messages_corners_table.h"
 #include "output/file_lock.h"
 #include "support/test_rasters.h"
+#include "batch_fixture.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -25,39 +25,6 @@
 namespace pelmora {
 namespace {
 
-struct Captured {
-  QString out, err;
-  Console console{[this](const QString& t) { out += t; }, [this](const QString& t) { err += t; }};
-};
-
-class BatchTool : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(dir.isValid());
-    // 400 × 300 pixels: 360,054 bytes, P_X 4500, P_Y 6000.
-    raster = testing::writeBmp24(dir.filePath("sheet12.bmp"), testing::positionImage(400, 300));
-  }
-
-  int run(QStringList args) {
-    captured = std::make_unique<Captured>();
-    return runBatch(args, captured->console);
-  }
-  QStringList outLines() const { return captured->out.split(u'\n'); }
-
-  static void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-  }
-  static QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-  }
-
-  QTemporaryDir dir;
-  QString raster;
-  std::unique_ptr<Captured> captured;
-};
 
 TEST_F(BatchTool, DryRunShowsTheFieldsAsLoadingLeavesThem) {
   ASSERT_EQ(run({"--dry-run", raster}), kCompleted) << captured->err.toStdString();
@@ -140,74 +107,6 @@ TEST_F(BatchTool, ARerunWritesTheSameIndexWithOrWithoutAnOutputFolder) {
                                                QString::fromUtf8("右上Y: 700"),
                                                QString::fromUtf8("左下X: 0.5"),
                                                QString::fromUtf8("左下Y: 0")}));
-}
-
-// Where the corners and the coordinate system come from, as the dry run says
-// (the order itself is the load's), and the notes the batch tool gives.
-TEST_F(BatchTool, SheetCodesTablesAndCoordinateSystemsAsTheDryRunShowsThem) {
-  const QString sheet = testing::writeBmp24(dir.filePath("09ld351_scan.bmp"), testing::positionImage(400, 300));
-  auto corners = [this] { return outLines().mid(0, 4).join(u' '); };
-  auto origins = [this] { return outLines().mid(outLines().size() - 3, 2); };
-  ASSERT_EQ(run({"-n", sheet}), kCompleted) << captured->err.toStdString();
-  EXPECT_EQ(corners(), QString::fromUtf8("右上X: -39000 右上Y: -18000 左下X: -40500 左下Y: -20000"));
-  EXPECT_EQ(origins(), QStringList({"corners-from: upper-right=sheet-code:09LD351 lower-left=sheet-code:09LD351",
-                                    "crs-from: sheet-code:09LD351 EPSG:6677"}));
-  EXPECT_EQ(captured->err, "");
-
-  // --sheet wins over the name and -u over --sheet, each pair on its own.
-  ASSERT_EQ(run({"-n", "--sheet", "０９ＬＤ３５２", "-u", "1,2", "--datum", "tokyo", sheet}), kCompleted);
-  EXPECT_EQ(corners(), QString::fromUtf8("右上X: 1 右上Y: 2 左下X: -40500 左下Y: -18000"));
-  EXPECT_EQ(origins(), QStringList({"corners-from: upper-right=given lower-left=sheet-code:09LD352",
-                                    "crs-from: sheet-code:09LD352 EPSG:30169"}));
-
-  // A table line as written, the reader's notes on stderr; a system given wins.
-  const QString table = dir.filePath("corners.csv");
-  writeFile(table, "RASTER,\x8d\xb6\x89\xbaX,\x8d\xb6\x89\xbaY,\x89" "E\x8f\xe3X,\x89" "E\x8f\xe3Y\r\n"
-                   "other.tif,x\r\n09ld351_scan,\x82\x50,2,30,40\r\n");
-  ASSERT_EQ(run({"-n", "--corners", table, "--crs", "EPSG:6675", sheet}), kCompleted) << captured->err.toStdString();
-  EXPECT_TRUE(captured->err.contains(messages::cornersTableNamesNoRaster(2, table, "other.tif")))
-      << captured->err.toStdString();
-  EXPECT_EQ(corners(), QString::fromUtf8("右上X: 30 右上Y: 40 左下X: １ 左下Y: 2"));
-  EXPECT_EQ(origins(), QStringList({"corners-from: upper-right=table lower-left=table", "crs-from: given EPSG:6675"}));
-
-  // The zone's system reaches the images' .aux.xml; a re-run takes the code again.
-  ASSERT_EQ(run({"--world-files", "-r", "1", "-c", "1", sheet}), kCompleted) << captured->err.toStdString();
-  EXPECT_TRUE(readFile(dir.filePath("09ld351_scan_1.JPG.aux.xml")).contains("AUTHORITY[\"EPSG\",\"6677\"]]"));
-  ASSERT_EQ(run({"-n", sheet}), kCompleted);
-  EXPECT_EQ(origins()[0], "corners-from: upper-right=sheet-code:09LD351 lower-left=sheet-code:09LD351");
-
-  // Bad codes, table lines and systems are usage errors naming them; so is a
-  // system whose area of use is far from the corners.
-  writeFile(table, "09ld351_scan.bmp,1,2,3,4\n09ld351_scan.bmp,1,2,x,4\n");
-  EXPECT_EQ(run({"-n", "--corners", table, sheet}), kUsageError);
-  EXPECT_TRUE(captured->err.contains("line 2")) << captured->err.toStdString();
-  EXPECT_EQ(run({"-n", "--sheet", "09LD355", sheet}), kUsageError);
-  EXPECT_EQ(run({"-n", "--crs", "EPSG:99999999", sheet}), kUsageError);
-  EXPECT_EQ(run({"-n", "--crs", "EPSG:4326", sheet}), kUsageError);
-  EXPECT_TRUE(captured->err.contains("--crs EPSG:4326")) << captured->err.toStdString();
-  EXPECT_EQ(run({"-n", "--crs", "EPSG:6677", sheet}), kCompleted) << captured->err.toStdString();
-}
-
-// A raster no source places is cut on placeholders, said, counted, and
-// given no world file; --datum with no code to apply it to is said too.
-TEST_F(BatchTool, PlaceholdersAndAnUnusedDatumAreSaid) {
-  const QString second = testing::writeBmp24(dir.filePath("09LD35-1.bmp"), testing::positionImage(400, 300));
-  EXPECT_EQ(run({"--world-files", "--datum", "tokyo", "-o", dir.filePath("out"), raster, second}), kStopped);
-  const QString& err = captured->err;
-  EXPECT_TRUE(err.contains(messages::placeholderCorners(messages::bothPairs(), messages::howToGiveCorners())))
-      << err.toStdString();
-  EXPECT_TRUE(err.contains(messages::noWorldFilesOnPlaceholders()));
-  EXPECT_TRUE(err.contains(messages::datumUnused("tokyo")));
-  EXPECT_TRUE(err.contains(messages::ambiguousSheetName("09LD35-1.bmp", "09LD35", "09LD351",
-                                                         messages::howToGiveCorners())));
-  EXPECT_TRUE(err.endsWith(messages::batchSummary(1, 0, 1, -1, false, 1) + "\n")) << err.toStdString();
-  EXPECT_TRUE(QFile::exists(dir.filePath("out/sheet12_1.JPG")));
-  EXPECT_FALSE(QFile::exists(dir.filePath("out/sheet12_1.jgw")));
-  EXPECT_FALSE(QFile::exists(dir.filePath("out/09LD35-1.AR2")));
-
-  writeFile(dir.filePath("junk.bmp"), "not a picture");
-  EXPECT_EQ(run({"-n", raster, dir.filePath("junk.bmp")}), kStopped);
-  EXPECT_TRUE(captured->err.endsWith(messages::batchSummary(1, 0, 1, -1, true, 1) + "\n"));
 }
 
 TEST_F(BatchTool, RunWritesTheImagesAndTheIndexThatTheDryRunShows) {

@@ -1,0 +1,68 @@
+#include "commands/framing.h"
+
+#include "base/failure.h"
+#include "base/layout_units.h"
+#include "base/messages_corners.h"
+#include "frame/frame_module.h"
+#include "frame/straightened_source.h"
+
+#include <cmath>
+
+namespace pelmora {
+namespace {
+
+QString cornersText(const FrameCorners& f) {
+  QStringList points;
+  for (const FramePoint& p : {f.topLeft, f.topRight, f.bottomRight, f.bottomLeft})
+    points << QStringLiteral("%1,%2").arg(p.x, 0, 'f', 2).arg(p.y, 0, 'f', 2);
+  return points.join(u' ');
+}
+
+// Inside the raster (give or take a pixel), and turning one way round.
+bool fitsRaster(const FrameCorners& f, int width, int height) {
+  const FramePoint points[] = {f.topLeft, f.topRight, f.bottomRight, f.bottomLeft};
+  for (const FramePoint& p : points)
+    if (!(p.x >= -1 && p.x <= width + 1 && p.y >= -1 && p.y <= height + 1)) return false;
+  for (int i = 0; i < 4; ++i) {
+    const FramePoint &a = points[i], &b = points[(i + 1) % 4], &c = points[(i + 2) % 4];
+    if ((b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x) <= 0) return false;
+  }
+  return true;
+}
+
+LoadedRaster straightened(const LoadedRaster& loaded, const FrameCorners& frame) {
+  const RasterSource& scan = loaded.source();
+  if (frameOnRasterEdges(frame, scan.width(), scan.height())) return loaded;
+  LoadedRaster upright = loaded;
+  upright.opened.source = straightenedSource(loaded.opened.source, frame);
+  const RasterSource& source = *upright.opened.source;
+  upright.description.width = source.width();
+  upright.description.height = source.height();
+  upright.description.P_X = float(source.height() * kUnitsPerPixel);
+  upright.description.P_Y = float(source.width() * kUnitsPerPixel);
+  return upright;
+}
+
+}  // namespace
+
+FramedRaster frameRaster(const LoadedRaster& loaded, const CutCorners& corners, const FrameRequest& frame) {
+  using Mode = FrameRequest::Mode;
+  if (frame.mode == Mode::none) return {loaded, {}, {}};
+  if (corners.upperRightOrigin == CornerOrigin::georeference || corners.lowerLeftOrigin == CornerOrigin::georeference)
+    return {loaded, QStringLiteral("frame: none (georeference)"), {messages::frameNotForGeoreference()}};
+  const QString& path = loaded.description.path;
+  const RasterSource& scan = loaded.source();
+  if (frame.mode == Mode::given) {
+    if (!fitsRaster(frame.corners, scan.width(), scan.height()))
+      throw Failure(messages::frameOutsideRaster(cornersText(frame.corners), scan.width(), scan.height()), path);
+    return {straightened(loaded, frame.corners), QStringLiteral("frame: given ") + cornersText(frame.corners), {}};
+  }
+  const FrameFound found = findFrameThroughModule(scan);
+  if (found.corners)
+    return {straightened(loaded, *found.corners), QStringLiteral("frame: detected ") + cornersText(*found.corners), {}};
+  const double heightPerWidth = double(scan.height()) / scan.width();
+  if (std::abs(heightPerWidth / 0.75 - 1) > 0.01) throw Failure(messages::frameNotFound(found.whyNot), path);
+  return {loaded, QStringLiteral("frame: none (%1)").arg(found.whyNot), {messages::frameNotFoundEdgesKept(found.whyNot)}};
+}
+
+}  // namespace pelmora

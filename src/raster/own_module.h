@@ -1,0 +1,32 @@
+// Our own shared modules, loaded with dlopen the first time they are needed
+// so that their heavy libraries (GDAL; OpenCV with the OpenGL and X11 it
+// links) are not loaded into every run. A module is looked for beside the
+// program (the build tree), then where the install puts it relative to the
+// program (BINDIR/../LIBDIR/pelmora), then at the path in its environment
+// variable, for programs that run from neither place (the test programs, a
+// relocated install). Modules are never unloaded.
+#pragma once
+
+#include <QString>
+
+namespace pelmora {
+
+struct OwnModule {
+  const char* fileName;             // "pelmora-gdal.so"
+  const char* environmentVariable;  // "PELMORA_GDAL_MODULE"
+  const char* entry;                // the exported function that returns the module's table
+  // The failures, in the module's own words.
+  QString (*cannotLoad)(const QString& reason);
+  QString (*withoutEntry)(const QString& entry, const QString& reason);
+  QString (*notLocated)(const QString& fileName);
+};
+
+// Loads the module at `path` and returns what its entry returns. Throws
+// Failure naming `path` and the loader's reason.
+const void* openOwnModule(const OwnModule& module, const QString& path);
+
+// Looks for the module and loads the first place that holds it (when none
+// does, the install's place, whose absence is what a user can act on).
+const void* findOwnModule(const OwnModule& module);
+
+}  // namespace pelmora
