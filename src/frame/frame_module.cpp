@@ -21,7 +21,7 @@ const FrameModuleApi& frameModule() {
   static std::mutex loading;
   std::lock_guard lock(loading);
   if (const FrameModuleApi* api = loaded.load(std::memory_order_relaxed)) return *api;
-  const auto* api = static_cast<const FrameModuleApi*>(findOwnModule(kModule));
+  const FrameModuleApi* api = tableOf<FrameModuleApi>(findOwnModule(kModule));
   if (!api || api->version != kFrameModuleVersion)
     throw Failure(messages::frameModuleVersionMismatch(api ? api->version : 0, kFrameModuleVersion),
                   QLatin1String(kModule.fileName));

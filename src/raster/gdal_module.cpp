@@ -14,8 +14,8 @@ constexpr OwnModule kModule{"pelmora-gdal.so",           "PELMORA_GDAL_MODULE",
                             kGdalModuleEntry,            messages::cannotLoadGdalModule,
                             messages::gdalModuleWithoutEntry, messages::gdalModuleNotLocated};
 
-const GdalModuleApi& checkedTable(const void* table, const QString& path) {
-  const auto* api = static_cast<const GdalModuleApi*>(table);
+const GdalModuleApi& checkedTable(void* entry, const QString& path) {
+  const GdalModuleApi* api = tableOf<GdalModuleApi>(entry);
   if (!api || api->version != kGdalModuleVersion)
     throw Failure(messages::gdalModuleVersionMismatch(api ? api->version : 0, kGdalModuleVersion), path);
   return *api;

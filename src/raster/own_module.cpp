@@ -47,18 +47,17 @@ QStringList candidates(const OwnModule& module) {
 
 }  // namespace
 
-const void* openOwnModule(const OwnModule& module, const QString& path) {
+void* openOwnModule(const OwnModule& module, const QString& path) {
   dlerror();
   // Never closed: objects the module made live on after any caller's scope.
   void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) throw Failure(module.cannotLoad(loaderReason(path)), path);
-  using Entry = const void* (*)();
-  const auto entry = reinterpret_cast<Entry>(dlsym(handle, module.entry));
+  void* entry = dlsym(handle, module.entry);
   if (!entry) throw Failure(module.withoutEntry(QLatin1String(module.entry), loaderReason(path)), path);
-  return entry();
+  return entry;
 }
 
-const void* findOwnModule(const OwnModule& module) {
+void* findOwnModule(const OwnModule& module) {
   const QStringList places = candidates(module);
   if (places.isEmpty()) throw Failure(module.notLocated(QLatin1String(module.fileName)));
   QString chosen = places.size() > 1 ? places[1] : places[0];

@@ -21,12 +21,18 @@ struct OwnModule {
   QString (*notLocated)(const QString& fileName);
 };
 
-// Loads the module at `path` and returns what its entry returns. Throws
-// Failure naming `path` and the loader's reason.
-const void* openOwnModule(const OwnModule& module, const QString& path);
+// Loads the module at `path` and returns its entry function, which the caller
+// calls as the type it has. Throws Failure naming `path` and the loader's reason.
+void* openOwnModule(const OwnModule& module, const QString& path);
 
 // Looks for the module and loads the first place that holds it (when none
 // does, the install's place, whose absence is what a user can act on).
-const void* findOwnModule(const OwnModule& module);
+void* findOwnModule(const OwnModule& module);
+
+// The table the entry of a module gives, the entry called as it is declared.
+template <class Table>
+const Table* tableOf(void* entry) {
+  return reinterpret_cast<const Table* (*)()>(entry)();
+}
 
 }  // namespace pelmora
