@@ -63,8 +63,9 @@ void addNotes(PlacedCorners& placed, const LoadedRaster& raster, const TileSet& 
                                                             cornersText(*index), c.sheetCode->code,
                                                             cornersText(cell), howToGive);
   }
-  if (raster.opened.placement.edges && pairsOf(c, CornerOrigin::georeference) != messages::bothPairs())
-    placed.notes << messages::georeferenceSetAside();
+  const bool bothFromGeoreference =
+      c.upperRightOrigin == CornerOrigin::georeference && c.lowerLeftOrigin == CornerOrigin::georeference;
+  if (raster.opened.placement.edges && !bothFromGeoreference) placed.notes << messages::georeferenceSetAside();
   if (const QString placeholders = pairsOf(c, CornerOrigin::placeholder); !placeholders.isEmpty())
     placed.notes << messages::placeholderCorners(placeholders, howToGive);
 }
