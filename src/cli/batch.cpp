@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -198,20 +199,23 @@ struct RasterEnd {
   bool onPlaceholders = false;
 };
 
-// The raster loaded: its corners placed and said, its request checked, then
-// planned or run.
-RasterEnd placeAndCut(const RasterCut& cut, const LoadedRaster& loaded, const TileSet& set,
-                      const CoordinateSystem& crs) {
+// The raster opened: its corners placed and said, its request checked, its
+// frame looked for or given (in the pixels `withPixels` opens), then planned
+// or run.
+RasterEnd placeAndCut(const RasterCut& cut, const LoadedRaster& opened, const TileSet& set,
+                      const CoordinateSystem& crs, const std::function<LoadedRaster()>& withPixels) {
   const BatchOptions& o = cut.options;
-  const QString& path = loaded.description.path;
+  const QString& path = opened.description.path;
   const PlacedCorners placed =
-      placeCorners(loaded, set, givenCorners(o, cut.raster), messages::howToGiveCorners());
+      placeCorners(opened, set, givenCorners(o, cut.raster), messages::howToGiveCorners());
   if (!placed.ambiguousName.isEmpty()) throw Failure(placed.ambiguousName, path);
   for (const QString& note : placed.notes) cut.say(messages::withFile(note, path));
   if (const QString misfit = crsMisfit(o, crs, placed.corners); !misfit.isEmpty()) {
     sayUsageError(cut.console, misfit);
     return {RasterResult::UsageError};
   }
+  const LoadedRaster loaded = looksForFrame(o.frame, placed.corners) ? withPixels() : opened;
+  if (!loaded.opened.source) return {RasterResult::Cancelled};
   const FramedRaster framed = frameRaster(loaded, placed.corners, o.frame);
   for (const QString& note : framed.notes) cut.say(messages::withFile(note, path));
   const GridProposal proposal = proposeGrid(framed.raster);
@@ -238,19 +242,27 @@ RasterEnd cutRaster(const RasterCut& cut, const CoordinateSystem& crs, const Ras
     return {RasterResult::Skipped};
   }
   try {
-    Progress progress(100);
-    progress.inPercent = true;
-    progress.showAfterMilliseconds = 500;
-    LoadedRaster loaded;
-    progressOnStderr(cut.console, cut.subject, o.quiet)(messages::loadingRaster(), progress, [&] {
-      // A frame is looked for in the pixels, a dry run's too.
-      const Decoding decoding = !o.dryRun                                   ? Decoding::whileReading
-                                : o.frame.mode == FrameRequest::Mode::detect ? Decoding::beforeOpening
-                                                                             : Decoding::never;
-      loaded = loadRasterFile(path, set, decoding, &progress, open);
-    });
+    // A frame is looked for in the pixels, a dry run's too. Whether a sheet
+    // code places the raster is known once it is open: a dry run then opens
+    // it again, decoded.
+    auto load = [&](Decoding decoding) {
+      Progress progress(100);
+      progress.inPercent = true;
+      progress.showAfterMilliseconds = 500;
+      LoadedRaster loaded;
+      progressOnStderr(cut.console, cut.subject, o.quiet)(messages::loadingRaster(), progress, [&] {
+        loaded = loadRasterFile(path, set, decoding, &progress, open);
+      });
+      return loaded;
+    };
+    const Decoding decoding = !o.dryRun                                   ? Decoding::whileReading
+                              : o.frame.mode == FrameRequest::Mode::detect ? Decoding::beforeOpening
+                                                                           : Decoding::never;
+    const LoadedRaster loaded = load(decoding);
     if (!loaded.opened.source) return {RasterResult::Cancelled};
-    return placeAndCut(cut, loaded, set, crs);
+    return placeAndCut(cut, loaded, set, crs, [&] {
+      return decoding == Decoding::never ? load(Decoding::beforeOpening) : loaded;
+    });
   } catch (...) {
     const CommandOutcome outcome = CommandOutcome::stopped(Failure::fromCurrentException(path));
     reportOutcome(outcome, {cut.console, cut.subject, o.quiet, /*sayCompleted=*/!o.dryRun});

@@ -175,7 +175,10 @@ QString readFrame(const QCommandLineParser& parser, BatchOptions& options) {
     options.frame.mode = FrameRequest::Mode::detect;
     return {};
   }
-  if (text.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0) return {};
+  if (text.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0) {
+    options.frame.mode = FrameRequest::Mode::none;
+    return {};
+  }
   const QStringList parts = text.split(u',');
   std::vector<double> numbers;
   for (const QString& part : parts) {

@@ -43,26 +43,38 @@ LoadedRaster straightened(const LoadedRaster& loaded, const FrameCorners& frame)
   return upright;
 }
 
+bool fromOrigin(const CutCorners& corners, CornerOrigin origin) {
+  return corners.upperRightOrigin == origin || corners.lowerLeftOrigin == origin;
+}
+
 }  // namespace
+
+bool looksForFrame(const FrameRequest& frame, const CutCorners& corners) {
+  using Mode = FrameRequest::Mode;
+  if (fromOrigin(corners, CornerOrigin::georeference)) return false;
+  return frame.mode == Mode::detect || (frame.mode == Mode::bySheetCode && fromOrigin(corners, CornerOrigin::sheetCode));
+}
 
 FramedRaster frameRaster(const LoadedRaster& loaded, const CutCorners& corners, const FrameRequest& frame) {
   using Mode = FrameRequest::Mode;
-  if (frame.mode == Mode::none) return {loaded, {}, {}};
-  if (corners.upperRightOrigin == CornerOrigin::georeference || corners.lowerLeftOrigin == CornerOrigin::georeference)
-    return {loaded, QStringLiteral("frame: none (georeference)"), {messages::frameNotForGeoreference()}};
+  if (frame.mode == Mode::none) return {loaded, {}, {}, {}};
+  if (frame.mode == Mode::bySheetCode && !looksForFrame(frame, corners)) return {loaded, {}, {}, {}};
+  if (fromOrigin(corners, CornerOrigin::georeference))
+    return {loaded, {}, QStringLiteral("frame: none (georeference)"), {messages::frameNotForGeoreference()}};
   const QString& path = loaded.description.path;
   const RasterSource& scan = loaded.source();
   if (frame.mode == Mode::given) {
     if (!fitsRaster(frame.corners, scan.width(), scan.height()))
       throw Failure(messages::frameOutsideRaster(cornersText(frame.corners), scan.width(), scan.height()), path);
-    return {straightened(loaded, frame.corners), QStringLiteral("frame: given ") + cornersText(frame.corners), {}};
+    return {straightened(loaded, frame.corners), frame.corners, QStringLiteral("frame: given ") + cornersText(frame.corners), {}};
   }
   const FrameFound found = findFrameThroughModule(scan);
   if (found.corners)
-    return {straightened(loaded, *found.corners), QStringLiteral("frame: detected ") + cornersText(*found.corners), {}};
+    return {straightened(loaded, *found.corners), found.corners,
+            QStringLiteral("frame: detected ") + cornersText(*found.corners), {}};
   const double heightPerWidth = double(scan.height()) / scan.width();
   if (std::abs(heightPerWidth / 0.75 - 1) > 0.01) throw Failure(messages::frameNotFound(found.whyNot), path);
-  return {loaded, QStringLiteral("frame: none (%1)").arg(found.whyNot), {messages::frameNotFoundEdgesKept(found.whyNot)}};
+  return {loaded, {}, QStringLiteral("frame: none (%1)").arg(found.whyNot), {messages::frameNotFoundEdgesKept(found.whyNot)}};
 }
 
 }  // namespace pelmora

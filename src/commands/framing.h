@@ -9,22 +9,32 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace pelmora {
 
 struct FrameRequest {
-  enum class Mode { none, detect, given };
-  Mode mode = Mode::none;
+  // bySheetCode: looked for when a pair of corners came from a sheet code
+  // (its file name or --sheet), none otherwise.
+  enum class Mode { none, detect, given, bySheetCode };
+  Mode mode = Mode::bySheetCode;
   FrameCorners corners;  // for `given`
 };
 
 struct FramedRaster {
   LoadedRaster raster;  // the frame's inside upright, or the raster as it is
+  // The frame found or given, in the loaded raster's pixels; none when the
+  // raster is cut to its edges.
+  std::optional<FrameCorners> frame;
   // For a dry run, fixed ASCII: "frame: detected x,y x,y x,y x,y", "frame:
   // given …", "frame: none (reason)"; empty when no frame was asked for.
   QString dryRunLine;
   QStringList notes;
 };
+
+// Whether `frame` looks for a frame in the pixels of a raster placed on
+// `corners` (a dry run then decodes the raster).
+bool looksForFrame(const FrameRequest& frame, const CutCorners& corners);
 
 // The raster of `loaded` that a cut on `corners` takes under `frame`. A raster
 // placed by its own georeference takes no frame (a note says so). A frame not

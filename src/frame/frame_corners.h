@@ -16,4 +16,22 @@ struct FrameCorners {
   bool operator==(const FrameCorners&) const = default;
 };
 
+// The corners of a raster of `width` by `height` pixels: its edges as a frame.
+inline FrameCorners rasterEdges(double width, double height) {
+  return {{0, 0}, {width, 0}, {width, height}, {0, height}};
+}
+
+// The point of the frame at (`across`, `down`), each a fraction 0 to 1 of the
+// upright frame: the bilinear map of the unit square onto the four corners.
+// Lines of one `across` (or one `down`) are straight, between the points of
+// opposite edges.
+inline FramePoint pointOfFrame(const FrameCorners& f, double across, double down) {
+  const double top = 1 - down;
+  const double x = top * ((1 - across) * f.topLeft.x + across * f.topRight.x) +
+                   down * ((1 - across) * f.bottomLeft.x + across * f.bottomRight.x);
+  const double y = top * ((1 - across) * f.topLeft.y + across * f.topRight.y) +
+                   down * ((1 - across) * f.bottomLeft.y + across * f.bottomRight.y);
+  return {x, y};
+}
+
 }  // namespace pelmora

@@ -7,6 +7,7 @@
 #include "batch_fixture.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace pelmora {
 namespace {
@@ -16,12 +17,12 @@ namespace {
 TEST_F(BatchTool, SheetCodesTablesAndCoordinateSystemsAsTheDryRunShowsThem) {
   const QString sheet = testing::writeBmp24(dir.filePath("09ld351_scan.bmp"), testing::positionImage(400, 300));
   auto corners = [this] { return outLines().mid(0, 4).join(u' '); };
-  auto origins = [this] { return outLines().mid(outLines().size() - 3, 2); };
-  ASSERT_EQ(run({"-n", sheet}), kCompleted) << captured->err.toStdString();
+  auto origins = [this] { return outLines().filter(QRegularExpression("^c[a-z]+-from: ")); };
+  ASSERT_EQ(run({"-n", "--frame", "none", sheet}), kCompleted) << captured->err.toStdString();
   EXPECT_EQ(corners(), QString::fromUtf8("右上X: -39000 右上Y: -18000 左下X: -40500 左下Y: -20000"));
   EXPECT_EQ(origins(), QStringList({"corners-from: upper-right=sheet-code:09LD351 lower-left=sheet-code:09LD351",
                                     "crs-from: sheet-code:09LD351 EPSG:6677"}));
-  EXPECT_EQ(captured->err, "");
+  EXPECT_EQ(captured->err, "");  // --frame none
 
   // --sheet wins over the name and -u over --sheet, each pair on its own.
   ASSERT_EQ(run({"-n", "--sheet", "０９ＬＤ３５２", "-u", "1,2", "--datum", "tokyo", sheet}), kCompleted);
@@ -92,12 +93,17 @@ TEST_F(BatchTool, AFrameGivenOrLookedForIsCutAndSaid) {
   EXPECT_EQ(run({"-n", "--frame", "20,15,480,15,380,285,20,285", sheet}), kStopped);
   EXPECT_TRUE(captured->err.contains(sheet)) << captured->err.toStdString();
 
-  // No frame line: a raster of the sheet's proportions keeps its edges, any other stops.
-  ASSERT_EQ(run({"-n", "--frame", "detect", sheet}), kCompleted) << captured->err.toStdString();
+  // A coded sheet is looked for by default. No frame line: a raster of the
+  // sheet's proportions keeps its edges, any other stops unless --frame none.
+  ASSERT_EQ(run({"-n", sheet}), kCompleted) << captured->err.toStdString();
   EXPECT_TRUE(lastLine().startsWith("frame: none (")) << lastLine().toStdString();
   const QString square = testing::writeBmp24(dir.filePath("09LD352.bmp"), testing::positionImage(300, 300));
-  EXPECT_EQ(run({"-o", dir.filePath("out"), "--frame", "detect", square}), kStopped);
+  EXPECT_EQ(run({"-o", dir.filePath("out"), square}), kStopped);
   EXPECT_FALSE(QFileInfo::exists(dir.filePath("out/09LD352.AR2")));
+  EXPECT_EQ(run({"-o", dir.filePath("out"), "--frame", "none", square}), kCompleted);
+  // Typed corners take a frame only when asked to look for one.
+  ASSERT_EQ(run({"-n", "-u", "300,400", "-l", "0,0", square}), kCompleted);
+  EXPECT_TRUE(outLines().filter(QRegularExpression("^frame: ")).isEmpty()) << captured->out.toStdString();
 }
 
 }  // namespace
