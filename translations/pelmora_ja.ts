@@ -246,12 +246,28 @@ Exit status: 0 when every RASTER was cut or skipped, 1 when one stopped
         <translation>--corners: %2 の %1 行目は %3 の列のどれかに数値がありません（指定: &quot;%4&quot;）</translation>
     </message>
     <message>
-        <source>the sheet&apos;s frame in the scan: detect, none (default: the raster&apos;s edges), or its corners X1,Y1,X2,Y2,X3,Y3,X4,Y4 in pixels (top left, top right, bottom right, bottom left)</source>
-        <translation>スキャン画像の図郭: detect（探す）、none（既定: 画像の端）、またはピクセル単位の四隅 X1,Y1,X2,Y2,X3,Y3,X4,Y4（左上、右上、右下、左下）</translation>
+        <source>the sheet&apos;s frame in the scan: detect, none (the raster&apos;s edges), or its corners X1,Y1,X2,Y2,X3,Y3,X4,Y4 in pixels (top left, top right, bottom right, bottom left); default: detect for a raster placed by a sheet code, none otherwise</source>
+        <translation>スキャン画像の図郭: detect（探す）、none（画像の端）、またはピクセル単位の四隅 X1,Y1,X2,Y2,X3,Y3,X4,Y4（左上、右上、右下、左下）。既定: 図郭コードで位置が決まる画像は detect、それ以外は none</translation>
     </message>
     <message>
         <source>--frame expects detect, none or eight numbers X1,Y1,X2,Y2,X3,Y3,X4,Y4 (got &quot;%1&quot;)</source>
         <translation>--frame には detect、none、または 8 つの数値 X1,Y1,X2,Y2,X3,Y3,X4,Y4 を指定してください（指定: &quot;%1&quot;）</translation>
+    </message>
+    <message>
+        <source>write DIR/NAME.png for each raster, a dry run&apos;s too: the scan reduced, its frame in blue, the grid in red</source>
+        <translation>画像ごとに DIR/NAME.png を書く（-n でも）: 縮小したスキャン画像に図郭を青、分割線を赤で描いたもの</translation>
+    </message>
+    <message>
+        <source>--preview expects a folder</source>
+        <translation>--preview にはフォルダーを指定してください</translation>
+    </message>
+    <message>
+        <source>Cannot create the preview folder: %1</source>
+        <translation>プレビューのフォルダーを作れません: %1</translation>
+    </message>
+    <message>
+        <source>libpng failed to encode the preview</source>
+        <translation>libpng がプレビューを PNG にできませんでした</translation>
     </message>
 </context>
 <context>
@@ -682,6 +698,26 @@ File: %2</source>
     <message>
         <source>No sheet frame was found in the scan (%1); its proportions are the sheet&apos;s, so the raster&apos;s edges are taken as the frame.</source>
         <translation>スキャン画像に図郭線が見つかりません (%1)。縦横の比が図郭のものなので、画像の端を図郭とします。</translation>
+    </message>
+    <message>
+        <source>Looking for the sheet&apos;s frame in the scan...</source>
+        <translation>スキャン画像の図郭線を探しています...</translation>
+    </message>
+    <message>
+        <source>Sheet frame found in the scan (blue); the run cuts its inside. The same in a batch: --frame &quot;%1&quot;</source>
+        <translation>スキャン画像に図郭線が見つかりました (青)。登録では図郭の内側を分割します。一括処理で同じにするには: --frame &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>Sheet frame moved by hand (kept until the next load); the run cuts its inside. The same in a batch: --frame &quot;%1&quot;</source>
+        <translation>図郭を手で動かしました (次の画像呼び出しまで有効)。登録では図郭の内側を分割します。一括処理で同じにするには: --frame &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>Not cut: the box 図郭で切る is unchecked, so the raster&apos;s edges are the sheet&apos;s.</source>
+        <translation>「図郭で切る」がオフのため、図郭では切らず、画像の端を図郭の端とします。</translation>
+    </message>
+    <message>
+        <source>No sheet frame was found in the scan (%1); the raster&apos;s edges are taken as the sheet&apos;s. Check the placement, or give the frame&apos;s corners to the batch tool with --frame.</source>
+        <translation>スキャン画像に図郭線が見つかりません (%1)。画像の端を図郭の端とします。配置を確かめるか、一括処理の --frame で図郭の四隅を指定してください。</translation>
     </message>
 </context>
 </TS>

@@ -174,6 +174,11 @@ Form1::Form1(QWidget* parent) : QWidget(parent), view_(std::make_unique<ImageVie
   worldFilesBox_ = new QCheckBox(QStringLiteral("ワールドファイルも書く(&W) .jgw, .aux.xml"), this);
   worldFilesBox_->setFocusPolicy(Qt::NoFocus);
   place(worldFilesBox_, "WorldFiles", {2400, 6700, 4200, 300}, kRegular975);
+  cutAtFrameBox_ = new QCheckBox(QStringLiteral("図郭で切る(&F)"), this);
+  cutAtFrameBox_->setFocusPolicy(Qt::NoFocus);
+  cutAtFrameBox_->setChecked(true);
+  cutAtFrameBox_->setEnabled(false);
+  place(cutAtFrameBox_, "CutAtFrame", {6700, 6700, 2000, 300}, kRegular975);
   cornerSourceLine_ = label(this, "CornerSource", {}, {105, 7900, 2220, 300}, FontSize{k9pt});
   cornerSourceLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
@@ -186,6 +191,16 @@ Form1::Form1(QWidget* parent) : QWidget(parent), view_(std::make_unique<ImageVie
   connect(command2, &QPushButton::clicked, this, &Form1::onRun);
   connect(command3, &QPushButton::clicked, this, &Form1::onGrid);
   connect(worldFilesBox_, &QCheckBox::toggled, this, [this](bool on) { form_->worldFiles = on; });
+  connect(cutAtFrameBox_, &QCheckBox::clicked, this, [this](bool on) {
+    if (commandRunning_) return;
+    const CommandOutcome outcome = setCutAtFrame(*form_, on);
+    placeCornerStrip();
+    if ((outcome.status == CommandOutcome::Status::Stopped)) desktop_->showMessage(outcome.message());
+  });
+  picture1->onPress = [this](QPointF p) { onViewPress(p); };
+  picture1->onMove = [this](QPointF p) { onViewMove(p); };
+  picture1->onRelease = [this] { onViewRelease(); };
+  pictureView_ = picture1;
   placeCornerStrip();
 }
 
@@ -195,13 +210,17 @@ void Form1::placeCornerStrip() {
   // reaches past it; the line in the column of fields, below Label9.
   const QRect view = picture1_->geometry();
   const QSize box = worldFilesBox_->sizeHint();
-  worldFilesBox_->setGeometry(view.left(), std::min(view.bottom() + 1 + kGap, height() - box.height() - kGap),
-                              box.width(), box.height());
+  const int boxTop = std::min(view.bottom() + 1 + kGap, height() - box.height() - kGap);
+  worldFilesBox_->setGeometry(view.left(), boxTop, box.width(), box.height());
+  cutAtFrameBox_->setGeometry(view.left() + box.width() + 6 * kGap, boxTop, cutAtFrameBox_->sizeHint().width(),
+                              box.height());
+  cutAtFrameBox_->setEnabled(form_->frame.has_value());
+  cutAtFrameBox_->setChecked(form_->cutAtFrame);
   const QRect label9 = findChild<QLabel*>(QStringLiteral("Label9"))->geometry();
   const int top = label9.bottom() + 1 + 2 * kGap;
   cornerSourceLine_->setGeometry(label9.left(), top, label9.width(), std::max(0, height() - top - kGap));
-  cornerSourceLine_->setText(form_->cornerSource);
-  cornerSourceLine_->setToolTip(form_->cornerSource);
+  cornerSourceLine_->setText(form_->lineBesideView());
+  cornerSourceLine_->setToolTip(form_->lineBesideView());
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {
@@ -214,6 +233,28 @@ Form1::~Form1() = default;
 void Form1::onLoad() { runCommand(loadRaster); }
 void Form1::onRun() { runCommand(runRegistration, messages::completed()); }
 void Form1::onGrid() { runCommand(showGrid); }
+
+void Form1::onViewPress(QPointF point) {
+  if (commandRunning_) return;
+  draggedCorner_ = frameCornerAt(*form_, point);
+}
+
+void Form1::onViewMove(QPointF point) {
+  if (commandRunning_) return;
+  if (!draggedCorner_) {
+    // A corner within reach shows that it can be taken.
+    pictureView_->setCursor(frameCornerAt(*form_, point) ? Qt::SizeAllCursor : Qt::ArrowCursor);
+    return;
+  }
+  const CommandOutcome outcome = moveFrameCorner(*form_, *draggedCorner_, point);
+  placeCornerStrip();
+  if ((outcome.status == CommandOutcome::Status::Stopped)) {
+    draggedCorner_.reset();
+    desktop_->showMessage(outcome.message());
+  }
+}
+
+void Form1::onViewRelease() { draggedCorner_.reset(); }
 
 void Form1::runCommand(CommandOutcome (*command)(Form&), const QString& completedMessage) {
   // A command waiting in a dialog or on its work keeps the window blocked;

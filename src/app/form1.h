@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 namespace pelmora {
 
@@ -34,9 +35,14 @@ class Form1 : public QWidget {
   // loop), then shows `completedMessage` when it completed and its own
   // message otherwise; an empty message shows nothing.
   void runCommand(CommandOutcome (*command)(Form&), const QString& completedMessage = {});
-  // The world files' check box, under the view, and the line on the
-  // corners' source, below the fields; both follow the window's size.
+  // The world files' and the frame's check boxes, under the view, and the
+  // line on the corners' source and the frame, below the fields; all follow
+  // the window's size.
   void placeCornerStrip();
+  // A frame corner taken by the mouse on the view, moved, let go.
+  void onViewPress(QPointF point);
+  void onViewMove(QPointF point);
+  void onViewRelease();
   void resizeEvent(QResizeEvent* event) override;
 
   std::unique_ptr<ImageView> view_;
@@ -45,6 +51,9 @@ class Form1 : public QWidget {
   std::unique_ptr<Form> form_;
   QWidget* picture1_ = nullptr;
   QCheckBox* worldFilesBox_ = nullptr;
+  QCheckBox* cutAtFrameBox_ = nullptr;
+  QWidget* pictureView_ = nullptr;
+  std::optional<int> draggedCorner_;
   QLabel* cornerSourceLine_ = nullptr;
   bool commandRunning_ = false;
 };

@@ -42,9 +42,14 @@ inline QString crsOption() {
   return QCoreApplication::translate("BatchTool", "coordinate system of the images' .aux.xml (EPSG:6677, WKT, ...)");
 }
 inline QString frameOption() {
-  return QCoreApplication::translate("BatchTool", "the sheet's frame in the scan: detect, none (default: the raster's "
-                                                  "edges), or its corners X1,Y1,X2,Y2,X3,Y3,X4,Y4 in pixels (top "
-                                                  "left, top right, bottom right, bottom left)");
+  return QCoreApplication::translate("BatchTool", "the sheet's frame in the scan: detect, none (the raster's edges), "
+                                                  "or its corners X1,Y1,X2,Y2,X3,Y3,X4,Y4 in pixels (top left, top "
+                                                  "right, bottom right, bottom left); default: detect for a raster "
+                                                  "placed by a sheet code, none otherwise");
+}
+inline QString previewOption() {
+  return QCoreApplication::translate("BatchTool", "write DIR/NAME.png for each raster, a dry run's too: the scan "
+                                                  "reduced, its frame in blue, the grid in red");
 }
 inline QString datumOption() {
   return QCoreApplication::translate("BatchTool", "datum of a sheet code's zone: jgd2011 (default), jgd2000 or tokyo");
@@ -146,6 +151,9 @@ inline QString coordinateSystemNotRead(const QString& text) {
       .arg(text);
 }
 inline QString expectsFolder() { return QCoreApplication::translate("BatchTool", "--out expects a folder"); }
+inline QString expectsPreviewFolder() {
+  return QCoreApplication::translate("BatchTool", "--preview expects a folder");
+}
 
 // Usage errors of the rasters given.
 inline QString noRaster() { return QCoreApplication::translate("BatchTool", "no RASTER given"); }
@@ -205,6 +213,14 @@ inline QString crsOutsideCorners(const QString& crs, const QString& area, const 
 // --output, when the folder it names cannot be made.
 inline QString cannotCreateOutputFolder(const QString& reason) {
   return QCoreApplication::translate("BatchTool", "Cannot create the output folder: %1").arg(reason);
+}
+
+// --preview, when its folder cannot be made or its picture not encoded.
+inline QString cannotCreatePreviewFolder(const QString& reason) {
+  return QCoreApplication::translate("BatchTool", "Cannot create the preview folder: %1").arg(reason);
+}
+inline QString previewNotEncoded() {
+  return QCoreApplication::translate("BatchTool", "libpng failed to encode the preview");
 }
 
 }  // namespace pelmora::messages

@@ -89,6 +89,31 @@ inline QString frameNotFoundEdgesKept(const QString& why) {
       .arg(why);
 }
 
+// The window's line on the sheet's frame.
+inline QString lookingForFrame() {
+  return QCoreApplication::translate("Messages", "Looking for the sheet's frame in the scan...");
+}
+inline QString frameFoundInWindow(const QString& corners) {
+  return QCoreApplication::translate("Messages", "Sheet frame found in the scan (blue); the run cuts its inside. "
+                                                 "The same in a batch: --frame \"%1\"")
+      .arg(corners);
+}
+inline QString frameMovedInWindow(const QString& corners) {
+  return QCoreApplication::translate("Messages", "Sheet frame moved by hand (kept until the next load); the run "
+                                                 "cuts its inside. The same in a batch: --frame \"%1\"")
+      .arg(corners);
+}
+inline QString frameNotCutInWindow() {
+  return QCoreApplication::translate("Messages", "Not cut: the box 図郭で切る is unchecked, so the raster's edges "
+                                                 "are the sheet's.");
+}
+inline QString frameNotFoundInWindow(const QString& why) {
+  return QCoreApplication::translate("Messages", "No sheet frame was found in the scan (%1); the raster's edges "
+                                                 "are taken as the sheet's. Check the placement, or give the "
+                                                 "frame's corners to the batch tool with --frame.")
+      .arg(why);
+}
+
 // The window's line on its corners: where each pair came from, the system.
 inline QString typedCorners() { return QCoreApplication::translate("Messages", "typed"); }
 inline QString cornersOfSheetCode(const QString& code) {

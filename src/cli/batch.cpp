@@ -6,6 +6,7 @@
 #include "cli/dry_run.h"
 #include "commands/corner_sources.h"
 #include "cli/options.h"
+#include "cli/preview.h"
 #include "cli/progress_watch.h"
 #include "base/layout_units.h"
 #include "base/numbers.h"
@@ -94,6 +95,7 @@ struct RasterCut {
   const QString& raster;  // as given
   const QString& subject;
   const Console& console;
+  QString preview = {};  // the preview file to write; empty: none
   void say(const QString& text) const { sayOnStderr(console, subject, text); }
 };
 
@@ -200,8 +202,8 @@ struct RasterEnd {
 };
 
 // The raster opened: its corners placed and said, its request checked, its
-// frame looked for or given (in the pixels `withPixels` opens), then planned
-// or run.
+// frame looked for or given (in the pixels `withPixels` opens), its preview
+// drawn, then planned or run.
 RasterEnd placeAndCut(const RasterCut& cut, const LoadedRaster& opened, const TileSet& set,
                       const CoordinateSystem& crs, const std::function<LoadedRaster()>& withPixels) {
   const BatchOptions& o = cut.options;
@@ -214,11 +216,13 @@ RasterEnd placeAndCut(const RasterCut& cut, const LoadedRaster& opened, const Ti
     sayUsageError(cut.console, misfit);
     return {RasterResult::UsageError};
   }
-  const LoadedRaster loaded = looksForFrame(o.frame, placed.corners) ? withPixels() : opened;
+  const bool needsPixels = looksForFrame(o.frame, placed.corners) || !cut.preview.isEmpty();
+  const LoadedRaster loaded = needsPixels ? withPixels() : opened;
   if (!loaded.opened.source) return {RasterResult::Cancelled};
   const FramedRaster framed = frameRaster(loaded, placed.corners, o.frame);
+  if (!framed.frame && !placed.proportionsNote.isEmpty()) cut.say(messages::withFile(placed.proportionsNote, path));
   for (const QString& note : framed.notes) cut.say(messages::withFile(note, path));
-  const GridProposal proposal = proposeGrid(framed.raster);
+  const GridProposal proposal = proposeGrid(loaded, framed.raster);
   CutRequest request = requestOf(cut, placed.corners, set, proposal, crs);
   const bool placeholders = onPlaceholders(request.corners);
   if (!o.datumText.isEmpty() && !request.corners.sheetCode) cut.say(messages::datumUnused(o.datumText));
@@ -226,6 +230,8 @@ RasterEnd placeAndCut(const RasterCut& cut, const LoadedRaster& opened, const Ti
     request.worldFiles = false;
     cut.say(messages::noWorldFilesOnPlaceholders());
   }
+  if (!cut.preview.isEmpty())
+    writePreview(loaded.source(), framed.frame, request.rows, request.columns, cut.preview, o.jobs);
   const CommandOutcome outcome = planOrRun(cut, framed, request, proposal);
   reportOutcome(outcome, {cut.console, cut.subject, o.quiet, /*sayCompleted=*/!o.dryRun});
   return {resultOf(outcome), placeholders};
@@ -242,9 +248,9 @@ RasterEnd cutRaster(const RasterCut& cut, const CoordinateSystem& crs, const Ras
     return {RasterResult::Skipped};
   }
   try {
-    // A frame is looked for in the pixels, a dry run's too. Whether a sheet
-    // code places the raster is known once it is open: a dry run then opens
-    // it again, decoded.
+    // A frame is looked for in the pixels, a dry run's too, and a preview
+    // drawn from them. Whether a sheet code places the raster is known once
+    // it is open: a dry run then opens it again, decoded.
     auto load = [&](Decoding decoding) {
       Progress progress(100);
       progress.inPercent = true;
@@ -256,8 +262,9 @@ RasterEnd cutRaster(const RasterCut& cut, const CoordinateSystem& crs, const Ras
       return loaded;
     };
     const Decoding decoding = !o.dryRun                                   ? Decoding::whileReading
-                              : o.frame.mode == FrameRequest::Mode::detect ? Decoding::beforeOpening
-                                                                           : Decoding::never;
+                              : o.frame.mode == FrameRequest::Mode::detect || !o.previewFolder.isEmpty()
+                                  ? Decoding::beforeOpening
+                                  : Decoding::never;
     const LoadedRaster loaded = load(decoding);
     if (!loaded.opened.source) return {RasterResult::Cancelled};
     return placeAndCut(cut, loaded, set, crs, [&] {
@@ -340,9 +347,12 @@ int runBatch(const QStringList& arguments, const Console& console, const RasterO
 
   for (const QString& note : options.tableNotes) sayOnStderr(console, {}, note);
   BatchTally tally;
+  const std::map<QString, QString> previews = previewPaths(options.rasters, options.previewFolder);
   for (const QString& raster : options.rasters) {
     const QString subject = options.rasters.size() > 1 ? raster : QString();
-    const RasterEnd end = cutRaster({options, raster, subject, console}, crs, open);
+    const auto preview = previews.find(raster);
+    const RasterEnd end = cutRaster(
+        {options, raster, subject, console, preview == previews.end() ? QString() : preview->second}, crs, open);
     switch (end.result) {
       case RasterResult::Cut: ++tally.done; break;
       case RasterResult::Skipped: ++tally.skipped; break;

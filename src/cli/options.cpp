@@ -4,6 +4,7 @@
 #include "commands/front_end.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 #include <cmath>
 
 namespace pelmora {
@@ -31,6 +32,7 @@ constexpr OptionDescription kOptions[] = {
     {0, "crs", "SRS", messages::crsOption},
     {0, "datum", "NAME", messages::datumOption},
     {0, "frame", "FRAME", messages::frameOption},
+    {0, "preview", "DIR", messages::previewOption},
     {'o', "out", "DIR", messages::outOption},
     {0, "overview", "PX", messages::overviewOption},
     {0, "world-files", "", messages::worldFilesOption},
@@ -167,7 +169,8 @@ QString readSheetAndSystem(const QCommandLineParser& parser, BatchOptions& optio
   return {};
 }
 
-// --frame: detect, none, or the eight numbers of the corners.
+// --frame: detect, none, or the eight numbers of the corners, each two
+// apart by a comma or spaces ("x,y x,y x,y x,y" as the dry run prints them).
 QString readFrame(const QCommandLineParser& parser, BatchOptions& options) {
   if (!parser.isSet(QStringLiteral("frame"))) return {};
   const QString text = valueOf(parser, "frame").trimmed();
@@ -179,7 +182,8 @@ QString readFrame(const QCommandLineParser& parser, BatchOptions& options) {
     options.frame.mode = FrameRequest::Mode::none;
     return {};
   }
-  const QStringList parts = text.split(u',');
+  static const QRegularExpression separator(QStringLiteral("\\s*,\\s*|\\s+"));
+  const QStringList parts = text.split(separator);
   std::vector<double> numbers;
   for (const QString& part : parts) {
     try {
@@ -205,6 +209,10 @@ QString readOptions(const QCommandLineParser& parser, BatchOptions& options) {
   if (parser.isSet(QStringLiteral("out"))) {
     options.outputFolder = valueOf(parser, "out");
     if (options.outputFolder.isEmpty()) return messages::expectsFolder();
+  }
+  if (parser.isSet(QStringLiteral("preview"))) {
+    options.previewFolder = valueOf(parser, "preview");
+    if (options.previewFolder.isEmpty()) return messages::expectsPreviewFolder();
   }
   // Below 100 pixels the loaded view (window height less its frame) has no room.
   for (QString e : {readWholeOption(parser, "overview", 100, 65535, options.overviewPixels,

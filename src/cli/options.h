@@ -32,6 +32,7 @@ struct BatchOptions {
   Datum datum = Datum::jgd2011;  // of a sheet code's zone
   QString datumText;             // --datum as given; empty when not given
   FrameRequest frame;            // --frame
+  QString previewFolder;         // --preview; empty: no previews
   bool help = false;
   bool version = false;
 };

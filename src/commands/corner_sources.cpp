@@ -55,7 +55,7 @@ void addNotes(PlacedCorners& placed, const LoadedRaster& raster, const TileSet& 
   const RasterDescription& d = raster.description;
   if (const QString fromCode = pairsOf(c, CornerOrigin::sheetCode); !fromCode.isEmpty()) {
     if (std::abs(double(d.P_X) / d.P_Y / 0.75 - 1) > 0.01)
-      placed.notes << messages::sheetProportionsDiffer(c.sheetCode->code, int(d.P_Y / kUnitsPerPixel),
+      placed.proportionsNote = messages::sheetProportionsDiffer(c.sheetCode->code, int(d.P_Y / kUnitsPerPixel),
                                                        int(d.P_X / kUnitsPerPixel), fromCode);
     const CutCorners cell = cornersOfEdges(c.sheetCode->edges, CornerOrigin::sheetCode);
     if (index && !samePairs(*index, cell))

@@ -31,6 +31,10 @@ struct GivenCorners {
 struct PlacedCorners {
   CutCorners corners;
   QStringList notes;     // sentences for the user, in the order found
+  // For corners from a sheet code on a raster not of the sheet's 3 : 4: the
+  // sentence that says so, which matters only when the raster is cut to its
+  // edges (no frame found or given).
+  QString proportionsNote;
   // Set when the raster's name reads as two sheets and nothing else gives
   // both pairs: the sentence that says so (the batch tool stops the raster).
   QString ambiguousName;

@@ -1,6 +1,7 @@
 #include "commands/framing.h"
 
 #include "base/failure.h"
+#include "base/grid_steps.h"
 #include "base/layout_units.h"
 #include "base/messages_corners.h"
 #include "frame/frame_module.h"
@@ -10,13 +11,6 @@
 
 namespace pelmora {
 namespace {
-
-QString cornersText(const FrameCorners& f) {
-  QStringList points;
-  for (const FramePoint& p : {f.topLeft, f.topRight, f.bottomRight, f.bottomLeft})
-    points << QStringLiteral("%1,%2").arg(p.x, 0, 'f', 2).arg(p.y, 0, 'f', 2);
-  return points.join(u' ');
-}
 
 // Inside the raster (give or take a pixel), and turning one way round.
 bool fitsRaster(const FrameCorners& f, int width, int height) {
@@ -30,7 +24,9 @@ bool fitsRaster(const FrameCorners& f, int width, int height) {
   return true;
 }
 
-LoadedRaster straightened(const LoadedRaster& loaded, const FrameCorners& frame) {
+}  // namespace
+
+LoadedRaster straightenedRaster(const LoadedRaster& loaded, const FrameCorners& frame) {
   const RasterSource& scan = loaded.source();
   if (frameOnRasterEdges(frame, scan.width(), scan.height())) return loaded;
   LoadedRaster upright = loaded;
@@ -42,6 +38,15 @@ LoadedRaster straightened(const LoadedRaster& loaded, const FrameCorners& frame)
   upright.description.P_Y = float(source.width() * kUnitsPerPixel);
   return upright;
 }
+
+QString frameCornersText(const FrameCorners& f) {
+  QStringList points;
+  for (const FramePoint& p : {f.topLeft, f.topRight, f.bottomRight, f.bottomLeft})
+    points << QStringLiteral("%1,%2").arg(p.x, 0, 'f', 2).arg(p.y, 0, 'f', 2);
+  return points.join(u' ');
+}
+
+namespace {
 
 bool fromOrigin(const CutCorners& corners, CornerOrigin origin) {
   return corners.upperRightOrigin == origin || corners.lowerLeftOrigin == origin;
@@ -65,16 +70,30 @@ FramedRaster frameRaster(const LoadedRaster& loaded, const CutCorners& corners, 
   const RasterSource& scan = loaded.source();
   if (frame.mode == Mode::given) {
     if (!fitsRaster(frame.corners, scan.width(), scan.height()))
-      throw Failure(messages::frameOutsideRaster(cornersText(frame.corners), scan.width(), scan.height()), path);
-    return {straightened(loaded, frame.corners), frame.corners, QStringLiteral("frame: given ") + cornersText(frame.corners), {}};
+      throw Failure(messages::frameOutsideRaster(frameCornersText(frame.corners), scan.width(), scan.height()), path);
+    return {straightenedRaster(loaded, frame.corners), frame.corners, QStringLiteral("frame: given ") + frameCornersText(frame.corners), {}};
   }
   const FrameFound found = findFrameThroughModule(scan);
   if (found.corners)
-    return {straightened(loaded, *found.corners), found.corners,
-            QStringLiteral("frame: detected ") + cornersText(*found.corners), {}};
+    return {straightenedRaster(loaded, *found.corners), found.corners,
+            QStringLiteral("frame: detected ") + frameCornersText(*found.corners), {}};
   const double heightPerWidth = double(scan.height()) / scan.width();
   if (std::abs(heightPerWidth / 0.75 - 1) > 0.01) throw Failure(messages::frameNotFound(found.whyNot), path);
   return {loaded, {}, QStringLiteral("frame: none (%1)").arg(found.whyNot), {messages::frameNotFoundEdgesKept(found.whyNot)}};
+}
+
+std::vector<FrameSegment> gridOnFrame(const FrameCorners& frame, double rows, double columns, double rowLimit,
+                                      double columnLimit) {
+  std::vector<FrameSegment> lines;
+  for (double i : gridLineNumbers(rows, rowLimit)) {
+    const double down = i / rows;
+    if (down < 1) lines.push_back({pointOfFrame(frame, 0, down), pointOfFrame(frame, 1, down)});
+  }
+  for (double i : gridLineNumbers(columns, columnLimit)) {
+    const double across = i / columns;
+    if (across < 1) lines.push_back({pointOfFrame(frame, across, 0), pointOfFrame(frame, across, 1)});
+  }
+  return lines;
 }
 
 }  // namespace pelmora

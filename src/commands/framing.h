@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace pelmora {
 
@@ -43,5 +44,26 @@ bool looksForFrame(const FrameRequest& frame, const CutCorners& corners);
 // given corners that leave the raster. Throws Failure when the rows cannot be
 // read.
 FramedRaster frameRaster(const LoadedRaster& loaded, const CutCorners& corners, const FrameRequest& frame);
+
+// The raster a cut of `loaded` within `frame` takes: the frame's inside set
+// upright, or `loaded` itself when the frame lies on its edges.
+LoadedRaster straightenedRaster(const LoadedRaster& loaded, const FrameCorners& frame);
+
+// The frame's corners as the dry run prints them and --frame takes them:
+// "X1,Y1 X2,Y2 X3,Y3 X4,Y4", to two decimals.
+QString frameCornersText(const FrameCorners& frame);
+
+// A line of the division grid drawn on a frame, in the scan's pixels.
+struct FrameSegment {
+  FramePoint from, to;
+};
+
+// The division grid of `rows` by `columns` on `frame`, as gridLineNumbers()
+// thins it under `rowLimit` and `columnLimit`: the row lines (top to bottom)
+// between the points i / rows down the left and right edges, then the column
+// lines (left to right) between the points i / columns across the top and
+// bottom edges. The frame itself is not among them.
+std::vector<FrameSegment> gridOnFrame(const FrameCorners& frame, double rows, double columns, double rowLimit,
+                                      double columnLimit);
 
 }  // namespace pelmora

@@ -49,13 +49,13 @@ LoadedRaster loadRasterFile(const QString& path, const TileSet& set, Decoding de
   return loaded;
 }
 
-GridProposal proposeGrid(const LoadedRaster& raster) {
+GridProposal proposeGrid(const LoadedRaster& raster, const LoadedRaster& cut) {
   const RasterDescription& d = raster.description;
   const QFileInfo info(d.path);
   if (!info.exists()) throw Failure(messages::fileNotFound(), d.path);
   GridProposal proposal;
   proposal.megabytesText = plainText(shownMegabytes(double(info.size())));
-  const double widthPerHeight = divide(d.P_Y, d.P_X);
+  const double widthPerHeight = divide(cut.description.P_Y, cut.description.P_X);
   proposal.ratioText = plainText(floorInt(checkedFinite(widthPerHeight * 100 + 0.5)) / 100);
   // A compressed file, or one of fewer bits a pixel, is counted as the
   // bitmap of the same pixels, so that the same pixels get the same grid in

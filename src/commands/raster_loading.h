@@ -33,8 +33,11 @@ struct GridProposal {
 };
 
 // About one cell per 3,000,000 bytes of a 24-bit bitmap, each close to
-// square. Throws Failure when the file is gone.
-GridProposal proposeGrid(const LoadedRaster& raster);
+// square: the size is the file's (`raster`), the width per height that of the
+// raster cut (`cut`: the upright inside of a sheet's frame, or `raster`
+// itself). Throws Failure when the file is gone.
+GridProposal proposeGrid(const LoadedRaster& raster, const LoadedRaster& cut);
+inline GridProposal proposeGrid(const LoadedRaster& raster) { return proposeGrid(raster, raster); }
 
 // The raster's size scaled to corners (0, 0) to (P_X, P_Y) / 100, as the
 // corner fields read them: where a raster with no placement lies.

@@ -2,6 +2,8 @@
 
 #include "window/extents.h"
 
+#include <QStringList>
+
 namespace pelmora {
 
 Form::Form(Fields& fields, View& view, Desktop& desktop)
@@ -15,6 +17,14 @@ std::pair<bool, bool> Form::typedCornerPairs() const {
     return fields.text(field) != cornerTextsOfLoad[std::size_t(int(field) - int(Field::Text1))];
   };
   return {typed(Field::Text1) || typed(Field::Text2), typed(Field::Text3) || typed(Field::Text4)};
+}
+
+QString Form::lineBesideView() const {
+  QStringList line{cornerSource};
+  if (!(frame && cutAtFrame)) line << proportionsNote;
+  line << frameNote;
+  line.removeAll(QString());
+  return line.join(u' ');
 }
 
 }  // namespace pelmora

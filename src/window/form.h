@@ -7,6 +7,7 @@
 #include "commands/raster_loading.h"
 #include "desktop/desktop.h"
 #include "desktop/view.h"
+#include "frame/frame_corners.h"
 #include "output/jpeg_encoder.h"
 #include "window/fields.h"
 #include "window/session.h"
@@ -48,6 +49,23 @@ class Form {
   QString cornerSource;
   // The check box: world files and .aux.xml beside each image.
   bool worldFiles = false;
+  // The sheet's frame the load found (in the raster's pixels), as the mouse
+  // may since have moved its corners; none when none was looked for or found.
+  std::optional<FrameCorners> frame;
+  bool frameMovedByHand = false;
+  // The check box 図郭で切る: the run cuts the frame's inside. Unchecked, the
+  // raster's edges are the sheet's. Checked again by each load.
+  bool cutAtFrame = true;
+  // The frame's part of the line beside the view: found or not, its corners.
+  QString frameNote;
+  // The load's note that the raster is not of its sheet's 3 : 4, said while
+  // no frame is cut.
+  QString proportionsNote;
+  // The line beside the view: the corners' source, the proportions' note
+  // unless a frame is cut, then the frame's note.
+  QString lineBesideView() const;
+  // The view shows the whole raster the load drew (not the run's last image).
+  bool viewShowsRaster = false;
   // The pixels last drawn into the view, so that an identical redraw copies them.
   ViewDrawing lastDrawing;
 };

@@ -15,3 +15,4 @@
 #include "window/load.h"
 #include "window/quality.h"
 #include "window/registration.h"
+#include "window/sheet_frame.h"

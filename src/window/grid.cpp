@@ -1,8 +1,10 @@
 #include "window/grid.h"
 
+#include "base/grid_steps.h"
 #include "base/numbers.h"
 #include "window/view_drawing.h"
 #include "window/field_number.h"
+#include "window/sheet_frame.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,20 +12,11 @@
 namespace pelmora {
 namespace {
 
-// Light red, colour 12 of the classic 16-colour palette.
-constexpr Rgb kGridColour{255, 0, 0};
-
-// Positions i × cell for i = 1, 2, ... while i ≤ count, each rounded to a
-// float. Beyond `limit` lines they would be closer than the view can show, so
-// only every step-th line and the last one are kept.
+// Positions i × cell for the line numbers i, each rounded to a float.
 template <typename MakeLine>
 void appendLines(std::vector<QLineF>& lines, double count, float cell, double limit,
                  MakeLine makeLine) {
-  const double last = std::floor(count);
-  if (!(last >= 1)) return;
-  const double step = last <= limit ? 1 : std::ceil(last / std::max(limit, 1.0));
-  for (double i = step; i <= last; i += step) lines.push_back(makeLine(toSingle(i * cell)));
-  if (std::fmod(last, step) != 0) lines.push_back(makeLine(toSingle(last * cell)));
+  for (double i : gridLineNumbers(count, limit)) lines.push_back(makeLine(toSingle(i * cell)));
 }
 
 }  // namespace
@@ -59,6 +52,10 @@ void drawGrid(Form& form) {
   session.Cell_X = toSingle(divide(session.P_X, readFieldNumber(fields, Field::Text5)));
   session.Cell_Y = toSingle(divide(session.P_Y, readFieldNumber(fields, Field::Text6)));
   form.view.setDrawWidth(5);
+  if (drawGridOnFrame(form, readFieldNumber(fields, Field::Text5), readFieldNumber(fields, Field::Text6))) {
+    form.view.refresh();
+    return;
+  }
 
   // Two lines per view pixel are more than the view can tell apart.
   const double rowLimit = 2.0 * std::max(form.view.pixelHeight(), 1);

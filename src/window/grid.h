@@ -9,6 +9,9 @@
 
 namespace pelmora {
 
+// Light red, colour 12 of the classic 16-colour palette.
+inline constexpr Rgb kGridColour{255, 0, 0};
+
 // The horizontal lines (top to bottom), then the vertical ones (left to right)
 // for the counts, in the view's user coordinates (x across, y down). `rowLimit`
 // and `columnLimit` bound the number of lines of each set: beyond them only

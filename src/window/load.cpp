@@ -9,6 +9,7 @@
 #include "window/extents.h"
 #include "window/field_number.h"
 #include "window/grid.h"
+#include "window/sheet_frame.h"
 
 #include <QFileInfo>
 #include <cmath>
@@ -67,7 +68,7 @@ void writePlaceholderCorners(Form& form) {
 
 void writeSizeRatiosAndProposal(Form& form) {
   Fields& fields = form.fields;
-  const GridProposal proposal = proposeGrid(*form.raster);
+  const GridProposal proposal = proposeGrid(*form.raster, rasterToCut(form));
   fields.setText(Field::Text9, proposal.megabytesText);
   fields.setText(Field::Text8, proposal.ratioText);
   readCornersAndExtents(fields, form.session);
@@ -134,6 +135,7 @@ void placeCornersOfRaster(Form& form, const TileSet& set) {
   form.sheetCode = c.sheetCode;
   for (int i = 0; i < 4; ++i) form.cornerTextsOfLoad[std::size_t(i)] = form.fields.text(Field(int(Field::Text1) + i));
   form.cornerSource = cornerSourceLine(*form.raster, placed);
+  form.proportionsNote = placed.proportionsNote;
 }
 
 // What a load may change: every text, the record and the view.
@@ -147,7 +149,13 @@ class WindowState {
         lowerLeftOrigin_(form.lowerLeftOrigin),
         sheetCode_(form.sheetCode),
         cornerTextsOfLoad_(form.cornerTextsOfLoad),
-        cornerSource_(form.cornerSource) {
+        cornerSource_(form.cornerSource),
+        frame_(form.frame),
+        frameMovedByHand_(form.frameMovedByHand),
+        cutAtFrame_(form.cutAtFrame),
+        frameNote_(form.frameNote),
+        proportionsNote_(form.proportionsNote),
+        viewShowsRaster_(form.viewShowsRaster) {
     for (int f = int(Field::Text1); f <= int(Field::Label9); ++f)
       texts_.emplace_back(Field(f), form.fields.text(Field(f)));
   }
@@ -164,6 +172,12 @@ class WindowState {
     form.sheetCode = sheetCode_;
     form.cornerTextsOfLoad = cornerTextsOfLoad_;
     form.cornerSource = cornerSource_;
+    form.frame = frame_;
+    form.frameMovedByHand = frameMovedByHand_;
+    form.cutAtFrame = cutAtFrame_;
+    form.frameNote = frameNote_;
+    form.proportionsNote = proportionsNote_;
+    form.viewShowsRaster = viewShowsRaster_;
     form.view.refresh();
   }
 
@@ -176,6 +190,12 @@ class WindowState {
   std::optional<SheetCode> sheetCode_;
   std::array<QString, 4> cornerTextsOfLoad_;
   QString cornerSource_;
+  std::optional<FrameCorners> frame_;
+  bool frameMovedByHand_;
+  bool cutAtFrame_;
+  QString frameNote_;
+  QString proportionsNote_;
+  bool viewShowsRaster_;
 };
 
 // The raster, decoded behind a progress dialog with a cancel button when the
@@ -220,8 +240,12 @@ CommandOutcome runLoad(Form& form, QString& rasterPath) {
   // Corners a load filled in belong to that raster; typed ones stay.
   if (const auto [upper, lower] = form.typedCornerPairs(); !upper && !lower) resetCornerTexts(fields);
 
+  // The frame of the raster before is no longer on the view.
+  form.frame.reset();
+  form.frameNote.clear();
   form.desktop.maximiseWindow();
   fitView(form, form.raster->source());
+  form.viewShowsRaster = true;
 
   s.Filename = chosen;
   s.corners = {0, 0, s.P_X, s.P_Y, 0, 0, form.view.scaleHeight(), form.view.scaleWidth()};
@@ -232,6 +256,11 @@ CommandOutcome runLoad(Form& form, QString& rasterPath) {
   form.view.setDrawWidth(5);
   drawGrid(form);
   placeCornersOfRaster(form, set);
+  lookForFrameOfLoad(form);
+  if (form.frame) {
+    writeSizeRatiosAndProposal(form);
+    drawGrid(form);
+  }
   return CommandOutcome::completed();
 }
 

@@ -10,6 +10,7 @@
 #include "commands/registration.h"
 #include "window/extents.h"
 #include "window/field_number.h"
+#include "window/sheet_frame.h"
 
 #include <QThread>
 #include <algorithm>
@@ -25,6 +26,7 @@ namespace {
 // the top-left corner gives the image's own pixels.
 void showLastImage(Form& form, const RunPlan& plan, const RasterSource& raster) {
   Session& s = form.session;
+  form.viewShowsRaster = false;
   s.Cell_X = plan.Cell_X;
   s.Cell_Y = plan.Cell_Y;
   s.corners = plan.images.back().corners;
@@ -77,16 +79,18 @@ CommandOutcome runRegistration(Form& form) {
   if (form.session.W_DX == 0 || form.session.W_DY == 0) return CommandOutcome::notStarted(messages::cornersFirst());
   RunPlan plan;
   bool worldFiles = false;
+  std::shared_ptr<const LoadedRaster> raster;
   try {
     const CutRequest request = requestOfFields(form);
     worldFiles = request.worldFiles;
-    plan = planCut(*form.raster, request);
+    // The frame's inside, set upright, as the batch tool cuts it for the same frame.
+    raster = std::make_shared<const LoadedRaster>(rasterToCut(form));
+    plan = planCut(*raster, request);
   } catch (...) {
     return CommandOutcome::stopped(Failure::fromCurrentException(form.session.Filename));
   }
   if (form.worldFiles && !worldFiles && !form.cornerSource.contains(messages::noWorldFilesOnPlaceholders()))
     form.cornerSource += u' ' + messages::noWorldFilesOnPlaceholders();
-  const std::shared_ptr<const LoadedRaster> raster = form.raster;
   const CommandOutcome outcome =
       registerRaster(plan, raster->source(), {form.makeEncoder, 0, worldFiles},
                      [&form](const QString& label, Progress& progress, const std::function<void()>& work) {

@@ -116,8 +116,8 @@ class Form1Layout : public QObject {
   void resizingMovesNothing() {
     auto window = pelmora::testing::shownWindow();
     std::map<QString, QRect> before;
-    // The strip under the view (world files, the corners' source) follows the view.
-    const QStringList following{"WorldFiles", "CornerSource"};
+    // The strip under the view (world files, the frame, the corners' source) follows the view.
+    const QStringList following{"WorldFiles", "CutAtFrame", "CornerSource"};
     for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
       if (!following.contains(child->objectName())) before[child->objectName()] = child->geometry();
     QCOMPARE(before.size(), std::size_t(3 + 12 + 14 + 1));

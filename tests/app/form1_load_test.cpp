@@ -6,6 +6,10 @@
 #include "base/failure.h"
 #include "base/messages.h"
 #include "base/messages_corners.h"
+#include "commands/framing.h"
+#include "frame/frame_finder.h"
+#include "commands/cut.h"
+#include "support/frame_scans.h"
 #include "support/test_rasters.h"
 
 #include <QCheckBox>
@@ -23,6 +27,7 @@ namespace {
 
 const QColor kRasterGrey(200, 200, 200);
 const QColor kRed(255, 0, 0);
+const QColor kBlue(0, 0, 255);
 
 // Clicks Command1 and chooses `path` in its file dialog; returns the dialog's
 // title and filters.
@@ -107,8 +112,10 @@ class Form1Load : public QObject {
     QCOMPARE(fields.text(Field::Text3), QStringLiteral("-40500"));
     QCOMPARE(fields.text(Field::Text4), QStringLiteral("-20000"));
     QCOMPARE(control<QLabel>(*window, "Label9")->text(), QStringLiteral("Ｘ：Ｙ＝ 1 : 1.33"));
+    // A plain grey raster has no frame line: the raster's edges stay, and the line says so.
     QCOMPARE(control<QLabel>(*window, "CornerSource")->text(),
-             messages::cornerSourceLine(messages::cornersOfSheetCode("09LD351"), "EPSG:6677"));
+             messages::cornerSourceLine(messages::cornersOfSheetCode("09LD351"), "EPSG:6677") + " " +
+                 messages::frameNotFoundInWindow(frame_reasons::noFrameLine));
 
     // The next raster, with no source of its own, is not left on that sheet.
     loadThroughDialog(*window, raster_);
@@ -140,6 +147,57 @@ class Form1Load : public QObject {
     QTest::mouseClick(control(*window, "Command2"), Qt::LeftButton);
     QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("09LD351_1.jgw"))));
     QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("09LD351_1.JPG.aux.xml"))));
+  }
+
+  // A sheet's scan: its frame found and drawn in blue with the grid inside,
+  // a corner dragged by the mouse (the grid, the line and the cut follow),
+  // and the check box that takes the raster's edges back.
+  void aSheetsFrameIsDrawnDraggedAndCut() {
+    QTemporaryDir dir;
+    pelmora::testing::FrameScanSpec spec;
+    spec.frameWidth = 800;
+    spec.skewDegrees = 0.3;
+    const pelmora::testing::FrameScan scan = pelmora::testing::renderFrameScan(spec);
+    auto window = shownWindow();
+    loadThroughDialog(*window, pelmora::testing::writeBmp24(dir.filePath(QStringLiteral("09LD351.bmp")), scan.image));
+    Form& form = window->form();
+    QVERIFY(form.frame);
+    auto* line = control<QLabel>(*window, "CornerSource");
+    QVERIFY(line->text().endsWith(messages::frameFoundInWindow(frameCornersText(*form.frame))));
+    auto blueBetween = [&](int from, int to) {
+      const QPointF a = *frameCornerOnView(form, from), b = *frameCornerOnView(form, to);
+      return window->view().canvas().pixelColor(((a + b) / 2).toPoint()) == kBlue;
+    };
+    QVERIFY(blueBetween(0, 1) && blueBetween(1, 2) && blueBetween(2, 3) && blueBetween(3, 0));
+
+    // The top-left corner taken 30 pixels right and 20 down: the top edge
+    // and the left edge follow it.
+    auto* picture = control(*window, "Picture1");
+    const QPoint taken = frameCornerOnView(form, 0)->toPoint();
+    const FramePoint before = form.frame->topLeft;
+    QTest::mousePress(picture, Qt::LeftButton, {}, taken);
+    QTest::mouseMove(picture, taken + QPoint(15, 10));
+    QTest::mouseMove(picture, taken + QPoint(30, 20));
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, taken + QPoint(30, 20));
+    QCOMPARE(frameCornerOnView(form, 0)->toPoint(), taken + QPoint(30, 20));
+    QVERIFY(form.frame->topLeft.x > before.x + 20 && form.frame->topLeft.y > before.y + 10);
+    QVERIFY(blueBetween(0, 1) && blueBetween(3, 0));
+    QCOMPARE(line->text().endsWith(messages::frameMovedInWindow(frameCornersText(*form.frame))), true);
+
+    // The run cuts the moved frame's inside, set upright.
+    const RunPlan plan = planCut(straightenedRaster(*form.raster, *form.frame), requestOfFields(form));
+    answerNextDialog<QMessageBox>([](QMessageBox* box) { box->accept(); }, 60000);
+    QTest::mouseClick(control(*window, "Command2"), Qt::LeftButton);
+    const QImage first(dir.filePath(QStringLiteral("09LD351_1.JPG")));
+    QCOMPARE(first.size(), QSize(plan.images[1].pixelWidth, plan.images[1].pixelHeight));
+
+    // Unchecked, the raster's edges are the sheet's again and no frame is drawn.
+    loadThroughDialog(*window, dir.filePath(QStringLiteral("09LD351.bmp")));
+    auto* box = control<QCheckBox>(*window, "CutAtFrame");
+    QVERIFY(box->isEnabled() && box->isChecked());
+    QTest::mouseClick(box, Qt::LeftButton);
+    QVERIFY(!form.cutAtFrame && !frameCornerOnView(form, 0));
+    QCOMPARE(form.fields.text(Field::Text8), proposeGrid(*form.raster).ratioText);
   }
 
   void command3RedrawsTheGridForNewCounts() {

@@ -1,12 +1,16 @@
 // pelmora-tile's corners and frames: where each raster's corners and system
-// come from as the dry run says, the notes and the summary, and --frame.
+// come from as the dry run says, the notes and the summary, --frame and
+// --preview.
 #include "base/messages.h"
 #include "base/messages_batch.h"
 #include "base/messages_corners.h"
 #include "base/messages_corners_table.h"
 #include "batch_fixture.h"
+#include "support/frame_scans.h"
 
+#include <QDirIterator>
 #include <QFileInfo>
+#include <QImage>
 #include <QRegularExpression>
 
 namespace pelmora {
@@ -104,6 +108,41 @@ TEST_F(BatchTool, AFrameGivenOrLookedForIsCutAndSaid) {
   // Typed corners take a frame only when asked to look for one.
   ASSERT_EQ(run({"-n", "-u", "300,400", "-l", "0,0", square}), kCompleted);
   EXPECT_TRUE(outLines().filter(QRegularExpression("^frame: ")).isEmpty()) << captured->out.toStdString();
+}
+
+// --preview in a dry run: the scan reduced, the frame found in blue, the grid
+// in red; one file per raster, a second of the same name numbered, nothing else.
+TEST_F(BatchTool, APreviewShowsTheFrameAndTheGrid) {
+  const testing::FrameScan scan = testing::renderFrameScan({});
+  const QString first = testing::writeBmp24(dir.filePath("scan.bmp"), scan.image);
+  ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
+  const QString second = testing::writeBmp24(dir.filePath("sub/scan.bmp"), scan.image);
+  ASSERT_EQ(run({"-n", "--frame", "detect", "-r", "3", "-c", "4", "--preview", dir.filePath("shown"), first, second}),
+            kCompleted)
+      << captured->err.toStdString();
+  QStringList written;
+  for (QDirIterator files(dir.path(), QDir::Files, QDirIterator::Subdirectories); files.hasNext();)
+    written << QDir(dir.path()).relativeFilePath(files.next());
+  written.sort();
+  EXPECT_EQ(written.join(' '), "scan.bmp sheet12.bmp shown/scan-2.png shown/scan.png sub/scan.bmp");
+
+  const QImage preview(dir.filePath("shown/scan.png"));
+  ASSERT_EQ(std::max(preview.width(), preview.height()), 1000);
+  const double scale = 1000.0 / std::max(scan.image.width(), scan.image.height());
+  // Whether a pixel within one of the point (the frame's at across, down) has `colour`.
+  auto near = [&](double across, double down, QRgb colour) {
+    const FramePoint p = pointOfFrame(scan.corners, across, down);
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx)
+        if (preview.pixel(int(p.x * scale) + dx, int(p.y * scale) + dy) == colour) return true;
+    return false;
+  };
+  const QRgb blue = qRgb(0, 0, 255), red = qRgb(255, 0, 0);
+  for (const auto& [across, down] : {std::pair{0.5, 0.0}, {1.0, 0.5}, {0.5, 1.0}, {0.0, 0.5}})
+    EXPECT_TRUE(near(across, down, blue)) << across << ", " << down;
+  for (const auto& [across, down] : {std::pair{0.4, 1 / 3.0}, {0.4, 2 / 3.0}, {0.25, 0.5}, {0.75, 0.5}})
+    EXPECT_TRUE(near(across, down, red)) << across << ", " << down;
+  EXPECT_FALSE(near(0.125, 1 / 6.0, red) || near(0.125, 1 / 6.0, blue));  // inside a cell
 }
 
 }  // namespace

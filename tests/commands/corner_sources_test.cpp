@@ -86,10 +86,10 @@ TEST(CornerSources, ACodesProportionsNoteNamesOnlyThePairsFromTheCode) {
   const QString path = testing::writeBmp24(dir.filePath("09LD353.bmp"), testing::positionImage(400, 400));
   const TileSet set(path);
   const LoadedRaster raster = loadRasterFile(path, set, Decoding::never, nullptr);
-  EXPECT_EQ(placeCorners(raster, set, {}, how).notes,
-            QStringList{messages::sheetProportionsDiffer("09LD353", 400, 400, messages::bothPairs())});
-  EXPECT_EQ(placeCorners(raster, set, {.upperRight = CornerPair{7, 8}}, how).notes,
-            QStringList{messages::sheetProportionsDiffer("09LD353", 400, 400, messages::lowerLeftPair())});
+  EXPECT_EQ(placeCorners(raster, set, {}, how).proportionsNote,
+            messages::sheetProportionsDiffer("09LD353", 400, 400, messages::bothPairs()));
+  EXPECT_EQ(placeCorners(raster, set, {.upperRight = CornerPair{7, 8}}, how).proportionsNote,
+            messages::sheetProportionsDiffer("09LD353", 400, 400, messages::lowerLeftPair()));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
@@ -19,6 +20,7 @@ class ScreenshotRun : public QObject {
         window_(window),
         raster_(script.raster),
         grid_(script.grid),
+        drag_(script.drag),
         run_(script.run),
         screenshot_(script.picture) {
     connect(&watch_, &QTimer::timeout, this, &ScreenshotRun::watchDialogs);
@@ -46,11 +48,29 @@ class ScreenshotRun : public QObject {
       window_.form().fields.setText(Field::Text6, counts[1]);
       click("Command3");
     }
+    if (drag_) dragTopLeftCorner();
     if (run_) click("Command2");
     QTimer::singleShot(800, this, [this] {
       if (!shot_) shoot();
       QApplication::quit();
     });
+  }
+
+  // Takes the frame's top-left corner with the mouse and moves it a little
+  // into the sheet; the picture shows it held.
+  void dragTopLeftCorner() {
+    const std::optional<QPointF> corner = frameCornerOnView(window_.form(), 0);
+    auto* view = window_.findChild<QWidget*>(QStringLiteral("Picture1"));
+    if (!corner || !view) return std::fprintf(stderr, "no frame to drag\n"), void();
+    auto send = [view](QEvent::Type type, QPointF at, Qt::MouseButtons held) {
+      QMouseEvent event(type, at, view->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+      QApplication::sendEvent(view, &event);
+    };
+    send(QEvent::MouseButtonPress, *corner, Qt::LeftButton);
+    for (int step = 1; step <= 10; ++step) send(QEvent::MouseMove, *corner + QPointF(4 * step, 3 * step), Qt::LeftButton);
+    view->setCursor(Qt::SizeAllCursor);
+    QApplication::processEvents();
+    shoot();
   }
 
   void click(const char* name) {
@@ -85,6 +105,7 @@ class ScreenshotRun : public QObject {
   Form1& window_;
   QString raster_;
   QString grid_;
+  bool drag_;
   bool run_;
   QString screenshot_;
   QTimer watch_;
