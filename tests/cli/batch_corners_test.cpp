@@ -88,8 +88,9 @@ TEST_F(BatchTool, PlaceholdersAndAnUnusedDatumAreSaid) {
 TEST_F(BatchTool, AFrameGivenOrLookedForIsCutAndSaid) {
   const QString sheet = testing::writeBmp24(dir.filePath("09LD351.bmp"), testing::positionImage(400, 300));
   auto lastLine = [this] { return outLines().at(outLines().size() - 2); };  // before the final newline
-  // A frame of 360 × 255 inside the margins: the cut raster is its inside.
-  ASSERT_EQ(run({"-n", "--frame", "20,15,380,15,380,270,20,270", sheet}), kCompleted) << captured->err.toStdString();
+  // A frame of 360 × 255 inside the margins, typed as the dry run prints it:
+  // the cut raster is its inside.
+  ASSERT_EQ(run({"-n", "--frame", "20,15 380,15  380,270 20,270", sheet}), kCompleted) << captured->err.toStdString();
   EXPECT_EQ(lastLine(), "frame: given 20.00,15.00 380.00,15.00 380.00,270.00 20.00,270.00");
   EXPECT_TRUE(outLines().contains(QString::fromUtf8("横: 1.41"))) << captured->out.toStdString();
 
