@@ -18,7 +18,7 @@ namespace {
 constexpr int reducedLongSide = 1280;
 constexpr double maxSlope = 0.021;  // a little over 1.2 degrees of skew
 constexpr double coarseSlopeStep = 0.0015;
-constexpr double fineSlopeStep = 0.0002;
+constexpr double fineSlopeStep = 0.0005;
 constexpr int maxPeaks = 40;
 constexpr double minLineFraction = 0.3;  // of the raster's extent along the line
 constexpr float minStrength = 4.0f;      // darkness summed across a line, in grey levels
@@ -36,23 +36,23 @@ cv::Mat reducedGray(const RasterSource& source, int factor) {
       [&](int band) {
         failure.guard(band, [&] {
           std::vector<std::uint8_t> scratch;
-          std::vector<std::uint32_t> sums(static_cast<std::size_t>(columns));
+          // The rows of a band summed byte by byte first (a loop the compiler
+          // vectorises), then each column's bytes.
+          std::vector<std::uint32_t> rowSums(std::size_t(width) * 3);
           for (int r = rows * band / bands; r < rows * (band + 1) / bands; ++r) {
-            std::fill(sums.begin(), sums.end(), 0u);
+            std::fill(rowSums.begin(), rowSums.end(), 0u);
             const int y0 = r * factor, y1 = std::min(height, y0 + factor);
             for (int y = y0; y < y1; ++y) {
               const std::uint8_t* pixels = source.row(y, scratch);
-              for (int c = 0; c < columns; ++c) {
-                const int first = c * factor * 3, end = std::min(width, (c + 1) * factor) * 3;
-                std::uint32_t sum = 0;
-                for (int i = first; i < end; ++i) sum += pixels[i];
-                sums[std::size_t(c)] += sum;
-              }
+              std::uint32_t* sums = rowSums.data();
+              for (std::size_t i = 0; i < rowSums.size(); ++i) sums[i] += pixels[i];
             }
             float* out = gray.ptr<float>(r);
             for (int c = 0; c < columns; ++c) {
-              const int pixelCount = (y1 - y0) * (std::min(width, (c + 1) * factor) - c * factor);
-              out[c] = float(sums[std::size_t(c)]) / float(3 * pixelCount);
+              const int first = c * factor * 3, end = std::min(width, (c + 1) * factor) * 3;
+              std::uint32_t sum = 0;
+              for (int i = first; i < end; ++i) sum += rowSums[std::size_t(i)];
+              out[c] = float(sum) / float((y1 - y0) * (end - first));
             }
           }
         });
@@ -78,11 +78,34 @@ cv::Mat darknessOf(const cv::Mat& gray) {
              cv::BORDER_REPLICATE);
   cv::medianBlur(gray, median, 3);
   cv::Mat deviation = cv::abs(gray - median);
-  std::vector<float> deviations(deviation.begin<float>(), deviation.end<float>());
+  // The noise's median from every 8th pixel: as good an estimate, at an eighth of the cost.
+  std::vector<float> deviations;
+  const float* values = deviation.ptr<float>();  // continuous: a fresh result
+  for (std::size_t i = 0; i < deviation.total(); i += 8) deviations.push_back(values[i]);
   const float noiseFloor = 3.0f * 1.4826f * medianOf(std::move(deviations));
   cv::Mat darkness = paper - gray - noiseFloor;
   cv::max(darkness, 0.0, darkness);
   return darkness;
+}
+
+// The pixels of a darkness image that are dark at all, in row order: what
+// every projection sums (most of the paper is not, and is skipped at once).
+struct DarkPixels {
+  int width = 0, height = 0;
+  std::vector<int> x, y;
+  std::vector<float> value;
+};
+
+DarkPixels darkPixelsOf(const cv::Mat& darkness) {
+  DarkPixels dark;
+  dark.width = darkness.cols;
+  dark.height = darkness.rows;
+  for (int y = 0; y < darkness.rows; ++y) {
+    const float* row = darkness.ptr<float>(y);
+    for (int x = 0; x < darkness.cols; ++x)
+      if (row[x] > 0) dark.x.push_back(x), dark.y.push_back(y), dark.value.push_back(row[x]);
+  }
+  return dark;
 }
 
 // The darkness summed along lines of `slope` (v = offset + slope * (x - pivot)),
@@ -92,24 +115,19 @@ struct Projection {
   int shift = 0;
 };
 
-Projection project(const cv::Mat& darkness, double slope) {
-  const int width = darkness.cols, height = darkness.rows;
-  const double pivot = width / 2.0;
+Projection project(const DarkPixels& dark, double slope) {
+  const double pivot = dark.width / 2.0;
   Projection projection;
   projection.shift = int(std::ceil(std::abs(slope) * pivot)) + 2;
-  projection.bins.assign(std::size_t(height + 2 * projection.shift + 2), 0.0);
-  std::vector<double> along(static_cast<std::size_t>(width));
-  for (int x = 0; x < width; ++x) along[std::size_t(x)] = projection.shift - slope * (x + 0.5 - pivot);
-  for (int y = 0; y < height; ++y) {
-    const float* row = darkness.ptr<float>(y);
-    for (int x = 0; x < width; ++x) {
-      if (row[x] <= 0) continue;
-      const double q = y + along[std::size_t(x)];
-      const int bin = int(q);
-      const double fraction = q - bin;
-      projection.bins[std::size_t(bin)] += row[x] * (1 - fraction);
-      projection.bins[std::size_t(bin) + 1] += row[x] * fraction;
-    }
+  projection.bins.assign(std::size_t(dark.height + 2 * projection.shift + 2), 0.0);
+  std::vector<double> along(static_cast<std::size_t>(dark.width));
+  for (int x = 0; x < dark.width; ++x) along[std::size_t(x)] = projection.shift - slope * (x + 0.5 - pivot);
+  for (std::size_t i = 0; i < dark.value.size(); ++i) {
+    const double q = dark.y[i] + along[std::size_t(dark.x[i])];
+    const int bin = int(q);
+    const double fraction = q - bin;
+    projection.bins[std::size_t(bin)] += dark.value[i] * (1 - fraction);
+    projection.bins[std::size_t(bin) + 1] += dark.value[i] * fraction;
   }
   return projection;
 }
@@ -121,17 +139,27 @@ double sharpness(const Projection& projection) {
 }
 
 // The slope at which the lines across the image's rows stand out most.
-double dominantSlope(const cv::Mat& darkness) {
-  auto best = [&](double from, double to, double step, double start) {
-    double bestSlope = start, bestScore = -1;
-    for (double slope = from; slope <= to + step / 2; slope += step) {
-      const double score = sharpness(project(darkness, slope));
-      if (score > bestScore) bestScore = score, bestSlope = slope;
-    }
-    return bestSlope;
+// The coarse steps are tried on `halved` (the darkness binned 2 × 2: a
+// quarter of the pixels, and a slope is the same at any scale), the fine ones
+// on `darkness`, and the best fine step is refined by the parabola through it
+// and its neighbours.
+double dominantSlope(const DarkPixels& darkness, const DarkPixels& halved) {
+  std::vector<double> scores;
+  auto best = [&scores](const DarkPixels& pixels, double from, double to, double step) {
+    scores.clear();
+    for (double slope = from; slope <= to + step / 2; slope += step) scores.push_back(sharpness(project(pixels, slope)));
+    return int(std::max_element(scores.begin(), scores.end()) - scores.begin());
   };
-  const double coarse = best(-maxSlope, maxSlope, coarseSlopeStep, 0);
-  return best(coarse - coarseSlopeStep, coarse + coarseSlopeStep, fineSlopeStep, coarse);
+  const double coarse = -maxSlope + coarseSlopeStep * best(halved, -maxSlope, maxSlope, coarseSlopeStep);
+  const double from = coarse - coarseSlopeStep;
+  const int b = best(darkness, from, coarse + coarseSlopeStep, fineSlopeStep);
+  double slope = from + fineSlopeStep * b;
+  if (b > 0 && b + 1 < int(scores.size())) {
+    const double before = scores[std::size_t(b - 1)], at = scores[std::size_t(b)], after = scores[std::size_t(b + 1)];
+    const double curvature = before - 2 * at + after;
+    if (curvature < 0) slope += fineSlopeStep * 0.5 * (before - after) / curvature;
+  }
+  return slope;
 }
 
 // The offsets (reduced pixels) of the strongest local maxima of the projection.
@@ -183,8 +211,11 @@ std::optional<std::pair<int, int>> longestStretch(const cv::Mat& darkness, doubl
 
 // The long lines across the rows of `darkness`, scaled to full resolution.
 void addLongLines(const cv::Mat& darkness, bool horizontal, int factor, std::vector<LineCandidate>& lines) {
-  const double slope = dominantSlope(darkness);
-  for (double offset : peakOffsets(project(darkness, slope))) {
+  const DarkPixels dark = darkPixelsOf(darkness);
+  cv::Mat halved;
+  cv::resize(darkness, halved, cv::Size(), 0.5, 0.5, cv::INTER_AREA);
+  const double slope = dominantSlope(dark, darkPixelsOf(halved));
+  for (double offset : peakOffsets(project(dark, slope))) {
     const auto stretch = longestStretch(darkness, slope, offset);
     if (!stretch) continue;
     LineCandidate line;
@@ -202,10 +233,22 @@ LongLines findLongLines(const RasterSource& source) {
   LongLines found;
   found.factor = std::max(1, (std::max(source.width(), source.height()) + reducedLongSide - 1) / reducedLongSide);
   const cv::Mat darkness = darknessOf(reducedGray(source, found.factor));
-  addLongLines(darkness, true, found.factor, found.lines);
   cv::Mat transposed;
   cv::transpose(darkness, transposed);
-  addLongLines(transposed, false, found.factor, found.lines);
+  // The lines across the rows and those down the columns, one direction a thread.
+  std::vector<LineCandidate> vertical;
+  FirstFailure failure;
+  runOnThreads(
+      2,
+      [&](int part) {
+        failure.guard(part, [&] {
+          if (part == 0) addLongLines(darkness, true, found.factor, found.lines);
+          else addLongLines(transposed, false, found.factor, vertical);
+        });
+      },
+      PartsWithoutThread::runByCaller);
+  failure.rethrow();
+  found.lines.insert(found.lines.end(), vertical.begin(), vertical.end());
   return found;
 }
 

@@ -172,18 +172,23 @@ void StraightenedSource::findPieces(const RowLine& line, int first, int end,
   const std::size_t rows = std::size_t(std::max(a.second, b.second) - pieces.top + 1);
   pieces.from.assign(rows, INT_MAX);
   pieces.to.assign(rows, INT_MIN);
-  auto widen = [&pieces](int y, const Taps& across) {
-    int& from = pieces.from[std::size_t(y - pieces.top)];
-    int& to = pieces.to[std::size_t(y - pieces.top)];
-    from = std::min(from, across.first);
-    to = std::max(to, across.second + 1);
-  };
-  for (int u = first; u < end; ++u) {
-    const std::int64_t x = line.x + u * line.dx, y = line.y + u * line.dy;
-    if (!inScan(x, y)) continue;
-    const Taps across = tapsAt(x, w), down = tapsAt(y, h);
-    widen(down.first, across);
-    widen(down.second, across);
+  // Scan row r is blended by the pixels whose point lies less than a row and
+  // a half from its centre; along the line those pixels are a run of u, found
+  // from the line's equation (widened by a pixel against rounding), and their
+  // columns lie between those of the run's ends.
+  const double y0 = double(line.y) / kOne, dy = double(line.dy) / kOne;
+  for (std::size_t i = 0; i < rows; ++i) {
+    const double centre = pieces.top + int(i) + 0.5;
+    int u0 = first, u1 = end - 1;
+    if (dy != 0) {
+      const double ua = (centre - 1.5 - y0) / dy, ub = (centre + 1.5 - y0) / dy;
+      u0 = int(std::clamp(std::floor(std::min(ua, ub)) - 1, double(first), double(end - 1)));
+      u1 = int(std::clamp(std::ceil(std::max(ua, ub)) + 1, double(first), double(end - 1)));
+    }
+    const Taps left = tapsAt(std::clamp<std::int64_t>(line.x + std::min(u0 * line.dx, u1 * line.dx), 0, w * kOne - 1), w);
+    const Taps right = tapsAt(std::clamp<std::int64_t>(line.x + std::max(u0 * line.dx, u1 * line.dx), 0, w * kOne - 1), w);
+    pieces.from[i] = std::max(0, left.first - 1);
+    pieces.to[i] = std::min(w, right.second + 2);
   }
 }
 
