@@ -12,6 +12,7 @@
 #include "commands/image_band.h"
 #include "commands/run_execution.h"
 #include "commands/world_file.h"
+#include "output/edge_mask.h"
 #include "output/jpeg_encoder.h"
 #include "output/staged_files.h"
 #include "raster/row_blocks.h"
@@ -293,6 +294,14 @@ class Execution {
         aux.write(bytesOf(auxXmlText(plan_.coordinateSystem)));
         aux.finish();
       }
+      if (planned.reachesPastSheet()) {
+        const QString name = maskFileName(planned.fileName);
+        const ValidCorner valid{planned.pixelWidth, planned.pixelHeight, planned.pixelWidth - planned.pastColumns,
+                                planned.pixelHeight - planned.pastRows};
+        StagedFile mask = staged_.create(name);
+        mask.write(bytesOf(edgeMaskTiff(valid, plan_.set.pathOf(name))));
+        mask.finish();
+      }
     }
     ++progress_.done;
   }
@@ -366,8 +375,11 @@ CommandOutcome executeRun(const RunPlan& plan, const RasterSource& source, const
   source.awaitDecoded();
 
   writeIndex(plan, staged);
+  QStringList masked;
+  for (const PlannedImage& image : plan.images)
+    if (image.reachesPastSheet()) masked << image.fileName;
   const std::vector<CommitStep> steps =
-      plan.set.commitSteps(plan.imageNames(), worldFiles, !plan.coordinateSystem.isEmpty());
+      plan.set.commitSteps(plan.imageNames(), worldFiles, !plan.coordinateSystem.isEmpty(), masked);
   staged.commit(steps, plan.set.journalName());
   QStringList written;
   for (const CommitStep& step : steps)

@@ -1,7 +1,8 @@
 // The execution of a run's plan: every image rendered and encoded band by
 // band on the workers, each into a temporary in the set's folder (with world
 // files and, when the plan has a coordinate system, NAME.JPG.aux.xml beside
-// each), then the index, all committed through the set's journal.
+// each, and NAME.JPG.msk beside those that reach past the sheet), then the
+// index, all committed through the set's journal.
 #pragma once
 
 #include "base/progress.h"

@@ -138,6 +138,26 @@ PlannedImage planTile(const RunPlan& plan, const RasterDescription& raster, cons
   return tile;
 }
 
+// Of `count` pixels laid from `near` to `far`, how many have their centres
+// before `sheetFar`, the sheet's edge on that side.
+int pixelsOnSheet(int count, double near, double far, double sheetFar) {
+  const double centres = std::floor((sheetFar - near) / (far - near) * count + 0.5);
+  return int(std::clamp(checkedFinite(centres), 0.0, double(count)));
+}
+
+// The part of the image on the sheet, by its world corners, and drawn: the
+// destination's rounding may leave the last pixel white although its
+// centre lies on the sheet.
+void markSheetPart(PlannedImage& image, const CutCorners& world) {
+  const IndexRecord& u = image.unrotated;
+  const QRect drawn = image.geometry.destination();
+  const int W = image.pixelWidth, H = image.pixelHeight;
+  image.pastColumns = W - std::min(pixelsOnSheet(W, u.lowerLeftY, u.upperRightY, world.upperRightY),
+                                   std::clamp(drawn.x() + drawn.width(), 0, W));
+  image.pastRows = H - std::min(pixelsOnSheet(H, u.upperRightX, u.lowerLeftX, world.lowerLeftX),
+                                std::clamp(drawn.y() + drawn.height(), 0, H));
+}
+
 }  // namespace
 
 RunPlan planRun(const RasterDescription& raster, const CutRequest& request) {
@@ -162,6 +182,7 @@ RunPlan planRun(const RasterDescription& raster, const CutRequest& request) {
       ++tileNumber;
     }
   }
+  for (PlannedImage& image : plan.images) markSheetPart(image, world);
   return plan;
 }
 

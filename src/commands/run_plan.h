@@ -23,6 +23,12 @@ struct PlannedImage {
   IndexRecord record;        // what the index says of the image
   IndexRecord unrotated;     // the same corners before the rotation
   double rotationRadians = 0;  // turn about the origin from unrotated to record (0 for the overview)
+  // The last columns and rows, past the sheet's far edges (a tile's stretch):
+  // their pixel centres lie beyond the edge, or the raster is not drawn
+  // into them (white).
+  int pastColumns = 0;
+  int pastRows = 0;
+  bool reachesPastSheet() const { return pastColumns > 0 || pastRows > 0; }
 };
 
 struct RunPlan {

@@ -56,33 +56,36 @@ QString TileSet::lockPath() const { return pathOf(u'.' + baseName_ + QStringLite
 QString TileSet::pathOf(const QString& fileName) const { return QDir(folder_).filePath(fileName); }
 
 bool TileSet::isMember(const QString& name) const {
-  static const QRegularExpression tail(QStringLiteral("^(_[0-9]+\\.(JPG|jgw|JPG\\.aux\\.xml)|\\.AR2)$"));
+  static const QRegularExpression tail(QStringLiteral("^(_[0-9]+\\.(JPG(\\.aux\\.xml|\\.msk)?|jgw)|\\.AR2)$"));
   return name.startsWith(baseName_) && tail.match(QStringView(name).mid(baseName_.size())).hasMatch();
 }
 
-std::vector<CommitStep> TileSet::commitSteps(const QStringList& imageNames, bool worldFiles,
-                                             bool auxFiles) const {
+std::vector<CommitStep> TileSet::commitSteps(const QStringList& imageNames, bool worldFiles, bool auxFiles,
+                                             const QStringList& maskedImages) const {
   const QStringList earlier = earlierImageNames(indexPath());
   using Kind = CommitStep::Kind;
   auxFiles = auxFiles && worldFiles;
+  const QSet<QString> masked =
+      worldFiles ? QSet<QString>(maskedImages.begin(), maskedImages.end()) : QSet<QString>();
   std::vector<CommitStep> steps;
   for (const QString& image : imageNames) {
     if (!worldFiles) steps.push_back({Kind::remove, worldFileName(image)});
     if (!auxFiles) steps.push_back({Kind::remove, auxFileName(image)});
+    if (!masked.contains(image)) steps.push_back({Kind::remove, maskFileName(image)});
   }
   for (const QString& image : imageNames) steps.push_back({Kind::put, image});
   if (worldFiles)
     for (const QString& image : imageNames) {
       steps.push_back({Kind::put, worldFileName(image)});
       if (auxFiles) steps.push_back({Kind::put, auxFileName(image)});
+      if (masked.contains(image)) steps.push_back({Kind::put, maskFileName(image)});
     }
   steps.push_back({Kind::put, indexFileName()});
   const QSet<QString> current(imageNames.begin(), imageNames.end());
   for (const QString& name : earlier) {
     if (!isImageName(baseName_, name) || current.contains(name)) continue;
-    steps.push_back({Kind::remove, name});
-    steps.push_back({Kind::remove, worldFileName(name)});
-    steps.push_back({Kind::remove, auxFileName(name)});
+    for (const QString& file : {name, worldFileName(name), auxFileName(name), maskFileName(name)})
+      steps.push_back({Kind::remove, file});
   }
   return steps;
 }
@@ -137,5 +140,7 @@ QString worldFileName(const QString& imageFileName) {
 }
 
 QString auxFileName(const QString& imageFileName) { return imageFileName + QStringLiteral(".aux.xml"); }
+
+QString maskFileName(const QString& imageFileName) { return imageFileName + QStringLiteral(".msk"); }
 
 }  // namespace pelmora

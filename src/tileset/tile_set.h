@@ -1,6 +1,6 @@
 // A tile set: the files one run on one raster writes into one folder, named
 // after the raster (the overview NAME_0.JPG, the tiles NAME_1.JPG ..., their
-// world files and .aux.xml, the index NAME.AR2), with the journal and the lock
+// world files, .aux.xml and masks, the index NAME.AR2), with the journal and the lock
 // that guard it. This unit alone names those files and knows which belong to
 // the set; the run, the load, the done check and the batch tool ask it.
 #pragma once
@@ -32,16 +32,18 @@ class TileSet {
   QString lockPath() const;
   QString pathOf(const QString& fileName) const;
 
-  // The files of the set: its index, its images and their world files and
-  // .aux.xml. Only these are ever cleaned up or removed on its behalf.
+  // The files of the set: its index, its images and their world files,
+  // .aux.xml and masks. Only these are ever cleaned up or removed on its behalf.
   bool isMember(const QString& fileName) const;
 
   // What the commit of a run that wrote `imageNames` does, in order: the
   // sidecars it does not write afresh removed first, so that no new image is
   // placed by an earlier sidecar; the new files, the index last; then the
   // images the earlier index named and this run does not, with their
-  // sidecars. Reads the earlier index.
-  std::vector<CommitStep> commitSteps(const QStringList& imageNames, bool worldFiles, bool auxFiles) const;
+  // sidecars. Masks are written, with world files, for `maskedImages` only.
+  // Reads the earlier index.
+  std::vector<CommitStep> commitSteps(const QStringList& imageNames, bool worldFiles, bool auxFiles,
+                                      const QStringList& maskedImages) const;
 
   // Finishes the commit that a stopped run left, if any; the caller holds
   // the set's lock. Throws Failure naming the file of a step that fails.
@@ -66,8 +68,9 @@ class TileSet {
 };
 
 // The sidecars GIS software reads beside an image: "a_1.JPG" -> "a_1.jgw",
-// and "a_1.JPG" -> "a_1.JPG.aux.xml".
+// "a_1.JPG" -> "a_1.JPG.aux.xml" and "a_1.JPG" -> "a_1.JPG.msk".
 QString worldFileName(const QString& imageFileName);
 QString auxFileName(const QString& imageFileName);
+QString maskFileName(const QString& imageFileName);
 
 }  // namespace pelmora
