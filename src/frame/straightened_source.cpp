@@ -211,39 +211,82 @@ void StraightenedSource::readPiece(int y, int from, int to, int length, ScanPiec
   // Rows read from the top down need the columns ahead of their pieces next.
   const int first = std::clamp(piecesMoveLeft_ ? to - length : from, 0, scan_->width() - length);
   kept.y = -1;  // until it is read whole
-  kept.bytes.resize(std::size_t(length) * 3);
+  kept.bytes.resize(std::size_t(length) * 3 + 1);  // a byte to spare for blendPixel()
   const std::uint8_t* row = scan_->rowColumns(y, first, first + length, pieces.scratch);
-  std::memcpy(kept.bytes.data(), row + std::size_t(first) * 3, kept.bytes.size());
+  std::memcpy(kept.bytes.data(), row + std::size_t(first) * 3, std::size_t(length) * 3);
   kept.from = first;
   kept.to = first + length;
   kept.y = y;
 }
 
+// A pixel's three bytes as 16-bit lanes at bits 0, 16 and 32 of one word, so
+// that one multiplication weighs all three; reads a fourth byte, which the
+// lanes drop.
+inline std::uint64_t lanesOf(const std::uint8_t* pixel) {
+  std::uint32_t bytes;
+  std::memcpy(&bytes, pixel, sizeof bytes);
+  return (bytes & 0xFFu) | (std::uint64_t(bytes & 0xFF00u) << 8) | (std::uint64_t(bytes & 0xFF0000u) << 16);
+}
+
+// One pixel, blended from the four scan pixels around its point: the two
+// at `topLeft` and the two at `bottomLeft`, each followed by a byte to spare.
+inline void blendPixel(const std::uint8_t* topLeft, const std::uint8_t* bottomLeft, int right, int lower,
+                       std::uint8_t* pixel) {
+  const std::uint64_t r = std::uint64_t(right), l = kWeightOne - r;
+  const std::uint64_t d = std::uint64_t(lower), u = kWeightOne - d;
+  // Each lane at most 255 × 256 across, 255 × 65536 + 2^15 down: no carry between lanes.
+  const std::uint64_t top = lanesOf(topLeft) * l + lanesOf(topLeft + 3) * r;
+  const std::uint64_t bottom = lanesOf(bottomLeft) * l + lanesOf(bottomLeft + 3) * r;
+  constexpr std::uint64_t kOuterLanes = 0x0000FFFF0000FFFFull, kOuterHalves = 0x0000800000008000ull;
+  constexpr int kShift = 2 * kWeightBits;
+  const std::uint64_t outer = (top & kOuterLanes) * u + (bottom & kOuterLanes) * d + kOuterHalves;
+  const std::uint64_t middle = ((top >> 16) & 0xFFFF) * u + ((bottom >> 16) & 0xFFFF) * d + (1u << (kShift - 1));
+  pixel[0] = std::uint8_t(outer >> kShift);
+  pixel[1] = std::uint8_t(middle >> kShift);
+  pixel[2] = std::uint8_t(outer >> (32 + kShift));
+}
+
 void StraightenedSource::blend(const RowLine& line, int first, int end, const ScanPieces& pieces,
                                std::uint8_t* out) const {
   const int w = scan_->width(), h = scan_->height();
-  for (int u = first; u < end; ++u) {
+  // What tapsAt() adds before its shift, so that steps = (at + bias) >> kWeightShift.
+  constexpr std::int64_t kBias = -kOne / 2 + (std::int64_t(1) << (kWeightShift - 1));
+  std::int64_t x = line.x + first * line.dx, y = line.y + first * line.dy;
+  for (int u = first; u < end;) {
+    const std::int64_t rowSteps = (y + kBias) >> kWeightShift;
+    const int above = int(rowSteps >> kWeightBits);
+    if (above >= 0 && above + 1 < h) {
+      // Between two scan rows, away from the edges: the taps need no clamping,
+      // and the rows' pieces stay while the point keeps between them.
+      const KeptPiece& top = pieces.piece(above);
+      const KeptPiece& bottom = pieces.piece(above + 1);
+      for (; u < end; ++u, x += line.dx, y += line.dy) {
+        const std::int64_t down = (y + kBias) >> kWeightShift;
+        const std::int64_t across = (x + kBias) >> kWeightShift;
+        const int column = int(across >> kWeightBits);
+        if ((down >> kWeightBits) != above || column < 0 || column + 1 >= w) break;
+        blendPixel(top.pixel(column), bottom.pixel(column), int(across & (kWeightOne - 1)),
+                   int(down & (kWeightOne - 1)), out + std::size_t(u) * 3);
+      }
+      if (u == end) break;
+      if (((y + kBias) >> kWeightShift >> kWeightBits) != above) continue;  // the next rows' run
+    }
+    // At the scan's edges: clamped taps, white outside.
     std::uint8_t* pixel = out + std::size_t(u) * 3;
-    const std::int64_t x = line.x + u * line.dx, y = line.y + u * line.dy;
     if (!inScan(x, y)) {
       pixel[0] = pixel[1] = pixel[2] = 255;
-      continue;
+    } else {
+      const Taps across = tapsAt(x, w), down = tapsAt(y, h);
+      const KeptPiece& upperPiece = pieces.piece(down.first);
+      const KeptPiece& lowerPiece = pieces.piece(down.second);
+      std::uint8_t taps[2][7] = {};
+      std::memcpy(taps[0], upperPiece.pixel(across.first), 3);
+      std::memcpy(taps[0] + 3, upperPiece.pixel(across.second), 3);
+      std::memcpy(taps[1], lowerPiece.pixel(across.first), 3);
+      std::memcpy(taps[1] + 3, lowerPiece.pixel(across.second), 3);
+      blendPixel(taps[0], taps[1], across.weight, down.weight, pixel);
     }
-    const Taps across = tapsAt(x, w), down = tapsAt(y, h);
-    const KeptPiece& above = pieces.piece(down.first);
-    const KeptPiece& beneath = pieces.piece(down.second);
-    const std::uint8_t* topLeft = above.pixel(across.first);
-    const std::uint8_t* topRight = above.pixel(across.second);
-    const std::uint8_t* bottomLeft = beneath.pixel(across.first);
-    const std::uint8_t* bottomRight = beneath.pixel(across.second);
-    const int right = across.weight, left = kWeightOne - right;
-    const int lower = down.weight, upper = kWeightOne - lower;
-    for (int c = 0; c < 3; ++c) {
-      const int top = topLeft[c] * left + topRight[c] * right;
-      const int bottom = bottomLeft[c] * left + bottomRight[c] * right;
-      pixel[c] = std::uint8_t((top * upper + bottom * lower + (1 << (2 * kWeightBits - 1))) >>
-                              (2 * kWeightBits));
-    }
+    ++u, x += line.dx, y += line.dy;
   }
 }
 
