@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include <immintrin.h>
+
 namespace pelmora {
 namespace {
 
@@ -246,6 +248,79 @@ inline void blendPixel(const std::uint8_t* topLeft, const std::uint8_t* bottomLe
   pixel[2] = std::uint8_t(outer >> (32 + kShift));
 }
 
+// In each 32-bit lane: a × wa + b × wb; the byte `shift` bits up.
+__attribute__((target("avx2"), always_inline)) inline __m256i weighed(__m256i a, __m256i b, __m256i wa,
+                                                                      __m256i wb) {
+  return _mm256_add_epi32(_mm256_mullo_epi32(a, wa), _mm256_mullo_epi32(b, wb));
+}
+__attribute__((target("avx2"), always_inline)) inline __m256i channelOf(__m256i pixels, __m256i shift) {
+  return _mm256_and_si256(_mm256_srlv_epi32(pixels, shift), _mm256_set1_epi32(0xFF));
+}
+
+// The byte offsets of pixels `column` in a piece starting at column `from`.
+__attribute__((target("avx2"), always_inline)) inline __m256i byteOffsets(__m256i column, int from) {
+  const __m256i fromStart = _mm256_sub_epi32(column, _mm256_set1_epi32(from));
+  return _mm256_add_epi32(_mm256_add_epi32(fromStart, fromStart), fromStart);
+}
+
+// Eight points from `at` by `step`, as tapsAt() steps them: the low 32 bits
+// of each (enough for a point in the scan).
+__attribute__((target("avx2"), always_inline)) inline __m256i stepsOf(std::int64_t at, std::int64_t step,
+                                                                       std::int64_t bias) {
+  const __m256i offsets = _mm256_setr_epi64x(0, step, 2 * step, 3 * step);
+  const __m256i first = _mm256_add_epi64(_mm256_set1_epi64x(at + bias), offsets);
+  const __m256i second = _mm256_add_epi64(first, _mm256_set1_epi64x(4 * step));
+  const __m256i low = _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6);
+  return _mm256_blend_epi32(_mm256_permutevar8x32_epi32(_mm256_srli_epi64(first, kWeightShift), low),
+                            _mm256_permutevar8x32_epi32(_mm256_srli_epi64(second, kWeightShift), low), 0xF0);
+}
+
+// Eight pixels of a run between scan rows `above` and `above` + 1, blended
+// as blendPixel() blends each, with AVX2: the same bytes. False, writing
+// nothing, when one of them leaves the run (the points lie on a line, so
+// when the first and the last keep to it, all do).
+__attribute__((target("avx2"))) bool blendEightAvx2(const KeptPiece& top, const KeptPiece& bottom, int above,
+                                                    int w, std::int64_t x, std::int64_t y, std::int64_t dx,
+                                                    std::int64_t dy, std::int64_t bias, std::uint8_t* out) {
+  for (const std::int64_t k : {0, 7}) {
+    const std::int64_t down = (y + k * dy + bias) >> kWeightShift, across = (x + k * dx + bias) >> kWeightShift;
+    const std::int64_t column = across >> kWeightBits;
+    if ((down >> kWeightBits) != above || column < 0 || column + 1 >= w) return false;
+  }
+  const __m256i across = stepsOf(x, dx, bias), down = stepsOf(y, dy, bias);
+  const __m256i weightMask = _mm256_set1_epi32(kWeightOne - 1);
+  const __m256i column = _mm256_srli_epi32(across, kWeightBits);
+  const __m256i upper = byteOffsets(column, top.from), lower = byteOffsets(column, bottom.from);
+  const auto* upperBytes = reinterpret_cast<const int*>(top.bytes.data());
+  const auto* lowerBytes = reinterpret_cast<const int*>(bottom.bytes.data());
+  const __m256i topLeft = _mm256_i32gather_epi32(upperBytes, upper, 1);
+  const __m256i topRight = _mm256_i32gather_epi32(upperBytes, _mm256_add_epi32(upper, _mm256_set1_epi32(3)), 1);
+  const __m256i bottomLeft = _mm256_i32gather_epi32(lowerBytes, lower, 1);
+  const __m256i bottomRight = _mm256_i32gather_epi32(lowerBytes, _mm256_add_epi32(lower, _mm256_set1_epi32(3)), 1);
+  const __m256i right = _mm256_and_si256(across, weightMask), downward = _mm256_and_si256(down, weightMask);
+  const __m256i one = _mm256_set1_epi32(kWeightOne);
+  const __m256i left = _mm256_sub_epi32(one, right), upward = _mm256_sub_epi32(one, downward);
+  const __m256i half = _mm256_set1_epi32(1 << (2 * kWeightBits - 1));
+  __m256i pixels = _mm256_setzero_si256();
+  for (int c = 0; c < 3; ++c) {
+    const __m256i shift = _mm256_set1_epi32(8 * c);
+    const __m256i upperBlend = weighed(channelOf(topLeft, shift), channelOf(topRight, shift), left, right);
+    const __m256i lowerBlend = weighed(channelOf(bottomLeft, shift), channelOf(bottomRight, shift), left, right);
+    const __m256i blended =
+        _mm256_srli_epi32(_mm256_add_epi32(weighed(upperBlend, lowerBlend, upward, downward), half), 2 * kWeightBits);
+    pixels = _mm256_or_si256(pixels, _mm256_sllv_epi32(blended, shift));
+  }
+  // Four pixels of three bytes in each half, then the halves side by side.
+  const __m256i packed = _mm256_shuffle_epi8(
+      pixels, _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8, 9, 10, 12,
+                               13, 14, -1, -1, -1, -1));
+  alignas(32) std::uint8_t bytes[32];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(bytes), packed);
+  std::memcpy(out, bytes, 12);
+  std::memcpy(out + 12, bytes + 16, 12);
+  return true;
+}
+
 void StraightenedSource::blend(const RowLine& line, int first, int end, const ScanPieces& pieces,
                                std::uint8_t* out) const {
   const int w = scan_->width(), h = scan_->height();
@@ -260,7 +335,13 @@ void StraightenedSource::blend(const RowLine& line, int first, int end, const Sc
       // and the rows' pieces stay while the point keeps between them.
       const KeptPiece& top = pieces.piece(above);
       const KeptPiece& bottom = pieces.piece(above + 1);
+      static const bool avx2 = __builtin_cpu_supports("avx2");
       for (; u < end; ++u, x += line.dx, y += line.dy) {
+        if (avx2 && end - u >= 8 &&
+            blendEightAvx2(top, bottom, above, w, x, y, line.dx, line.dy, kBias, out + std::size_t(u) * 3)) {
+          u += 7, x += 7 * line.dx, y += 7 * line.dy;  // and one more by the loop
+          continue;
+        }
         const std::int64_t down = (y + kBias) >> kWeightShift;
         const std::int64_t across = (x + kBias) >> kWeightShift;
         const int column = int(across >> kWeightBits);
