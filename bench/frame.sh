@@ -24,7 +24,8 @@
 #    (--frame X1,Y1,…) too, which straightens without looking.
 #    Limit: detect ÷ none at most 1.3.
 # 3. The finder alone on the 100 MP scan: best of REPEATS on 2 cores.
-#    Limit: 1 s.
+#    Limit: 1 s. Then, for the record, straightening alone: every row of the
+#    10 and 20 MP scans' true frames read on one thread.
 # Exit status 1 when a limit is exceeded or a frame is not found; 2 when a
 # tool is missing or a command fails.
 #
@@ -184,5 +185,9 @@ if [ -n "${find_100:-}" ]; then
 else
   echo "finder alone on the scan c100: no frame found"
 fi
+for name in c10 c20; do
+  "$scans" straighten "${file[$name]}" "${file[$name]}.truth" "$repeats" |
+    awk -v n="$name" '{ printf "straightening alone, every row of the %s scan'"'"'s true frame on one thread: %s s\n", n, $2 }'
+done
 warn_if_busy
 exit "$failed"
