@@ -5,8 +5,10 @@
 # Scans (bench/frame_scans_bench make, tests/support/frame_scans.h): a sheet
 # with map content, roads along the frame, a margin of 0 to 10 % with ticks,
 # labels, a title and a legend, on some a decorative border, on some JPEG
-# damage; skewed by -1° to +1°, scaled 0.995 to 1.005 across and along (the
-# two within 0.5 % of each other); from 2 to 100 MP. Each is a 24-bit BMP with
+# damage, on r* the scanner's blur (sigma up to 2 pixels), paper yellowed
+# unevenly and up to 30 % of the frame line worn away; skewed by -1° to +1°,
+# scaled 0.995 to 1.005 across and along (the two within 0.5 % of each
+# other); from 2 to 100 MP. Each is a 24-bit BMP with
 # its true corners beside it (NAME.bmp.truth); the 20 MP one is also saved as
 # an LZW TIFF (gdal_translate -co COMPRESS=LZW). They are made once and kept.
 #
@@ -63,6 +65,10 @@ specs=(
   "a10 width=4700 skew=0.15 across=0.996 along=0.995 margin=0.09 line=2 seed=10"
   "a11 width=2400 skew=-0.4 across=0.9975 along=1.0025 margin=0.06 border=12 seed=14"
   "a12 width=2400 skew=0.7 across=1.0025 along=0.9975 margin=0.06 jpeg=1 seed=15"
+  "r1 width=2400 skew=0.4 margin=0.06 blur=1.0 uneven=1 gaps=0.1 seed=21"
+  "r2 width=3300 skew=-0.7 across=1.003 along=0.998 margin=0.08 border=12 blur=1.5 uneven=1 gaps=0.2 jpeg=1 seed=22"
+  "r3 width=2400 skew=0.9 margin=0.04 blur=0.8 gaps=0.3 line=2 seed=23"
+  "r4 width=3300 skew=0.2 margin=0.10 blur=2 uneven=1 jpeg=1 line=3 seed=24"
   "c10 width=3300 skew=0.25 across=1.002 along=0.999 margin=0.05 border=12 seed=11"
   "c20 width=4700 skew=-0.3 across=0.998 along=1.002 margin=0.05 jpeg=1 seed=12"
   "c100 width=10450 skew=0.3 across=1.001 along=0.998 margin=0.05 border=20 line=4 seed=13"

@@ -5,7 +5,8 @@
 //       BMP, and its true corners to OUT.bmp.truth ("x y" per line: TL, TR,
 //       BR, BL). Keys: width (the frame's, before scaling), line, margin,
 //       border, skew, across, along, roads (0 or 1), inset, jpeg (0 or 1),
-//       seed.
+//       blur (sigma in pixels), uneven (0 or 1: yellowed unevenly), gaps (the
+//       fraction of the frame line worn away), seed.
 //   frame_scans_bench find RASTER TRUTH [REPEATS]
 //       opens RASTER as the batch tool does (a BMP in place, anything else
 //       decoded first), finds its frame REPEATS times through the module and
@@ -51,7 +52,7 @@ std::optional<pelmora::testing::FrameScanSpec> specOf(int argc, char** argv) {
   const std::map<QString, double*> numbers = {
       {"line", &spec.frameLineWidth}, {"margin", &spec.marginFraction}, {"border", &spec.borderWidth},
       {"skew", &spec.skewDegrees},    {"across", &spec.scaleAcross},    {"along", &spec.scaleAlong},
-      {"inset", &spec.roadInset}};
+      {"inset", &spec.roadInset},     {"blur", &spec.blur},             {"gaps", &spec.lineGaps}};
   for (int i = 0; i < argc; ++i) {
     const QString argument = QString::fromLocal8Bit(argv[i]);
     const QString key = argument.section(u'=', 0, 0), text = argument.section(u'=', 1);
@@ -65,6 +66,7 @@ std::optional<pelmora::testing::FrameScanSpec> specOf(int argc, char** argv) {
     else if (key == u"width") spec.frameWidth = int(value);
     else if (key == u"roads") spec.roadsAlongFrame = value != 0;
     else if (key == u"jpeg") spec.jpegDamage = value != 0;
+    else if (key == u"uneven") spec.unevenPaper = value != 0;
     else if (key == u"seed") spec.seed = unsigned(value);
     else {
       std::fprintf(stderr, "frame_scans_bench: unknown key %s\n", qPrintable(key));

@@ -16,7 +16,7 @@ using frame::LineCandidate;
 using frame::RefinedLine;
 
 constexpr int minRasterSide = 32;
-constexpr double maxFrameLineWidth = 5.0;        // pixels: thinner than a decorative border or a road
+constexpr double maxFrameLineWidth = 6.0;        // pixels, a blurred scan's too: thinner than a border or a road
 constexpr double reducedProportionSlack = 0.01;  // proportions as the reduced copy measures them
 constexpr double minFrameFraction = 0.3;         // of the raster's width
 

@@ -197,7 +197,7 @@ std::optional<std::pair<int, int>> longestStretch(const cv::Mat& darkness, doubl
       across[std::size_t(x)] += darkness.at<float>(y, x);
   }
   const float threshold = std::max(minStrength, 0.4f * medianOf(across));
-  const int maxGap = std::max(2, width / 64);
+  const int maxGap = std::max(2, width / 24);  // a line worn or cut by labels here and there
   int bestFrom = 0, bestTo = 0, from = -1, lastDark = -1;
   for (int x = 0; x <= width; ++x) {
     const bool dark = x < width && across[std::size_t(x)] >= threshold;

@@ -34,7 +34,8 @@ std::vector<ScanCase> realisticScans() {
                               {"skew +1, margin 10 %, border", withSkew(1, 0.10)},
                               {"skew -1, margin 5 %, border, JPEG, across +0.5 %", withSkew(-1, 0.05)},
                               {"skew +0.6, margin 10 %, 2 px line, JPEG, along -0.5 %", withSkew(0.6, 0.10)},
-                              {"skew -0.7, roads 8 px inside the frame line", withSkew(-0.7, 0.05)}};
+                              {"skew -0.7, roads 8 px inside the frame line", withSkew(-0.7, 0.05)},
+                              {"skew +0.4, blurred, yellowed unevenly, 20 % of the line worn", withSkew(0.4, 0.06)}};
   cases[2].spec.borderWidth = 8;
   cases[3].spec.borderWidth = 11;
   cases[3].spec.jpegDamage = true;
@@ -43,6 +44,9 @@ std::vector<ScanCase> realisticScans() {
   cases[4].spec.jpegDamage = true;
   cases[4].spec.scaleAlong = 0.995;
   cases[5].spec.roadInset = 8;
+  cases[6].spec.blur = 1.5;
+  cases[6].spec.unevenPaper = true;
+  cases[6].spec.lineGaps = 0.2;
   for (unsigned i = 0; i < cases.size(); ++i) cases[i].spec.seed = 11 + i;
   return cases;
 }

@@ -105,6 +105,72 @@ void addNoise(QImage& image, std::mt19937& random) {
   }
 }
 
+// Each channel through a Gaussian of `sigma` pixels, across then down.
+void blurImage(QImage& image, double sigma) {
+  const int reach = int(std::ceil(3 * sigma));
+  std::vector<float> taps(std::size_t(2 * reach + 1));
+  float sum = 0;
+  for (int i = -reach; i <= reach; ++i) sum += taps[std::size_t(i + reach)] = std::exp(float(-i * i / (2 * sigma * sigma)));
+  for (float& t : taps) t /= sum;
+  const int w = image.width(), h = image.height();
+  std::vector<QRgb> line;
+  auto pass = [&](int count, int length, auto pixelAt) {
+    line.resize(std::size_t(length));
+    for (int n = 0; n < count; ++n) {
+      for (int i = 0; i < length; ++i) line[std::size_t(i)] = *pixelAt(n, i);
+      for (int i = 0; i < length; ++i) {
+        float r = 0, g = 0, b = 0;
+        for (int k = -reach; k <= reach; ++k) {
+          const QRgb p = line[std::size_t(std::clamp(i + k, 0, length - 1))];
+          const float t = taps[std::size_t(k + reach)];
+          r += t * float(qRed(p)), g += t * float(qGreen(p)), b += t * float(qBlue(p));
+        }
+        *pixelAt(n, i) = qRgb(int(std::lround(r)), int(std::lround(g)), int(std::lround(b)));
+      }
+    }
+  };
+  pass(h, w, [&](int y, int x) { return reinterpret_cast<QRgb*>(image.scanLine(y)) + x; });
+  pass(w, h, [&](int x, int y) { return reinterpret_cast<QRgb*>(image.scanLine(y)) + x; });
+}
+
+// Paper darkening towards one corner, with a few broad stains.
+void yellowUnevenly(QImage& image, std::mt19937& random) {
+  const int w = image.width(), h = image.height();
+  std::uniform_real_distribution<double> x(0, w), y(0, h), radius(0.05 * w, 0.15 * w);
+  struct Stain { double x, y, r; };
+  std::vector<Stain> stains;
+  for (int i = 0; i < 4; ++i) stains.push_back({x(random), y(random), radius(random)});
+  for (int row = 0; row < h; ++row) {
+    auto* pixels = reinterpret_cast<QRgb*>(image.scanLine(row));
+    for (int col = 0; col < w; ++col) {
+      double darker = 28.0 * (double(col) / w + double(row) / h) / 2;
+      for (const Stain& s : stains) darker += 18 * std::exp(-(std::pow(col - s.x, 2) + std::pow(row - s.y, 2)) / (s.r * s.r));
+      const int d = int(darker);
+      pixels[col] = qRgb(std::max(qRed(pixels[col]) - d / 2, 0), std::max(qGreen(pixels[col]) - d, 0),
+                         std::max(qBlue(pixels[col]) - 2 * d, 0));
+    }
+  }
+}
+
+// Short stretches of the frame line, `fraction` of it in all, painted back in paper.
+void wearFrameLine(QPainter& painter, std::mt19937& random, const QRectF& frame, double lineWidth, double fraction) {
+  const double perimeter = 2 * (frame.width() + frame.height()), gap = 20;
+  const int gaps = int(fraction * perimeter / gap);
+  std::uniform_real_distribution<double> along(0, perimeter);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor(236, 229, 204));
+  for (int i = 0; i < gaps; ++i) {
+    double a = along(random);
+    const double reach = lineWidth;  // just over the line's half width either side
+    QRectF cut;
+    if (a < frame.width()) cut = QRectF(frame.left() + a, frame.top() - reach, gap, 2 * reach);
+    else if ((a -= frame.width()) < frame.height()) cut = QRectF(frame.right() - reach, frame.top() + a, 2 * reach, gap);
+    else if ((a -= frame.height()) < frame.width()) cut = QRectF(frame.right() - a - gap, frame.bottom() - reach, gap, 2 * reach);
+    else cut = QRectF(frame.left() - reach, frame.bottom() - (a - frame.width()) - gap, 2 * reach, gap);
+    painter.drawRect(cut);
+  }
+}
+
 QImage jpegDamaged(const QImage& image) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
@@ -134,12 +200,16 @@ FrameScan renderFrameScan(const FrameScanSpec& spec) {
     drawMapContent(painter, random, spec, frame);
     drawMargin(painter, random, spec, frame, margin);
     if (spec.frameLineWidth > 0) painter.fillPath(ringAround(frame, spec.frameLineWidth), ink);
+    if (spec.frameLineWidth > 0 && spec.lineGaps > 0)
+      wearFrameLine(painter, random, frame, spec.frameLineWidth, spec.lineGaps);
     if (spec.borderWidth > 0 && margin > 0)
       painter.fillPath(ringAround(frame.adjusted(-margin / 2, -margin / 2, margin / 2, margin / 2), spec.borderWidth),
                        ink);
   }
   FrameScan scan;
   scan.image = fine.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  if (spec.unevenPaper) yellowUnevenly(scan.image, random);
+  if (spec.blur > 0) blurImage(scan.image, spec.blur);
   addNoise(scan.image, random);
   if (spec.jpegDamage) scan.image = jpegDamaged(scan.image);
   auto corner = [&](QPointF p) {

@@ -19,6 +19,9 @@ struct FrameScanSpec {
   bool roadsAlongFrame = true;             // long roads parallel to each side, just inside it
   double roadInset = 0;                    // their middles' distance inside the frame line's; 0: 12 to 28 pixels
   bool jpegDamage = false;                 // saved and read back at JPEG quality 60
+  double blur = 0;                         // the scanner's optics: a Gaussian of this sigma, in pixels
+  bool unevenPaper = false;                // yellowed unevenly: a gradient across the sheet and stains
+  double lineGaps = 0;                     // fraction of the frame line worn away, in short gaps
   bool cutAtTop = false;                   // the raster starts below the frame's top side
   unsigned seed = 1;
 };
