@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "base/threads.h"
+#include "frame/matrix_memory.h"
 #include "raster/raster_source.h"
 
 namespace pelmora::frame {
@@ -230,6 +231,7 @@ void addLongLines(const cv::Mat& darkness, bool horizontal, int factor, std::vec
 }  // namespace
 
 LongLines findLongLines(const RasterSource& source) {
+  keepLargeMatrixMemory();
   LongLines found;
   found.factor = std::max(1, (std::max(source.width(), source.height()) + reducedLongSide - 1) / reducedLongSide);
   const cv::Mat darkness = darknessOf(reducedGray(source, found.factor));
