@@ -105,9 +105,10 @@ void lookForFrameOfLoad(Form& form) {
   try {
     form.desktop.runWithProgress(messages::lookingForFrame(), progress,
                                  [&] { found = findFrameThroughModule(raster->source()); });
-  } catch (const Failure& failure) {
-    // The scan was loaded; a finder that cannot run leaves its edges.
-    found.whyNot = failure.message();
+  } catch (...) {
+    // The scan was loaded; a finder that cannot run (its module missing, say)
+    // leaves the raster's edges, and the line says why.
+    found.whyNot = Failure::fromCurrentException({}).message();
   }
   if (!found.corners) {
     form.frameNote = messages::frameNotFoundInWindow(found.whyNot);
