@@ -45,7 +45,7 @@ using pelmora::FramePoint;
 
 constexpr int gridPoints = 41;
 
-// The spec from KEY=VALUE arguments; nothing (after a message) for an unknown
+// The scan's settings from KEY=VALUE arguments; nothing (after a message) for an unknown
 // key or a value that is not a number.
 std::optional<pelmora::testing::FrameScanSpec> specOf(int argc, char** argv) {
   pelmora::testing::FrameScanSpec spec;
@@ -94,14 +94,18 @@ int make(const QString& out, int argc, char** argv) {
   return 0;
 }
 
+// The true corners written beside a scan; nothing (after a message) when they
+// cannot be read.
 std::optional<FrameCorners> readTruth(const QString& path) {
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  QTextStream text(&file);
   FramePoint p[4];
-  for (FramePoint& point : p) text >> point.x >> point.y;
-  if (text.status() != QTextStream::Ok) return std::nullopt;
-  return FrameCorners{p[0], p[1], p[2], p[3]};
+  if (file.open(QIODevice::ReadOnly)) {
+    QTextStream text(&file);
+    for (FramePoint& point : p) text >> point.x >> point.y;
+    if (text.status() == QTextStream::Ok) return FrameCorners{p[0], p[1], p[2], p[3]};
+  }
+  std::fprintf(stderr, "frame_scans_bench: cannot read the corners in %s\n", qPrintable(path));
+  return std::nullopt;
 }
 
 double distance(FramePoint a, FramePoint b) { return std::hypot(a.x - b.x, a.y - b.y); }
@@ -129,10 +133,7 @@ Errors errorsOf(const FrameCorners& found, const FrameCorners& truth) {
 
 int find(const QString& raster, const QString& truthPath, int repeats) {
   const auto truth = readTruth(truthPath);
-  if (!truth) {
-    std::fprintf(stderr, "frame_scans_bench: cannot read the corners in %s\n", qPrintable(truthPath));
-    return 2;
-  }
+  if (!truth) return 2;
   const pelmora::OpenedRaster opened = pelmora::openRaster(raster);
   pelmora::FrameFound found;
   double best = std::numeric_limits<double>::infinity();
@@ -157,10 +158,7 @@ int find(const QString& raster, const QString& truthPath, int repeats) {
 // what straightening costs a run, without the run.
 int straighten(const QString& raster, const QString& truthPath, int repeats) {
   const auto truth = readTruth(truthPath);
-  if (!truth) {
-    std::fprintf(stderr, "frame_scans_bench: cannot read the corners in %s\n", qPrintable(truthPath));
-    return 2;
-  }
+  if (!truth) return 2;
   const pelmora::OpenedRaster opened = pelmora::openRaster(raster);
   double best = std::numeric_limits<double>::infinity();
   unsigned checksum = 0;
