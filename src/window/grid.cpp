@@ -7,7 +7,6 @@
 #include "window/sheet_frame.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace pelmora {
 namespace {
@@ -52,14 +51,15 @@ void drawGrid(Form& form) {
   session.Cell_X = toSingle(divide(session.P_X, readFieldNumber(fields, Field::Text5)));
   session.Cell_Y = toSingle(divide(session.P_Y, readFieldNumber(fields, Field::Text6)));
   form.view.setDrawWidth(5);
-  if (drawGridOnFrame(form, readFieldNumber(fields, Field::Text5), readFieldNumber(fields, Field::Text6))) {
-    form.view.refresh();
-    return;
-  }
 
   // Two lines per view pixel are more than the view can tell apart.
   const double rowLimit = 2.0 * std::max(form.view.pixelHeight(), 1);
   const double columnLimit = 2.0 * std::max(form.view.pixelWidth(), 1);
+  if (drawGridOnFrame(form, readFieldNumber(fields, Field::Text5), readFieldNumber(fields, Field::Text6), rowLimit,
+                      columnLimit)) {
+    form.view.refresh();
+    return;
+  }
   const auto lines = gridLines(session.P_X, session.P_Y, session.Cell_X, session.Cell_Y,
                                readFieldNumber(fields, Field::Text5),
                                readFieldNumber(fields, Field::Text6), rowLimit, columnLimit);

@@ -1,6 +1,5 @@
 #include "window/sheet_frame.h"
 
-#include "base/grid_steps.h"
 #include "base/layout_units.h"
 #include "base/messages.h"
 #include "base/messages_corners.h"
@@ -21,8 +20,9 @@ constexpr int kFrameLineWidth = 2;
 // How near the mouse must come to a corner to take it, in view pixels.
 constexpr double kCornerReach = 8;
 
-FramePoint& cornerOf(FrameCorners& frame, int corner) {
-  FramePoint* corners[] = {&frame.topLeft, &frame.topRight, &frame.bottomRight, &frame.bottomLeft};
+template <typename Corners>  // FrameCorners, const or not
+auto& cornerOf(Corners& frame, int corner) {
+  decltype(&frame.topLeft) corners[] = {&frame.topLeft, &frame.topRight, &frame.bottomRight, &frame.bottomLeft};
   return *corners[std::clamp(corner, 0, 3)];
 }
 
@@ -118,11 +118,9 @@ void lookForFrameOfLoad(Form& form) {
   sayFrame(form);
 }
 
-bool drawGridOnFrame(Form& form, double rows, double columns) {
+bool drawGridOnFrame(Form& form, double rows, double columns, double rowLimit, double columnLimit) {
   if (!frameIsOnView(form)) return false;
   View& view = form.view;
-  const double rowLimit = 2.0 * std::max(view.pixelHeight(), 1);
-  const double columnLimit = 2.0 * std::max(view.pixelWidth(), 1);
   std::vector<QLineF> grid;
   for (const FrameSegment& line : gridOnFrame(*form.frame, rows, columns, rowLimit, columnLimit))
     grid.push_back(userLine(form, line.from, line.to));
@@ -140,8 +138,7 @@ bool drawGridOnFrame(Form& form, double rows, double columns) {
 
 std::optional<QPointF> frameCornerOnView(const Form& form, int corner) {
   if (!frameIsOnView(form)) return std::nullopt;
-  FrameCorners frame = *form.frame;
-  return canvasPointOf(form, cornerOf(frame, corner));
+  return canvasPointOf(form, cornerOf(*form.frame, corner));
 }
 
 std::optional<int> frameCornerAt(const Form& form, QPointF canvasPoint) {

@@ -30,9 +30,10 @@ bool cutsAtFrame(const Form& form);
 LoadedRaster rasterToCut(const Form& form);
 
 // Draws the frame (blue, 2 pixels wide) and the grid of `rows` by `columns`
-// inside it (as the view's grid is drawn) when cutsAtFrame() and the view
-// shows the whole raster; returns false, drawing nothing, otherwise.
-bool drawGridOnFrame(Form& form, double rows, double columns);
+// inside it, thinned under the limits as the view's grid is, when
+// cutsAtFrame() and the view shows the whole raster; returns false, drawing
+// nothing, otherwise.
+bool drawGridOnFrame(Form& form, double rows, double columns, double rowLimit, double columnLimit);
 
 // Where the frame's `corner` lies on the view's canvas, while the frame is drawn.
 std::optional<QPointF> frameCornerOnView(const Form& form, int corner);
