@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <opencv2/core.hpp>
-#include <opencv2/imgproc.hpp>
 #include <optional>
 #include <thread>
 
 #include "base/threads.h"
-#include "frame/matrix_memory.h"
+#include "frame/darkness.h"
 #include "raster/raster_source.h"
 
 namespace pelmora::frame {
@@ -24,45 +22,6 @@ constexpr int maxPeaks = 40;
 constexpr double minLineFraction = 0.3;  // of the raster's extent along the line
 constexpr float minStrength = 4.0f;      // darkness summed across a line, in grey levels
 
-// The raster's grey levels (mean of the three channels), reduced `factor`
-// times each way by box averaging, the rows shared between threads.
-cv::Mat reducedGray(const RasterSource& source, int factor) {
-  const int width = source.width(), height = source.height();
-  const int columns = (width + factor - 1) / factor, rows = (height + factor - 1) / factor;
-  cv::Mat gray(rows, columns, CV_32F);
-  const int bands = std::min(int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u)), rows);
-  FirstFailure failure;
-  runOnThreads(
-      bands,
-      [&](int band) {
-        failure.guard(band, [&] {
-          std::vector<std::uint8_t> scratch;
-          // The rows of a band summed byte by byte first (a loop the compiler
-          // vectorises), then each column's bytes.
-          std::vector<std::uint32_t> rowSums(std::size_t(width) * 3);
-          for (int r = rows * band / bands; r < rows * (band + 1) / bands; ++r) {
-            std::fill(rowSums.begin(), rowSums.end(), 0u);
-            const int y0 = r * factor, y1 = std::min(height, y0 + factor);
-            for (int y = y0; y < y1; ++y) {
-              const std::uint8_t* pixels = source.row(y, scratch);
-              std::uint32_t* sums = rowSums.data();
-              for (std::size_t i = 0; i < rowSums.size(); ++i) sums[i] += pixels[i];
-            }
-            float* out = gray.ptr<float>(r);
-            for (int c = 0; c < columns; ++c) {
-              const int first = c * factor * 3, end = std::min(width, (c + 1) * factor) * 3;
-              std::uint32_t sum = 0;
-              for (int i = first; i < end; ++i) sum += rowSums[std::size_t(i)];
-              out[c] = float(sum) / float((y1 - y0) * (end - first));
-            }
-          }
-        });
-      },
-      PartsWithoutThread::runByCaller);
-  failure.rethrow();
-  return gray;
-}
-
 float medianOf(std::vector<float> values) {
   if (values.empty()) return 0;
   auto middle = values.begin() + std::ptrdiff_t(values.size() / 2);
@@ -70,43 +29,36 @@ float medianOf(std::vector<float> values) {
   return *middle;
 }
 
-// How much darker than the paper around it each pixel is, less what the
-// noise alone would give.
-cv::Mat darknessOf(const cv::Mat& gray) {
-  cv::Mat smooth, paper, median;
-  cv::GaussianBlur(gray, smooth, cv::Size(5, 5), 0, 0, cv::BORDER_REPLICATE);
-  cv::dilate(smooth, paper, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(15, 15)), cv::Point(-1, -1), 1,
-             cv::BORDER_REPLICATE);
-  cv::medianBlur(gray, median, 3);
-  cv::Mat deviation = cv::abs(gray - median);
-  // The noise's median from every 8th pixel: as good an estimate, at an eighth of the cost.
-  std::vector<float> deviations;
-  const float* values = deviation.ptr<float>();  // continuous: a fresh result
-  for (std::size_t i = 0; i < deviation.total(); i += 8) deviations.push_back(values[i]);
-  const float noiseFloor = 3.0f * 1.4826f * medianOf(std::move(deviations));
-  cv::Mat darkness = paper - gray - noiseFloor;
-  cv::max(darkness, 0.0, darkness);
-  return darkness;
-}
-
 // The pixels of a darkness image that are dark at all, in row order: what
 // every projection sums (most of the paper is not, and is skipped at once).
-struct DarkPixels {
-  int width = 0, height = 0;
-  std::vector<int> x, y;
-  std::vector<float> value;
+// Along a horizontal line u is x; along a vertical one u is y.
+struct DarkPixel {
+  std::uint16_t x, y;
+  float value;
 };
 
-DarkPixels darkPixelsOf(const cv::Mat& darkness) {
-  DarkPixels dark;
-  dark.width = darkness.cols;
-  dark.height = darkness.rows;
-  for (int y = 0; y < darkness.rows; ++y) {
-    const float* row = darkness.ptr<float>(y);
-    for (int x = 0; x < darkness.cols; ++x)
-      if (row[x] > 0) dark.x.push_back(x), dark.y.push_back(y), dark.value.push_back(row[x]);
-  }
-  return dark;
+struct DarkPixels {
+  int width = 0, height = 0;
+  std::vector<DarkPixel> pixels;
+  int alongSize(bool horizontal) const { return horizontal ? width : height; }
+  int acrossSize(bool horizontal) const { return horizontal ? height : width; }
+};
+
+// The dark pixels of `darkness`, and those of its copy binned 2 × 2 (a
+// quarter of the pixels: the coarse slopes' search).
+std::pair<DarkPixels, DarkPixels> darkPixelsOf(const Darkness& darkness) {
+  DarkPixels dark{darkness.width, darkness.height, {}}, halved{darkness.width / 2, darkness.height / 2, {}};
+  for (int y = 0; y < darkness.height; ++y)
+    for (int x = 0; x < darkness.width; ++x)
+      if (const float value = darkness.at(x, y); value > 0)
+        dark.pixels.push_back({std::uint16_t(x), std::uint16_t(y), value});
+  for (int y = 0; y < halved.height; ++y)
+    for (int x = 0; x < halved.width; ++x) {
+      const float value = (darkness.at(2 * x, 2 * y) + darkness.at(2 * x + 1, 2 * y) + darkness.at(2 * x, 2 * y + 1) +
+                           darkness.at(2 * x + 1, 2 * y + 1)) / 4;
+      if (value > 0) halved.pixels.push_back({std::uint16_t(x), std::uint16_t(y), value});
+    }
+  return {std::move(dark), std::move(halved)};
 }
 
 // The darkness summed along lines of `slope` (v = offset + slope * (x - pivot)),
@@ -116,20 +68,24 @@ struct Projection {
   int shift = 0;
 };
 
-Projection project(const DarkPixels& dark, double slope) {
-  const double pivot = dark.width / 2.0;
+Projection project(const DarkPixels& dark, bool horizontal, double slope) {
+  const int alongSize = dark.alongSize(horizontal);
+  const double pivot = alongSize / 2.0;
   Projection projection;
   projection.shift = int(std::ceil(std::abs(slope) * pivot)) + 2;
-  projection.bins.assign(std::size_t(dark.height + 2 * projection.shift + 2), 0.0);
-  std::vector<double> along(static_cast<std::size_t>(dark.width));
-  for (int x = 0; x < dark.width; ++x) along[std::size_t(x)] = projection.shift - slope * (x + 0.5 - pivot);
-  for (std::size_t i = 0; i < dark.value.size(); ++i) {
-    const double q = dark.y[i] + along[std::size_t(dark.x[i])];
+  projection.bins.assign(std::size_t(dark.acrossSize(horizontal) + 2 * projection.shift + 2), 0.0);
+  std::vector<double> shifted(static_cast<std::size_t>(alongSize));
+  for (int u = 0; u < alongSize; ++u) shifted[std::size_t(u)] = projection.shift - slope * (u + 0.5 - pivot);
+  auto add = [&projection](double q, float value) {
     const int bin = int(q);
     const double fraction = q - bin;
-    projection.bins[std::size_t(bin)] += dark.value[i] * (1 - fraction);
-    projection.bins[std::size_t(bin) + 1] += dark.value[i] * fraction;
-  }
+    projection.bins[std::size_t(bin)] += value * (1 - fraction);
+    projection.bins[std::size_t(bin) + 1] += value * fraction;
+  };
+  if (horizontal)
+    for (const DarkPixel& p : dark.pixels) add(p.y + shifted[p.x], p.value);
+  else
+    for (const DarkPixel& p : dark.pixels) add(p.x + shifted[p.y], p.value);
   return projection;
 }
 
@@ -144,11 +100,12 @@ double sharpness(const Projection& projection) {
 // quarter of the pixels, and a slope is the same at any scale), the fine ones
 // on `darkness`, and the best fine step is refined by the parabola through it
 // and its neighbours.
-double dominantSlope(const DarkPixels& darkness, const DarkPixels& halved) {
+double dominantSlope(const DarkPixels& darkness, const DarkPixels& halved, bool horizontal) {
   std::vector<double> scores;
-  auto best = [&scores](const DarkPixels& pixels, double from, double to, double step) {
+  auto best = [&scores, horizontal](const DarkPixels& pixels, double from, double to, double step) {
     scores.clear();
-    for (double slope = from; slope <= to + step / 2; slope += step) scores.push_back(sharpness(project(pixels, slope)));
+    for (double slope = from; slope <= to + step / 2; slope += step)
+      scores.push_back(sharpness(project(pixels, horizontal, slope)));
     return int(std::max_element(scores.begin(), scores.end()) - scores.begin());
   };
   const double coarse = -maxSlope + coarseSlopeStep * best(halved, -maxSlope, maxSlope, coarseSlopeStep);
@@ -188,14 +145,15 @@ std::vector<double> peakOffsets(const Projection& projection) {
 
 // The longest stretch along the line at `offset` where the image is dark
 // across it, bridging short gaps; nothing when it is short.
-std::optional<std::pair<int, int>> longestStretch(const cv::Mat& darkness, double slope, double offset) {
-  const int width = darkness.cols, height = darkness.rows;
+std::optional<std::pair<int, int>> longestStretch(const Darkness& darkness, bool horizontal, double slope,
+                                                  double offset) {
+  const int width = horizontal ? darkness.width : darkness.height, height = horizontal ? darkness.height : darkness.width;
   const double pivot = width / 2.0;
   std::vector<float> across(std::size_t(width), 0.0f);
   for (int x = 0; x < width; ++x) {
     const int row = int(std::floor(offset + slope * (x + 0.5 - pivot)));
     for (int y = std::max(0, row - 1); y <= std::min(height - 1, row + 1); ++y)
-      across[std::size_t(x)] += darkness.at<float>(y, x);
+      across[std::size_t(x)] += horizontal ? darkness.at(x, y) : darkness.at(y, x);
   }
   const float threshold = std::max(minStrength, 0.4f * medianOf(across));
   const int maxGap = std::max(2, width / 24);  // a line worn or cut by labels here and there
@@ -210,18 +168,18 @@ std::optional<std::pair<int, int>> longestStretch(const cv::Mat& darkness, doubl
   return std::pair{bestFrom, bestTo};
 }
 
-// The long lines across the rows of `darkness`, scaled to full resolution.
-void addLongLines(const cv::Mat& darkness, bool horizontal, int factor, std::vector<LineCandidate>& lines) {
-  const DarkPixels dark = darkPixelsOf(darkness);
-  cv::Mat halved;
-  cv::resize(darkness, halved, cv::Size(), 0.5, 0.5, cv::INTER_AREA);
-  const double slope = dominantSlope(dark, darkPixelsOf(halved));
-  for (double offset : peakOffsets(project(dark, slope))) {
-    const auto stretch = longestStretch(darkness, slope, offset);
+// The long lines across the rows (`horizontal`) or down the columns of
+// `darkness`, scaled to full resolution.
+void addLongLines(const Darkness& darkness, const DarkPixels& dark, const DarkPixels& halved, bool horizontal,
+                  std::vector<LineCandidate>& lines) {
+  const int factor = darkness.factor;
+  const double slope = dominantSlope(dark, halved, horizontal);
+  for (double offset : peakOffsets(project(dark, horizontal, slope))) {
+    const auto stretch = longestStretch(darkness, horizontal, slope, offset);
     if (!stretch) continue;
     LineCandidate line;
     line.horizontal = horizontal;
-    line.line = {offset * factor, slope, darkness.cols / 2.0 * factor};
+    line.line = {offset * factor, slope, dark.alongSize(horizontal) / 2.0 * factor};
     line.from = stretch->first * double(factor);
     line.to = stretch->second * double(factor);
     lines.push_back(line);
@@ -231,12 +189,10 @@ void addLongLines(const cv::Mat& darkness, bool horizontal, int factor, std::vec
 }  // namespace
 
 LongLines findLongLines(const RasterSource& source) {
-  keepLargeMatrixMemory();
   LongLines found;
   found.factor = std::max(1, (std::max(source.width(), source.height()) + reducedLongSide - 1) / reducedLongSide);
-  const cv::Mat darkness = darknessOf(reducedGray(source, found.factor));
-  cv::Mat transposed;
-  cv::transpose(darkness, transposed);
+  const Darkness darkness = darknessOf(source, found.factor);
+  const auto [dark, halved] = darkPixelsOf(darkness);
   // The lines across the rows and those down the columns, one direction a thread.
   std::vector<LineCandidate> vertical;
   FirstFailure failure;
@@ -244,8 +200,8 @@ LongLines findLongLines(const RasterSource& source) {
       2,
       [&](int part) {
         failure.guard(part, [&] {
-          if (part == 0) addLongLines(darkness, true, found.factor, found.lines);
-          else addLongLines(transposed, false, found.factor, vertical);
+          if (part == 0) addLongLines(darkness, dark, halved, true, found.lines);
+          else addLongLines(darkness, dark, halved, false, vertical);
         });
       },
       PartsWithoutThread::runByCaller);
