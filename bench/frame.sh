@@ -13,7 +13,7 @@
 # an LZW TIFF (gdal_translate -co COMPRESS=LZW). They are made once and kept.
 #
 # 1. Accuracy, on every scan: the frame found through the module
-#    (findFrameThroughModule, as the batch tool finds it), the largest
+#    (findFrame, as the batch tool finds it), the largest
 #    Euclidean distance of a corner from the truth, and over a 41 × 41 grid of
 #    points (across, down) of the frame the distance between the point the
 #    found corners put there and the true one (pointOfFrame), largest and rms;
@@ -45,7 +45,7 @@ max_cost_ratio=1.3
 max_find_seconds=1.0
 sheet=09LD351
 
-bench_build pelmora-tile pelmora-frame pelmora-gdal frame_scans_bench
+bench_build pelmora-tile pelmora-gdal frame_scans_bench
 tile="$(bench_executable pelmora-tile)"
 scans="$(bench_executable frame_scans_bench)"
 bench_require gdal_translate taskset awk

@@ -32,7 +32,7 @@
 
 #include "base/failure.h"
 #include "frame/frame_corners.h"
-#include "frame/frame_module.h"
+#include "frame/frame_finder.h"
 #include "frame/straightened_source.h"
 #include "raster/raster_opening.h"
 #include "support/frame_scans.h"
@@ -139,7 +139,7 @@ int find(const QString& raster, const QString& truthPath, int repeats) {
   double best = std::numeric_limits<double>::infinity();
   for (int i = 0; i < repeats; ++i) {
     const auto start = std::chrono::steady_clock::now();
-    found = pelmora::findFrameThroughModule(*opened.source);
+    found = pelmora::findFrame(*opened.source);
     best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
   if (!found.corners) {

@@ -33,7 +33,7 @@ add_custom_target(pelmora_packaging_files ALL DEPENDS ${packaging_files})
 install(TARGETS pelmora pelmora-tile RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # Where the programs look for it, relative to their own folder; not executable,
 # as Debian wants of a shared library.
-install(TARGETS pelmora-gdal pelmora-frame LIBRARY DESTINATION ${PELMORA_GDAL_MODULE_DIR}
+install(TARGETS pelmora-gdal LIBRARY DESTINATION ${PELMORA_GDAL_MODULE_DIR}
         PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(FILES packaging/pelmora.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size ${icon_sizes})
@@ -63,8 +63,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# Libraries come from the binaries (dpkg-shlibdeps), GDAL's and OpenCV's from
-# the modules pelmora-gdal.so and pelmora-frame.so. What the programs load at run time without linking it is
+# Libraries come from the binaries (dpkg-shlibdeps), GDAL's from the module
+# pelmora-gdal.so. What the programs load at run time without linking it is
 # named here: the Japanese font the window's texts need and Qt's Japanese
 # dialog texts.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

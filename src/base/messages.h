@@ -186,24 +186,6 @@ inline QString gdalModuleNotLocated(const QString& module) {
                                                  "own place is not readable).")
       .arg(module);
 }
-// The frame finder, through its module.
-inline QString cannotLoadFrameModule(const QString& reason) {
-  return QCoreApplication::translate("Messages", "Cannot load the part that finds sheet frames: %1").arg(reason);
-}
-inline QString frameModuleWithoutEntry(const QString& entry, const QString& reason) {
-  return QCoreApplication::translate("Messages", "The part that finds sheet frames has no entry %1: %2")
-      .arg(entry, reason);
-}
-inline QString frameModuleVersionMismatch(int module, int program) {
-  return QCoreApplication::translate("Messages", "The version of the part that finds sheet frames (%1) does not "
-                                                 "match this program (%2). Install it again.")
-      .arg(QString::number(module), QString::number(program));
-}
-inline QString frameModuleNotLocated(const QString& module) {
-  return QCoreApplication::translate("Messages", "Cannot tell where the part that finds sheet frames, %1, is (the "
-                                                 "program's own place is not readable).")
-      .arg(module);
-}
 inline QString jp2BoxBeyondEnd(qint64 offset) {
   return QCoreApplication::translate("Messages", "The JPEG 2000 file is damaged: the box at byte %1 runs past the "
                                                  "end of the file.")

@@ -48,8 +48,7 @@ Picture reducedScan(const RasterSource& scan, int threads) {
 
 // A line `width` pixels wide: a square brush stepped along it at most half a
 // pixel at a time, kept inside the picture so that a frame on the scan's
-// edges shows whole. Written here rather than taken from OpenCV, which stays
-// in the frame module, out of the batch tool's process.
+// edges shows whole. Written here: the batch tool links no drawing library.
 void drawSegment(Picture& picture, FramePoint from, FramePoint to, Colour colour, int width) {
   const double length = std::max(std::abs(to.x - from.x), std::abs(to.y - from.y));
   if (!std::isfinite(length)) return;

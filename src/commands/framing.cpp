@@ -4,7 +4,7 @@
 #include "base/grid_steps.h"
 #include "base/layout_units.h"
 #include "base/messages_corners.h"
-#include "frame/frame_module.h"
+#include "frame/frame_finder.h"
 #include "frame/straightened_source.h"
 
 #include <cmath>
@@ -73,7 +73,7 @@ FramedRaster frameRaster(const LoadedRaster& loaded, const CutCorners& corners, 
       throw Failure(messages::frameOutsideRaster(frameCornersText(frame.corners), scan.width(), scan.height()), path);
     return {straightenedRaster(loaded, frame.corners), frame.corners, QStringLiteral("frame: given ") + frameCornersText(frame.corners), {}};
   }
-  const FrameFound found = findFrameThroughModule(scan);
+  const FrameFound found = findFrame(scan);
   if (found.corners)
     return {straightenedRaster(loaded, *found.corners), found.corners,
             QStringLiteral("frame: detected ") + frameCornersText(*found.corners), {}};

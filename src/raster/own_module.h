@@ -1,6 +1,6 @@
 // Our own shared modules, loaded with dlopen the first time they are needed
-// so that their heavy libraries (GDAL; OpenCV with the OpenGL and X11 it
-// links) are not loaded into every run. A module is looked for beside the
+// so that their heavy libraries (GDAL and the format libraries it links) are
+// not loaded into every run. A module is looked for beside the
 // program (the build tree), then where the install puts it relative to the
 // program (BINDIR/../LIBDIR/pelmora), then at the path in its environment
 // variable, for programs that run from neither place (the test programs, a

@@ -4,7 +4,7 @@
 #include "base/messages.h"
 #include "base/messages_corners.h"
 #include "commands/framing.h"
-#include "frame/frame_module.h"
+#include "frame/frame_finder.h"
 #include "render/bil.h"
 #include "window/field_number.h"
 #include "window/grid.h"
@@ -104,7 +104,7 @@ void lookForFrameOfLoad(Form& form) {
   const std::shared_ptr<const LoadedRaster> raster = form.raster;
   try {
     form.desktop.runWithProgress(messages::lookingForFrame(), progress,
-                                 [&] { found = findFrameThroughModule(raster->source()); });
+                                 [&] { found = findFrame(raster->source()); });
   } catch (...) {
     // The scan was loaded; a finder that cannot run (its module missing, say)
     // leaves the raster's edges, and the line says why.

@@ -6,7 +6,6 @@
 
 namespace {
 
-[[maybe_unused]] const bool registered = (setenv("PELMORA_GDAL_MODULE", PELMORA_GDAL_MODULE, 0),
-                                          setenv("PELMORA_FRAME_MODULE", PELMORA_FRAME_MODULE, 0), true);
+[[maybe_unused]] const bool registered = (setenv("PELMORA_GDAL_MODULE", PELMORA_GDAL_MODULE, 0), true);
 
 }  // namespace
