@@ -1,9 +1,11 @@
 #include "frame/frame_finder.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
+#include "base/threads.h"
 #include "frame/frame_lines.h"
 #include "frame/frame_refinement.h"
 
@@ -122,10 +124,30 @@ class RefinedLines {
  public:
   RefinedLines(const RasterSource& source, const frame::LongLines& found)
       : source_(source), found_(found), refined_(found.lines.size()) {}
+  // Refines those of the lines not refined yet, two at a time: each reads
+  // narrow strips of its own.
+  void prepare(const std::array<int, 4>& lines) {
+    std::vector<int> missing;
+    for (int i : lines)
+      if (!refined_[std::size_t(i)] && std::find(missing.begin(), missing.end(), i) == missing.end())
+        missing.push_back(i);
+    std::vector<std::vector<RefinedLine>> results(missing.size());
+    FirstFailure failure;
+    runOnThreads(
+        std::min<int>(2, int(missing.size())),
+        [&](int part) {
+          for (std::size_t k = std::size_t(part); k < missing.size(); k += 2)
+            failure.guard(int(k), [&] {
+              results[k] = frame::refineLine(source_, found_.lines[std::size_t(missing[k])], found_.factor);
+            });
+        },
+        PartsWithoutThread::runByCaller);
+    failure.rethrow();
+    for (std::size_t k = 0; k < missing.size(); ++k) refined_[std::size_t(missing[k])] = std::move(results[k]);
+  }
   const std::vector<RefinedLine>& operator[](int i) {
-    auto& lines = refined_[std::size_t(i)];
-    if (!lines) lines = frame::refineLine(source_, found_.lines[std::size_t(i)], found_.factor);
-    return *lines;
+    prepare({i, i, i, i});
+    return *refined_[std::size_t(i)];
   }
 
  private:
@@ -157,6 +179,7 @@ FrameFound findFrame(const RasterSource& source, const FrameSearch& search) {
     const bool nearSheet =
         std::abs(r.proportions - search.sheetHeightPerWidth) <= search.proportionTolerance + reducedProportionSlack;
     if (!nearSheet && missedProportions) continue;
+    refined.prepare({r.top, r.bottom, r.left, r.right});
     const std::vector<RefinedLine>* lines[] = {&refined[r.top], &refined[r.bottom], &refined[r.left],
                                                &refined[r.right]};
     if (std::any_of(std::begin(lines), std::end(lines), [](const auto* side) { return side->empty(); })) continue;
