@@ -248,21 +248,6 @@ inline void blendPixel(const std::uint8_t* topLeft, const std::uint8_t* bottomLe
   pixel[2] = std::uint8_t(outer >> (32 + kShift));
 }
 
-// In each 32-bit lane: a × wa + b × wb; the byte `shift` bits up.
-__attribute__((target("avx2"), always_inline)) inline __m256i weighed(__m256i a, __m256i b, __m256i wa,
-                                                                      __m256i wb) {
-  return _mm256_add_epi32(_mm256_mullo_epi32(a, wa), _mm256_mullo_epi32(b, wb));
-}
-__attribute__((target("avx2"), always_inline)) inline __m256i channelOf(__m256i pixels, __m256i shift) {
-  return _mm256_and_si256(_mm256_srlv_epi32(pixels, shift), _mm256_set1_epi32(0xFF));
-}
-
-// The byte offsets of pixels `column` in a piece starting at column `from`.
-__attribute__((target("avx2"), always_inline)) inline __m256i byteOffsets(__m256i column, int from) {
-  const __m256i fromStart = _mm256_sub_epi32(column, _mm256_set1_epi32(from));
-  return _mm256_add_epi32(_mm256_add_epi32(fromStart, fromStart), fromStart);
-}
-
 // Eight points from `at` by `step`, as tapsAt() steps them: the low 32 bits
 // of each (enough for a point in the scan).
 __attribute__((target("avx2"), always_inline)) inline __m256i stepsOf(std::int64_t at, std::int64_t step,
@@ -275,50 +260,111 @@ __attribute__((target("avx2"), always_inline)) inline __m256i stepsOf(std::int64
                             _mm256_permutevar8x32_epi32(_mm256_srli_epi64(second, kWeightShift), low), 0xF0);
 }
 
-// Eight pixels of a run between scan rows `above` and `above` + 1, blended
-// as blendPixel() blends each, with AVX2: the same bytes. False, writing
-// nothing, when one of them leaves the run (the points lie on a line, so
-// when the first and the last keep to it, all do).
-__attribute__((target("avx2"))) bool blendEightAvx2(const KeptPiece& top, const KeptPiece& bottom, int above,
-                                                    int w, std::int64_t x, std::int64_t y, std::int64_t dx,
-                                                    std::int64_t dy, std::int64_t bias, std::uint8_t* out) {
-  for (const std::int64_t k : {0, 7}) {
-    const std::int64_t down = (y + k * dy + bias) >> kWeightShift, across = (x + k * dx + bias) >> kWeightShift;
-    const std::int64_t column = across >> kWeightBits;
-    if ((down >> kWeightBits) != above || column < 0 || column + 1 >= w) return false;
+// A shuffle within each 128-bit half that spreads two of its pixels (of
+// three bytes, the first at byte `first`, the second three on) over 16-bit
+// lanes: four lanes a pixel, the fourth 0.
+__attribute__((target("avx2"), always_inline)) inline __m256i twoPixelsWide(int first) {
+  const char z = char(0x80), a = char(first), b = char(first + 3);
+  return _mm256_setr_epi8(a, z, char(a + 1), z, char(a + 2), z, z, z, b, z, char(b + 1), z, char(b + 2), z, z, z,  //
+                          a, z, char(a + 1), z, char(a + 2), z, z, z, b, z, char(b + 1), z, char(b + 2), z, z, z);
+}
+
+// A pixel's 16-bit weight (the low half of its 32-bit lane), four lanes a
+// pixel, for pixels `pixel` and `pixel` + 1 of each half.
+__attribute__((target("avx2"), always_inline)) inline __m256i twoWeightsWide(int pixel) {
+  const char a = char(4 * pixel), b = char(4 * pixel + 4), a1 = char(a + 1), b1 = char(b + 1);
+  return _mm256_setr_epi8(a, a1, a, a1, a, a1, a, a1, b, b1, b, b1, b, b1, b, b1, a, a1, a, a1, a, a1, a, a1, b, b1, b,
+                          b1, b, b1, b, b1);
+}
+
+// The 16 bytes from the first of nine pixels, then the 16 from the fifth.
+__attribute__((target("avx2"), always_inline)) inline __m256i pixelsFrom(const std::uint8_t* first) {
+  return _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(first + 12), reinterpret_cast<const __m128i*>(first));
+}
+
+// Across one scan row: left × (256 − right) + next × right in each 16-bit
+// lane, for the pixels of `row` (16 bytes from its first pixel, then 16 from
+// its fifth) that `pixelsWide` and `nextWide` pick.
+__attribute__((target("avx2"), always_inline)) inline __m256i acrossRow(__m256i row, __m256i pixelsWide,
+                                                                        __m256i nextWide, __m256i right) {
+  const __m256i left = _mm256_sub_epi16(_mm256_set1_epi16(kWeightOne), right);
+  return _mm256_add_epi16(_mm256_mullo_epi16(_mm256_shuffle_epi8(row, pixelsWide), left),
+                          _mm256_mullo_epi16(_mm256_shuffle_epi8(row, nextWide), right));
+}
+
+// Down between the rows: (upper × (256 − d) + lower × d + 2^15) >> 16 in each
+// 32-bit lane, from 16-bit lanes of the row blends (at most 255 × 256) that
+// `interleave` pairs, and `weights` (256 − d, d) for the pixel of each pair.
+// The blends are offset to signed 16 bits for the multiply-add; the offset
+// comes to 2^15 × 256 whatever d is, and is added back.
+template <bool high>
+__attribute__((target("avx2"), always_inline)) inline __m256i downBetween(__m256i upper, __m256i lower,
+                                                                          __m256i weights) {
+  const __m256i sign = _mm256_set1_epi16(std::int16_t(0x8000));
+  const __m256i a = _mm256_xor_si256(upper, sign), b = _mm256_xor_si256(lower, sign);
+  const __m256i pairs = high ? _mm256_unpackhi_epi16(a, b) : _mm256_unpacklo_epi16(a, b);
+  const __m256i back = _mm256_set1_epi32((1 << 23) + (1 << 15));
+  return _mm256_srli_epi32(_mm256_add_epi32(_mm256_madd_epi16(pairs, weights), back), 2 * kWeightBits);
+}
+
+// Eight pixels of a run between scan rows `above` and `above` + 1 whose
+// points fall in eight neighbouring columns, blended as blendPixel() blends
+// each, with AVX2: the same bytes. The two rows' pixels are loaded as they lie
+// rather than gathered. False, writing nothing, when a point leaves the run
+// or the columns do not follow one another (the points lie on a line, so
+// when the first and the last keep to it, all do; and with a step of under two
+// columns, seven steps of seven columns are each of one).
+__attribute__((target("avx2"), always_inline)) inline bool blendEightAvx2(const KeptPiece& top,
+                                                                          const KeptPiece& bottom, int above, int w,
+                                                                          std::int64_t x, std::int64_t y,
+                                                                          std::int64_t dx, std::int64_t dy,
+                                                                          std::int64_t bias, std::uint8_t* out) {
+  std::int64_t columns[2];
+  for (const int k : {0, 1}) {
+    const std::int64_t down = (y + 7 * k * dy + bias) >> kWeightShift, across = (x + 7 * k * dx + bias) >> kWeightShift;
+    columns[k] = across >> kWeightBits;
+    if ((down >> kWeightBits) != above) return false;
   }
-  const __m256i across = stepsOf(x, dx, bias), down = stepsOf(y, dy, bias);
+  if (columns[0] < 0 || columns[1] + 1 >= w || columns[1] - columns[0] != 7) return false;
+  const int column = int(columns[0]);
   const __m256i weightMask = _mm256_set1_epi32(kWeightOne - 1);
-  const __m256i column = _mm256_srli_epi32(across, kWeightBits);
-  const __m256i upper = byteOffsets(column, top.from), lower = byteOffsets(column, bottom.from);
-  const auto* upperBytes = reinterpret_cast<const int*>(top.bytes.data());
-  const auto* lowerBytes = reinterpret_cast<const int*>(bottom.bytes.data());
-  const __m256i topLeft = _mm256_i32gather_epi32(upperBytes, upper, 1);
-  const __m256i topRight = _mm256_i32gather_epi32(upperBytes, _mm256_add_epi32(upper, _mm256_set1_epi32(3)), 1);
-  const __m256i bottomLeft = _mm256_i32gather_epi32(lowerBytes, lower, 1);
-  const __m256i bottomRight = _mm256_i32gather_epi32(lowerBytes, _mm256_add_epi32(lower, _mm256_set1_epi32(3)), 1);
-  const __m256i right = _mm256_and_si256(across, weightMask), downward = _mm256_and_si256(down, weightMask);
-  const __m256i one = _mm256_set1_epi32(kWeightOne);
-  const __m256i left = _mm256_sub_epi32(one, right), upward = _mm256_sub_epi32(one, downward);
-  const __m256i half = _mm256_set1_epi32(1 << (2 * kWeightBits - 1));
-  __m256i pixels = _mm256_setzero_si256();
-  for (int c = 0; c < 3; ++c) {
-    const __m256i shift = _mm256_set1_epi32(8 * c);
-    const __m256i upperBlend = weighed(channelOf(topLeft, shift), channelOf(topRight, shift), left, right);
-    const __m256i lowerBlend = weighed(channelOf(bottomLeft, shift), channelOf(bottomRight, shift), left, right);
-    const __m256i blended =
-        _mm256_srli_epi32(_mm256_add_epi32(weighed(upperBlend, lowerBlend, upward, downward), half), 2 * kWeightBits);
-    pixels = _mm256_or_si256(pixels, _mm256_sllv_epi32(blended, shift));
+  const __m256i right = _mm256_and_si256(stepsOf(x, dx, bias), weightMask);
+  const __m256i downward = _mm256_and_si256(stepsOf(y, dy, bias), weightMask);
+  const __m256i downWeights =
+      _mm256_or_si256(_mm256_sub_epi32(_mm256_set1_epi32(kWeightOne), downward), _mm256_slli_epi32(downward, 16));
+  const __m256i upper = pixelsFrom(top.pixel(column)), lower = pixelsFrom(bottom.pixel(column));
+  __m256i blended[4];
+  for (const int set : {0, 1}) {  // pixels 0, 1 (4, 5 in the second half), then 2, 3 (6, 7)
+    const __m256i pixelsWide = twoPixelsWide(6 * set), nextWide = twoPixelsWide(6 * set + 3);
+    const __m256i rightWide = _mm256_shuffle_epi8(right, twoWeightsWide(2 * set));
+    const __m256i upperRow = acrossRow(upper, pixelsWide, nextWide, rightWide);
+    const __m256i lowerRow = acrossRow(lower, pixelsWide, nextWide, rightWide);
+    blended[2 * set] = downBetween<false>(upperRow, lowerRow, _mm256_shuffle_epi32(downWeights, set ? 0xAA : 0x00));
+    blended[2 * set + 1] = downBetween<true>(upperRow, lowerRow, _mm256_shuffle_epi32(downWeights, set ? 0xFF : 0x55));
   }
-  // Four pixels of three bytes in each half, then the halves side by side.
-  const __m256i packed = _mm256_shuffle_epi8(
-      pixels, _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8, 9, 10, 12,
-                               13, 14, -1, -1, -1, -1));
-  alignas(32) std::uint8_t bytes[32];
-  _mm256_store_si256(reinterpret_cast<__m256i*>(bytes), packed);
-  std::memcpy(out, bytes, 12);
-  std::memcpy(out + 12, bytes + 16, 12);
+  const __m256i pixels = _mm256_packus_epi16(_mm256_packus_epi32(blended[0], blended[1]),
+                                             _mm256_packus_epi32(blended[2], blended[3]));
+  // Four pixels of three bytes in each half, then the halves side by side:
+  // 24 bytes, written as 16 and 8.
+  const __m256i packed = _mm256_permutevar8x32_epi32(
+      _mm256_shuffle_epi8(pixels, _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4,
+                                                   5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1)),
+      _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(packed));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 16), _mm256_extracti128_si256(packed, 1));
   return true;
+}
+
+// As many pixels of the run from `x`, `y` as blendEightAvx2() blends, eight
+// at a time, up to `count`: how many it blended.
+__attribute__((target("avx2"))) int blendRunAvx2(const KeptPiece& top, const KeptPiece& bottom, int above, int w,
+                                                 std::int64_t x, std::int64_t y, std::int64_t dx, std::int64_t dy,
+                                                 std::int64_t bias, int count, std::uint8_t* out) {
+  if (dx <= 0 || dx >= 2 * kOne) return 0;
+  int done = 0;
+  for (; count - done >= 8; done += 8, x += 8 * dx, y += 8 * dy)
+    if (!blendEightAvx2(top, bottom, above, w, x, y, dx, dy, bias, out + std::size_t(done) * 3)) break;
+  return done;
 }
 
 void StraightenedSource::blend(const RowLine& line, int first, int end, const ScanPieces& pieces,
@@ -337,10 +383,11 @@ void StraightenedSource::blend(const RowLine& line, int first, int end, const Sc
       const KeptPiece& bottom = pieces.piece(above + 1);
       static const bool avx2 = __builtin_cpu_supports("avx2");
       for (; u < end; ++u, x += line.dx, y += line.dy) {
-        if (avx2 && end - u >= 8 &&
-            blendEightAvx2(top, bottom, above, w, x, y, line.dx, line.dy, kBias, out + std::size_t(u) * 3)) {
-          u += 7, x += 7 * line.dx, y += 7 * line.dy;  // and one more by the loop
-          continue;
+        if (avx2 && end - u >= 8) {
+          const int done = blendRunAvx2(top, bottom, above, w, x, y, line.dx, line.dy, kBias, end - u,
+                                        out + std::size_t(u) * 3);
+          u += done, x += done * line.dx, y += done * line.dy;
+          if (u == end) break;
         }
         const std::int64_t down = (y + kBias) >> kWeightShift;
         const std::int64_t across = (x + kBias) >> kWeightShift;
