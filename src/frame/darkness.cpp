@@ -1,9 +1,8 @@
 #include "frame/darkness.h"
 
 #include <array>
-#include <thread>
 
-#include "base/threads.h"
+#include "frame/search_threads.h"
 #include "raster/raster_source.h"
 
 // The filters here are written out rather than taken from an image library:
@@ -15,21 +14,22 @@ namespace pelmora::frame {
 
 namespace {
 
-// Inlined into the band's two builds: for the baseline and, on x86-64, for AVX2.
-#define PELMORA_DARKNESS_BODY [[gnu::always_inline]] inline
-
 constexpr int kGrayScale = 16;   // the copy's grey levels, in 16ths
 constexpr int kBlurRadius = 2;   // the 5 × 5 Gaussian, weights 1 4 6 4 1 each way
 constexpr int kPaperRadius = 7;  // the paper: the blurred copy's lightest within 15 × 15
 constexpr int kGrayRing = 32, kLightestRing = 16;  // rows kept: at least 2 × 2 + 2 × 7 + 1, and 15 + 1
 constexpr int kNoiseEvery = 32;  // the noise from every 32nd pixel: as good an estimate, at a fraction of the cost
 constexpr int kDeviations = 4096;  // of grey levels in 16ths
+constexpr int kRowsPerBand = 96, kMostBands = 6;
 
 using Row = std::vector<std::uint16_t>;
 using Histogram = std::array<std::uint32_t, kDeviations>;
 
+// Inlined into the band's two builds: for the baseline and, on x86-64, for AVX2.
+#define PELMORA_DARKNESS_BODY [[gnu::always_inline]] inline
+
 // The median of nine values, by a network of exchanges.
-std::uint16_t medianOfNine(std::array<std::uint16_t, 9> p) {
+PELMORA_DARKNESS_BODY std::uint16_t medianOfNine(std::array<std::uint16_t, 9> p) {
   auto order = [&p](int a, int b) {
     if (p[std::size_t(a)] > p[std::size_t(b)]) std::swap(p[std::size_t(a)], p[std::size_t(b)]);
   };
@@ -229,25 +229,20 @@ float noiseFloorOf(const std::vector<Histogram>& counts) {
 
 }  // namespace
 
-Darkness darknessOf(const RasterSource& source, int factor) {
+Darkness darknessOf(const RasterSource& source, int factor, SearchThreads& threads) {
   Darkness darkness;
   darkness.factor = factor;
   darkness.width = (source.width() + factor - 1) / factor;
   darkness.height = (source.height() + factor - 1) / factor;
   darkness.belowPaper.resize(std::size_t(darkness.width) * std::size_t(darkness.height));
-  const int bands = std::min(int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u)), darkness.height);
+  // Bands enough to share between two threads whenever the second comes,
+  // few enough that the rows each band works out again above it stay few.
+  const int bands = std::clamp(darkness.height / kRowsPerBand, 1, kMostBands);
   std::vector<Histogram> noise(std::size_t(bands), Histogram{});
-  FirstFailure failure;
-  runOnThreads(
-      bands,
-      [&](int band) {
-        failure.guard(band, [&] {
-          Band part(source, darkness, darkness.height * band / bands, darkness.height * (band + 1) / bands);
-          runBand(part, noise[std::size_t(band)]);
-        });
-      },
-      PartsWithoutThread::runByCaller);
-  failure.rethrow();
+  threads.run(bands, [&](int band) {
+    Band part(source, darkness, darkness.height * band / bands, darkness.height * (band + 1) / bands);
+    runBand(part, noise[std::size_t(band)]);
+  });
   darkness.noiseFloor = noiseFloorOf(noise);
   return darkness;
 }

@@ -12,6 +12,8 @@ class RasterSource;
 
 namespace pelmora::frame {
 
+class SearchThreads;
+
 // Pixel (x, y) of the copy stands for the raster's pixels [x f, (x + 1) f)
 // across and [y f, (y + 1) f) down, f being `factor`.
 struct Darkness {
@@ -29,9 +31,9 @@ struct Darkness {
   }
 };
 
-// Reads every row of `source` once (split between threads in bands of rows)
+// Reads every row of `source` once (in bands of rows shared by `threads`)
 // and returns the darkness of its copy reduced `factor` times each way by
 // box averaging the mean of the three channels. Throws what the source throws.
-Darkness darknessOf(const RasterSource& source, int factor);
+Darkness darknessOf(const RasterSource& source, int factor, SearchThreads& threads);
 
 }  // namespace pelmora::frame

@@ -1,13 +1,12 @@
 #include "frame/frame_finder.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <vector>
 
-#include "base/threads.h"
 #include "frame/frame_lines.h"
 #include "frame/frame_refinement.h"
+#include "frame/search_threads.h"
 
 namespace pelmora {
 
@@ -122,37 +121,37 @@ FrameCorners frameCornersOf(const Corners& c) {
 // The lines refined at full resolution when a rectangle first needs them.
 class RefinedLines {
  public:
-  RefinedLines(const RasterSource& source, const frame::LongLines& found)
-      : source_(source), found_(found), refined_(found.lines.size()) {}
-  // Refines those of the lines not refined yet, two at a time: each reads
-  // narrow strips of its own.
-  void prepare(const std::array<int, 4>& lines) {
+  RefinedLines(const RasterSource& source, const frame::LongLines& found, frame::SearchThreads& threads)
+      : source_(source), found_(found), threads_(threads), refined_(found.lines.size()) {}
+  // Refines the sides of rectangles[k] not refined yet, shared by the
+  // threads (each reads narrow strips of its own); while that leaves a thread
+  // without a side, those of the next few rectangles too, which most often
+  // come next.
+  void prepare(const std::vector<Rectangle>& rectangles, std::size_t k) {
     std::vector<int> missing;
-    for (int i : lines)
-      if (!refined_[std::size_t(i)] && std::find(missing.begin(), missing.end(), i) == missing.end())
-        missing.push_back(i);
+    auto add = [&](const Rectangle& r) {
+      for (int i : {r.top, r.bottom, r.left, r.right})
+        if (!refined_[std::size_t(i)] && std::find(missing.begin(), missing.end(), i) == missing.end())
+          missing.push_back(i);
+    };
+    add(rectangles[k]);
+    for (std::size_t next = k + 1; missing.size() % 2 == 1 && next < std::min(rectangles.size(), k + kLookAhead); ++next)
+      add(rectangles[next]);
     std::vector<std::vector<RefinedLine>> results(missing.size());
-    FirstFailure failure;
-    runOnThreads(
-        std::min<int>(2, int(missing.size())),
-        [&](int part) {
-          for (std::size_t k = std::size_t(part); k < missing.size(); k += 2)
-            failure.guard(int(k), [&] {
-              results[k] = frame::refineLine(source_, found_.lines[std::size_t(missing[k])], found_.factor);
-            });
-        },
-        PartsWithoutThread::runByCaller);
-    failure.rethrow();
-    for (std::size_t k = 0; k < missing.size(); ++k) refined_[std::size_t(missing[k])] = std::move(results[k]);
+    threads_.run(int(missing.size()), [&](int m) {
+      const auto index = std::size_t(missing[std::size_t(m)]);
+      results[std::size_t(m)] = frame::refineLine(source_, found_.lines[index], found_.factor);
+    });
+    for (std::size_t m = 0; m < missing.size(); ++m) refined_[std::size_t(missing[m])] = std::move(results[m]);
   }
-  const std::vector<RefinedLine>& operator[](int i) {
-    prepare({i, i, i, i});
-    return *refined_[std::size_t(i)];
-  }
+  const std::vector<RefinedLine>& operator[](int i) const { return *refined_[std::size_t(i)]; }
 
  private:
+  static constexpr std::size_t kLookAhead = 8;
+
   const RasterSource& source_;
   const frame::LongLines& found_;
+  frame::SearchThreads& threads_;
   std::vector<std::optional<std::vector<RefinedLine>>> refined_;
 };
 
@@ -171,15 +170,18 @@ const RefinedLine* outermostThin(const std::vector<RefinedLine>& lines, bool out
 
 FrameFound findFrame(const RasterSource& source, const FrameSearch& search) {
   if (source.width() < minRasterSide || source.height() < minRasterSide) return {std::nullopt, frame_reasons::tooSmall};
-  const frame::LongLines found = frame::findLongLines(source);
-  RefinedLines refined(source, found);
+  frame::SearchThreads threads;
+  const frame::LongLines found = frame::findLongLines(source, threads);
+  RefinedLines refined(source, found, threads);
   std::optional<double> missedProportions;
   bool thickOnly = false;
-  for (const Rectangle& r : rectanglesOf(found, minFrameFraction * source.width())) {
+  const std::vector<Rectangle> rectangles = rectanglesOf(found, minFrameFraction * source.width());
+  for (std::size_t k = 0; k < rectangles.size(); ++k) {
+    const Rectangle& r = rectangles[k];
     const bool nearSheet =
         std::abs(r.proportions - search.sheetHeightPerWidth) <= search.proportionTolerance + reducedProportionSlack;
     if (!nearSheet && missedProportions) continue;
-    refined.prepare({r.top, r.bottom, r.left, r.right});
+    refined.prepare(rectangles, k);
     const std::vector<RefinedLine>* lines[] = {&refined[r.top], &refined[r.bottom], &refined[r.left],
                                                &refined[r.right]};
     if (std::any_of(std::begin(lines), std::end(lines), [](const auto* side) { return side->empty(); })) continue;

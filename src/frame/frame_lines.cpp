@@ -1,13 +1,17 @@
 #include "frame/frame_lines.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <optional>
-#include <thread>
 
-#include "base/threads.h"
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "frame/darkness.h"
+#include "frame/search_threads.h"
 #include "raster/raster_source.h"
 
 namespace pelmora::frame {
@@ -40,12 +44,28 @@ struct DarkPixels {
   int acrossSize(bool horizontal) const { return horizontal ? height : width; }
 };
 
+// Bit i set where the byte pixels[i] (i < 16) is at least `lowest`; with
+// `pairs`, bit 2i where pixels[2i] or pixels[2i + 1] is.
+inline std::uint32_t atLeast(const std::uint8_t* pixels, std::uint8_t lowest, bool pairs) {
+#if defined(__SSE2__)
+  __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
+  if (pairs) bytes = _mm_max_epu8(bytes, _mm_srli_epi16(bytes, 8));
+  const __m128i low = _mm_set1_epi8(char(lowest));
+  const auto mask = std::uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(bytes, low), bytes)));
+#else
+  std::uint32_t mask = 0;
+  for (int i = 0; i < 16; ++i)
+    if (pixels[i] >= lowest || (pairs && i % 2 == 0 && pixels[i + 1] >= lowest)) mask |= 1u << i;
+#endif
+  return pairs ? mask & 0x5555u : mask;
+}
+
 // The dark pixels of `darkness` or (`halved`) of its copy binned 2 x 2: a
-// quarter of the pixels, for the coarse slopes' search. Runs of 16 pixels
-// with none dark are passed over at once.
+// quarter of the pixels, for the coarse slopes' search. The pixels are
+// compared 16 bytes at a time; most are not dark.
 DarkPixels darkPixelsOf(const Darkness& darkness, bool halved) {
-  const int step = halved ? 2 : 1;
-  DarkPixels dark{darkness.width / step, darkness.height / step, {}, {}, {}};
+  const int step = halved ? 2 : 1, columns = darkness.width;
+  DarkPixels dark{columns / step, darkness.height / step, {}, {}, {}};
   dark.rowStarts.reserve(std::size_t(dark.height) + 1);
   // Memory first touched costs more than the search: room for every pixel is
   // reserved, and only that of the dark ones is ever touched.
@@ -53,23 +73,24 @@ DarkPixels darkPixelsOf(const Darkness& darkness, bool halved) {
   dark.values.reserve(dark.xs.capacity());
   // The lowest whole level above the noise: the darkness of a pixel is more than 0.
   const int lowest = int(std::floor(darkness.noiseFloor)) + 1;
-  constexpr int run = 16;
+  auto add = [&](int x, int y) {
+    const float value = halved ? (darkness.at(2 * x, 2 * y) + darkness.at(2 * x + 1, 2 * y) +
+                                  darkness.at(2 * x, 2 * y + 1) + darkness.at(2 * x + 1, 2 * y + 1)) / 4
+                               : darkness.at(x, y);
+    if (value > 0) dark.xs.push_back(std::uint16_t(x)), dark.values.push_back(value);
+  };
   for (int y = 0; y < dark.height; ++y) {
     dark.rowStarts.push_back(std::uint32_t(dark.xs.size()));
-    const std::uint8_t* rows[2] = {&darkness.belowPaper[std::size_t(y * step) * std::size_t(darkness.width)],
-                                   &darkness.belowPaper[std::size_t(y * step + step - 1) * std::size_t(darkness.width)]};
-    for (int x0 = 0; x0 < dark.width; x0 += run) {
-      const int x1 = std::min(dark.width, x0 + run);
-      std::uint8_t darkest = 0;
-      for (int i = x0 * step; i < x1 * step; ++i) darkest = std::max({darkest, rows[0][i], rows[1][i]});
-      if (darkest < lowest) continue;
-      for (int x = x0; x < x1; ++x) {
-        const float value = halved ? (darkness.at(2 * x, 2 * y) + darkness.at(2 * x + 1, 2 * y) +
-                                      darkness.at(2 * x, 2 * y + 1) + darkness.at(2 * x + 1, 2 * y + 1)) / 4
-                                   : darkness.at(x, y);
-        if (value > 0) dark.xs.push_back(std::uint16_t(x)), dark.values.push_back(value);
-      }
+    if (lowest > 255) continue;
+    const std::uint8_t* upper = &darkness.belowPaper[std::size_t(y * step) * std::size_t(columns)];
+    const std::uint8_t* lower = upper + (halved ? columns : 0);
+    int c = 0;  // columns of the darkness compared so far
+    for (; c + 16 <= dark.width * step; c += 16) {
+      std::uint32_t mask = atLeast(upper + c, std::uint8_t(lowest), halved);
+      if (halved) mask |= atLeast(lower + c, std::uint8_t(lowest), true);
+      for (; mask; mask &= mask - 1) add((c + std::countr_zero(mask)) / step, y);
     }
+    for (int x = c / step; x < dark.width; ++x) add(x, y);
   }
   dark.rowStarts.push_back(std::uint32_t(dark.xs.size()));
   return dark;
@@ -212,27 +233,18 @@ void addLongLines(const Darkness& darkness, const DarkPixels& dark, const DarkPi
 
 }  // namespace
 
-LongLines findLongLines(const RasterSource& source) {
+LongLines findLongLines(const RasterSource& source, SearchThreads& threads) {
   LongLines found;
   found.factor = std::max(1, (std::max(source.width(), source.height()) + reducedLongSide - 1) / reducedLongSide);
-  const Darkness darkness = darknessOf(source, found.factor);
+  const Darkness darkness = darknessOf(source, found.factor, threads);
   DarkPixels dark, halved;
-  runOnThreads(
-      2, [&](int part) { (part == 0 ? dark : halved) = darkPixelsOf(darkness, part == 1); },
-      PartsWithoutThread::runByCaller);
-  // The lines across the rows and those down the columns, one direction a thread.
+  threads.run(2, [&](int part) { (part == 0 ? dark : halved) = darkPixelsOf(darkness, part == 1); });
+  // The lines across the rows and those down the columns.
   std::vector<LineCandidate> vertical;
-  FirstFailure failure;
-  runOnThreads(
-      2,
-      [&](int part) {
-        failure.guard(part, [&] {
-          if (part == 0) addLongLines(darkness, dark, halved, true, found.lines);
-          else addLongLines(darkness, dark, halved, false, vertical);
-        });
-      },
-      PartsWithoutThread::runByCaller);
-  failure.rethrow();
+  threads.run(2, [&](int part) {
+    if (part == 0) addLongLines(darkness, dark, halved, true, found.lines);
+    else addLongLines(darkness, dark, halved, false, vertical);
+  });
   found.lines.insert(found.lines.end(), vertical.begin(), vertical.end());
   return found;
 }

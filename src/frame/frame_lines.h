@@ -10,6 +10,8 @@ class RasterSource;
 
 namespace pelmora::frame {
 
+class SearchThreads;
+
 // A straight line near one of the raster's axes, in full-resolution pixels
 // ((0, 0) the top-left corner of the top-left pixel). Along a horizontal
 // line u is x and v is y; along a vertical one u is y and v is x.
@@ -30,8 +32,9 @@ struct LongLines {
 };
 
 // Reads every row of `source` once into a copy reduced by box averaging, and
-// returns the long lines found on it. Throws what the source throws.
-LongLines findLongLines(const RasterSource& source);
+// returns the long lines found on it, the work shared by `threads`. Throws
+// what the source throws.
+LongLines findLongLines(const RasterSource& source, SearchThreads& threads);
 
 // Where horizontal line `h` crosses vertical line `v`: {x, y}.
 struct Crossing {

@@ -1,0 +1,45 @@
+// The caller and one helper thread for the length of one frame search. Each
+// step's parts are taken by whichever of the two is free, so that a helper
+// the system starts or wakes late (an idle virtual processor can take
+// milliseconds to wake) costs the step nothing but the parts it would have
+// done; between steps the helper waits awake for a moment before it sleeps.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace pelmora::frame {
+
+class SearchThreads {
+ public:
+  SearchThreads();  // without a helper when the system gives no thread
+  ~SearchThreads();
+  SearchThreads(const SearchThreads&) = delete;
+  SearchThreads& operator=(const SearchThreads&) = delete;
+
+  // Runs part(i) for every i in [0, parts), on this thread and the helper;
+  // returns when every part is done, passing on the failure of the first
+  // part that failed (by index).
+  void run(int parts, const std::function<void(int)>& part);
+
+ private:
+  bool claim(int& index);
+  void runClaimed(int index);
+  void help(const std::stop_token& stop);
+
+  std::mutex mutex_;
+  std::condition_variable_any wake_;
+  std::condition_variable done_;
+  const std::function<void(int)>* part_ = nullptr;
+  int parts_ = 0, next_ = 0, running_ = 0;
+  std::exception_ptr failure_;
+  int failedPart_ = 0;
+  std::atomic<bool> waiting_{false};  // parts are waiting to be claimed
+  std::jthread helper_;
+};
+
+}  // namespace pelmora::frame
