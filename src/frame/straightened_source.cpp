@@ -307,6 +307,19 @@ __attribute__((target("avx2"), always_inline)) inline __m256i downBetween(__m256
   return _mm256_srli_epi32(_mm256_add_epi32(_mm256_madd_epi16(pairs, weights), back), 2 * kWeightBits);
 }
 
+// Pixels 2 `set` and 2 `set` + 1 of each half of `upper` and `lower`
+// blended into two vectors of 32-bit lanes, four a pixel.
+template <int set>
+__attribute__((target("avx2"), always_inline)) inline void blendPair(__m256i upper, __m256i lower, __m256i right,
+                                                                     __m256i downWeights, __m256i* blended) {
+  const __m256i pixelsWide = twoPixelsWide(6 * set), nextWide = twoPixelsWide(6 * set + 3);
+  const __m256i rightWide = _mm256_shuffle_epi8(right, twoWeightsWide(2 * set));
+  const __m256i upperRow = acrossRow(upper, pixelsWide, nextWide, rightWide);
+  const __m256i lowerRow = acrossRow(lower, pixelsWide, nextWide, rightWide);
+  blended[0] = downBetween<false>(upperRow, lowerRow, _mm256_shuffle_epi32(downWeights, set ? 0xAA : 0x00));
+  blended[1] = downBetween<true>(upperRow, lowerRow, _mm256_shuffle_epi32(downWeights, set ? 0xFF : 0x55));
+}
+
 // Eight pixels of a run between scan rows `above` and `above` + 1 whose
 // points fall in eight neighbouring columns, blended as blendPixel() blends
 // each, with AVX2: the same bytes. The two rows' pixels are loaded as they lie
@@ -334,14 +347,8 @@ __attribute__((target("avx2"), always_inline)) inline bool blendEightAvx2(const 
       _mm256_or_si256(_mm256_sub_epi32(_mm256_set1_epi32(kWeightOne), downward), _mm256_slli_epi32(downward, 16));
   const __m256i upper = pixelsFrom(top.pixel(column)), lower = pixelsFrom(bottom.pixel(column));
   __m256i blended[4];
-  for (const int set : {0, 1}) {  // pixels 0, 1 (4, 5 in the second half), then 2, 3 (6, 7)
-    const __m256i pixelsWide = twoPixelsWide(6 * set), nextWide = twoPixelsWide(6 * set + 3);
-    const __m256i rightWide = _mm256_shuffle_epi8(right, twoWeightsWide(2 * set));
-    const __m256i upperRow = acrossRow(upper, pixelsWide, nextWide, rightWide);
-    const __m256i lowerRow = acrossRow(lower, pixelsWide, nextWide, rightWide);
-    blended[2 * set] = downBetween<false>(upperRow, lowerRow, _mm256_shuffle_epi32(downWeights, set ? 0xAA : 0x00));
-    blended[2 * set + 1] = downBetween<true>(upperRow, lowerRow, _mm256_shuffle_epi32(downWeights, set ? 0xFF : 0x55));
-  }
+  blendPair<0>(upper, lower, right, downWeights, blended);
+  blendPair<1>(upper, lower, right, downWeights, blended + 2);
   const __m256i pixels = _mm256_packus_epi16(_mm256_packus_epi32(blended[0], blended[1]),
                                              _mm256_packus_epi32(blended[2], blended[3]));
   // Four pixels of three bytes in each half, then the halves side by side:
