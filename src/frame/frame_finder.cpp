@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "frame/frame_lines.h"
@@ -17,6 +18,7 @@ using frame::LineCandidate;
 using frame::RefinedLine;
 
 constexpr int minRasterSide = 32;
+constexpr std::int64_t minHelpedPixels = 1 << 20;
 constexpr double maxFrameLineWidth = 6.0;        // pixels, a blurred scan's too: thinner than a border or a road
 constexpr double reducedProportionSlack = 0.01;  // proportions as the reduced copy measures them
 constexpr double minFrameFraction = 0.3;         // of the raster's width
@@ -170,7 +172,8 @@ const RefinedLine* outermostThin(const std::vector<RefinedLine>& lines, bool out
 
 FrameFound findFrame(const RasterSource& source, const FrameSearch& search) {
   if (source.width() < minRasterSide || source.height() < minRasterSide) return {std::nullopt, frame_reasons::tooSmall};
-  frame::SearchThreads threads;
+  // A small raster is searched sooner than a thread starts.
+  frame::SearchThreads threads(std::int64_t(source.width()) * source.height() >= minHelpedPixels);
   const frame::LongLines found = frame::findLongLines(source, threads);
   RefinedLines refined(source, found, threads);
   std::optional<double> missedProportions;

@@ -14,7 +14,8 @@ constexpr auto kAwake = std::chrono::milliseconds(3);
 
 }  // namespace
 
-SearchThreads::SearchThreads() {
+SearchThreads::SearchThreads(bool helped) {
+  if (!helped) return;
   try {
     helper_ = std::jthread([this](std::stop_token stop) { help(stop); });
   } catch (const std::system_error&) {

@@ -16,7 +16,8 @@ namespace pelmora::frame {
 
 class SearchThreads {
  public:
-  SearchThreads();  // without a helper when the system gives no thread
+  // With a helper when `helped` and the system gives a thread.
+  explicit SearchThreads(bool helped);
   ~SearchThreads();
   SearchThreads(const SearchThreads&) = delete;
   SearchThreads& operator=(const SearchThreads&) = delete;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <iostream>
 
+#include "base/failure.h"
 #include "frame/frame_refinement.h"
 #include "support/frame_scans.h"
 #include "support/image_raster.h"
@@ -120,6 +121,33 @@ TEST(FrameFinder, NamesTheProportionsOfAFrameOfAnotherShape) {
   const FrameFound found = findFrame(ImageRaster(rendered.image), square);
   EXPECT_FALSE(found.corners);
   EXPECT_TRUE(found.whyNot.startsWith(QLatin1String("proportions 0.75"))) << found.whyNot.toStdString();
+}
+
+// A scan whose rows below `readable` can no longer be read.
+class FailingScan final : public RasterSource {
+ public:
+  FailingScan(const QImage& image, int readable)
+      : RasterSource(image.width(), image.height()), image_(image), readable_(readable) {}
+  const std::uint8_t* row(int y, std::vector<std::uint8_t>& scratch) const override {
+    if (y >= readable_) throw Failure(QStringLiteral("row %1 unreadable").arg(y));
+    return image_.row(y, scratch);
+  }
+
+ private:
+  ImageRaster image_;
+  int readable_;
+};
+
+TEST(FrameFinder, PassesOnTheFirstRowThatCannotBeRead) {
+  const auto rendered = renderFrameScan(withSkew(0.2, 0.05));
+  for (const int readable : {0, rendered.image.height() / 2, rendered.image.height() - 1}) {
+    try {
+      findFrame(FailingScan(rendered.image, readable));
+      ADD_FAILURE() << "found a frame in an unreadable scan";
+    } catch (const Failure& failure) {
+      EXPECT_EQ(failure.cause().toStdString(), QStringLiteral("row %1 unreadable").arg(readable).toStdString());
+    }
+  }
 }
 
 }  // namespace
