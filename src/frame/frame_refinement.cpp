@@ -17,6 +17,7 @@ constexpr int pixelsAveragedAlong = 5;  // each profile averages this many pixel
 constexpr double minContrast = 12;      // grey levels between the paper and the line's darkest pixel
 constexpr double runThreshold = 0.35;   // of the darkest pixel: what belongs to the line
 constexpr double minPointsKept = 0.3;   // of the samples: fewer and the line is not confirmed
+constexpr double maxSlopeError = 0.01;  // of a candidate found on the reduced copy
 
 // One sample across the line: grey levels of the window's pixels, the window
 // starting at pixel `first` across the line, at `along` (a pixel centre) along it.
@@ -146,6 +147,39 @@ RefinedLine robustFit(std::vector<LinePoint> points, double pivot, int samples) 
   return refined;
 }
 
+// The candidate's slope comes from the reduced copy, and on a large scan it
+// may be off by a few thousandths: over a long side enough to spread the
+// points of two lines some pixels apart over each other. The line through
+// the candidate's pivot and offset whose slope bunches the points' distances
+// from it most tightly (the sum of squared counts of 1-pixel bins), the
+// smallest change first among equals.
+LineModel bunchedLine(const std::vector<LinePoint>& points, const LineModel& line) {
+  double reach = 0;
+  for (const LinePoint& p : points) reach = std::max(reach, std::abs(p.along - line.pivot));
+  if (points.size() < 2 || reach < 1) return line;
+  const double step = 0.5 / reach;  // half a pixel at the farthest point
+  const int steps = int(std::ceil(maxSlopeError / step));
+  double farthest = 0;
+  for (const LinePoint& p : points) farthest = std::max(farthest, std::abs(p.across - line.at(p.along)));
+  const int middle = int(std::ceil(farthest + maxSlopeError * reach)) + 1;
+  std::vector<int> counts(std::size_t(2 * middle + 1));
+  double best = 0;
+  long long bestScore = -1;
+  for (int k = 0; k <= 2 * steps; ++k) {
+    const double change = (k % 2 == 1 ? 1 : -1) * ((k + 1) / 2) * step;  // 0, +1, -1, +2, ... steps
+    std::fill(counts.begin(), counts.end(), 0);
+    long long score = 0;
+    for (const LinePoint& p : points) {
+      const double distance = p.across - line.at(p.along) - change * (p.along - line.pivot);
+      int& count = counts[std::size_t(std::clamp(int(std::floor(distance)) + middle, 0, 2 * middle))];
+      score += 2 * count + 1;  // (n + 1)^2 - n^2
+      ++count;
+    }
+    if (score > bestScore) bestScore = score, best = change;
+  }
+  return {line.offset, line.slope + best, line.pivot};
+}
+
 }  // namespace
 
 // The points grouped by their distance from `line`: runs of points closer
@@ -187,8 +221,9 @@ std::vector<RefinedLine> refineLine(const RasterSource& source, const LineCandid
   std::vector<LinePoint> points;
   for (const Profile& p : profiles)
     for (const LinePoint& point : centresOf(p)) points.push_back(point);
+  const LineModel bunched = bunchedLine(points, candidate.line);
   std::vector<RefinedLine> lines;
-  for (auto& track : tracksOf(std::move(points), candidate.line))
+  for (auto& track : tracksOf(std::move(points), bunched))
     if (track.size() >= minPointsKept * samplesPerLine) {
       RefinedLine line = robustFit(std::move(track), candidate.line.pivot, samplesPerLine);
       if (line.found) lines.push_back(line);

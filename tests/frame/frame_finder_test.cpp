@@ -80,18 +80,23 @@ TEST(FrameFinder, PartsTheFrameLineFromARoadBesideIt) {
   spec.roadInset = 9;
   const auto rendered = renderFrameScan(spec);
   const FramePoint left = rendered.corners.topLeft, right = rendered.corners.topRight;
-  frame::LineCandidate between;
-  between.line.slope = (right.y - left.y) / (right.x - left.x);
-  between.line.pivot = left.x;
-  between.line.offset = left.y + 4.5;
-  between.from = left.x;
-  between.to = right.x;
-  const auto lines = frame::refineLine(ImageRaster(rendered.image), between, 4);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_NEAR(lines[0].line.at(left.x), left.y, 0.2);
-  EXPECT_NEAR(lines[0].line.at(right.x), right.y, 0.2);
-  EXPECT_NEAR(lines[0].width, spec.frameLineWidth, 0.5);
-  EXPECT_GT(lines[1].width, 2 * spec.frameLineWidth);
+  // Also when the reduced copy's slope is off by 0.006: over the side, more
+  // than the road's distance from the line.
+  for (const double slopeError : {0.0, 0.006}) {
+    SCOPED_TRACE(slopeError);
+    frame::LineCandidate between;
+    between.line.slope = (right.y - left.y) / (right.x - left.x) + slopeError;
+    between.line.pivot = (left.x + right.x) / 2;
+    between.line.offset = (left.y + right.y) / 2 + 4.5;
+    between.from = left.x;
+    between.to = right.x;
+    const auto lines = frame::refineLine(ImageRaster(rendered.image), between, 4);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NEAR(lines[0].line.at(left.x), left.y, 0.2);
+    EXPECT_NEAR(lines[0].line.at(right.x), right.y, 0.2);
+    EXPECT_NEAR(lines[0].width, spec.frameLineWidth, 0.5);
+    EXPECT_GT(lines[1].width, 2 * spec.frameLineWidth);
+  }
 }
 
 TEST(FrameFinder, RefusesScansWithoutAWholeThinFrame) {
