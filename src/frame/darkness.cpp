@@ -121,8 +121,11 @@ class Band {
     const int factor = out_.factor, width = source_.width();
     const int y0 = r * factor, y1 = std::min(source_.height(), y0 + factor);
     std::fill(sums_.begin(), sums_.end(), 0u);
+    // The block's rows in one read where the source reads a stretch of its file at once.
+    scratch_.resize(source_.readRowsBytes(y1 - y0));
+    const RasterSource::RowBlock rows = source_.readRows(y0, y1 - y0, scratch_.data());
     for (int y = y0; y < y1; ++y) {
-      const std::uint8_t* pixels = source_.row(y, scratch_);
+      const std::uint8_t* pixels = rows.start + rows.stride * (y - y0);
       std::uint32_t* sums = sums_.data();
       for (std::size_t i = 0; i < sums_.size(); ++i) sums[i] += pixels[i];
     }
