@@ -33,7 +33,7 @@
 #include "base/failure.h"
 #include "frame/frame_corners.h"
 #include "frame/frame_finder.h"
-#include "frame/straightened_source.h"
+#include "upright/straightened_source.h"
 #include "raster/raster_opening.h"
 #include "support/frame_scans.h"
 #include "support/test_rasters.h"

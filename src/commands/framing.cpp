@@ -5,7 +5,7 @@
 #include "base/layout_units.h"
 #include "base/messages_corners.h"
 #include "frame/frame_finder.h"
-#include "frame/straightened_source.h"
+#include "upright/straightened_source.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 // The straightened source: pixels show the points of the scan the frame's map
 // gives, white beyond it, the same bytes in any order and from any thread; a
 // band tells the scan the rows it reads; the frame's size and edges.
-#include "frame/straightened_source.h"
+#include "upright/straightened_source.h"
 
 #include <gtest/gtest.h>
 
