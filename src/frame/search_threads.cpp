@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <system_error>
-#include <utility>
 
 namespace pelmora::frame {
 
@@ -42,34 +41,27 @@ bool SearchThreads::claim(int& index) {
 }
 
 void SearchThreads::runClaimed(int index) {
-  std::exception_ptr failure;
-  try {
-    (*part_)(index);
-  } catch (...) {
-    failure = std::current_exception();
-  }
+  failure_->guard(index, [&] { (*part_)(index); });
   const std::lock_guard lock(mutex_);
-  if (failure && (!failure_ || index < failedPart_)) failure_ = failure, failedPart_ = index;
   if (--running_ == 0 && next_ >= parts_) done_.notify_all();
 }
 
 void SearchThreads::run(int parts, const std::function<void(int)>& part) {
   if (parts <= 0) return;
+  FirstFailure failure;
   {
     const std::lock_guard lock(mutex_);
-    part_ = &part, parts_ = parts, next_ = 0, failure_ = nullptr;
+    part_ = &part, parts_ = parts, next_ = 0, failure_ = &failure;
     waiting_ = true;
   }
   wake_.notify_one();
   for (int index; claim(index);) runClaimed(index);
-  std::exception_ptr failure;
   {
     std::unique_lock lock(mutex_);
     done_.wait(lock, [this] { return running_ == 0; });
-    part_ = nullptr;
-    failure = std::exchange(failure_, nullptr);
+    part_ = nullptr, failure_ = nullptr;
   }
-  if (failure) std::rethrow_exception(failure);
+  failure.rethrow();
 }
 
 void SearchThreads::help(const std::stop_token& stop) {

@@ -7,10 +7,11 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
+
+#include "base/threads.h"
 
 namespace pelmora::frame {
 
@@ -37,8 +38,7 @@ class SearchThreads {
   std::condition_variable done_;
   const std::function<void(int)>* part_ = nullptr;
   int parts_ = 0, next_ = 0, running_ = 0;
-  std::exception_ptr failure_;
-  int failedPart_ = 0;
+  FirstFailure* failure_ = nullptr;  // the current step's
   std::atomic<bool> waiting_{false};  // parts are waiting to be claimed
   std::jthread helper_;
 };
