@@ -197,7 +197,7 @@ class Band {
   int first_, end_;
   std::vector<Row> gray_;
   std::vector<Row> lightestAcross_ = std::vector<Row>(kLightestRing, Row(std::size_t(out_.width)));
-  std::array<std::vector<Row>, kLevels> lighter_;
+  std::array<std::vector<Row>, kLevels> lighter_;  // rings of levels 1 to 3; level 0 is lightestAcross_
   std::array<int, kLevels> nextLighter_{};
   std::vector<std::uint32_t> sums_, down_;
   Row blurred_, pairs_, quads_;
